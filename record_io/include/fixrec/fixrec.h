@@ -1,0 +1,179 @@
+// FIXREC: fixed-column record I/O for the data files of the calculators.
+//
+// A calculator names its data file by a unit number, reads its input section
+// with formatted input statements, and writes its report back into the same
+// file with formatted output statements.  The record layout is the one of
+// Fortran-style formats: "(38X,E12.5)" reads columns 39-50 of a line,
+// "(2X,'LABEL',E12.5,'(м)')" writes a labelled value line.  Texts are code page
+// 866 bytes; records in files end with CR LF.
+//
+// Failures of opening and reading come back as statuses.  A failure while
+// writing the report cannot be recovered: the statement throws fixrec::Fatal,
+// which run_main() turns into a "run-time error" diagnostic and exit code 1.
+// The report replaces the data file as a whole or not at all.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "fixrec/cp866.h"
+#include "fixrec/format.h"
+
+namespace fixrec {
+
+// ---------------------------------------------------------------------------
+// Items of output statements and destinations of input statements.
+
+class Item {
+public:
+    enum class Kind : std::uint8_t { Real, Integer, Text };
+
+    Item(float v) : kind_(Kind::Real), real_(v) {}                 // NOLINT(runtime/explicit)
+    Item(std::int32_t v) : kind_(Kind::Integer), integer_(v) {}   // NOLINT(runtime/explicit)
+    Item(std::string_view s) : kind_(Kind::Text), text_(s) {}     // NOLINT(runtime/explicit)
+    Item(const char* s) : kind_(Kind::Text), text_(s) {}          // NOLINT(runtime/explicit)
+    Item(const std::string& s) : kind_(Kind::Text), text_(s) {}   // NOLINT(runtime/explicit)
+    // Every real of the suite is single precision: a double item is a mistake.
+    Item(double) = delete;
+
+    Kind kind() const { return kind_; }
+    float real() const { return real_; }
+    std::int32_t integer() const { return integer_; }
+    std::string_view text() const { return text_; }
+
+private:
+    Kind kind_;
+    float real_ = 0.0f;
+    std::int32_t integer_ = 0;
+    std::string_view text_;
+};
+
+class Dest {
+public:
+    enum class Kind : std::uint8_t { Real, Integer, Text };
+
+    Dest(float& v) : kind_(Kind::Real), real_(&v) {}                // NOLINT(runtime/explicit)
+    Dest(std::int32_t& v) : kind_(Kind::Integer), integer_(&v) {}   // NOLINT(runtime/explicit)
+    Dest(char& c) : kind_(Kind::Text), text_(&c), len_(1) {}        // NOLINT(runtime/explicit)
+    Dest(std::span<char> s) : kind_(Kind::Text), text_(s.data()), len_(s.size()) {}  // NOLINT
+
+    Kind kind() const { return kind_; }
+    float* real() const { return real_; }
+    std::int32_t* integer() const { return integer_; }
+    char* text() const { return text_; }
+    std::size_t length() const { return len_; }
+
+private:
+    Kind kind_;
+    float* real_ = nullptr;
+    std::int32_t* integer_ = nullptr;
+    char* text_ = nullptr;
+    std::size_t len_ = 0;
+};
+
+// One destination per character of `chars`, for formats such as "(80A1)".
+template <std::size_t N>
+std::vector<Dest> each_char(char (&chars)[N]) {
+    std::vector<Dest> out;
+    out.reserve(N);
+    for (auto& c : chars) out.emplace_back(c);
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Statuses and the unrecoverable failure.
+
+// Status of open_old and read_fields: 0 on success, nonzero otherwise.
+enum Status : int {
+    kOk = 0,
+    kOpenFailed = 1,
+    kEndOfFile = 2,
+    kBadField = 3,
+    kNotConnected = 4,
+};
+
+// An output statement, a closing or the implicit connection that cannot be
+// completed.  The unit's pending report has been discarded and the data file
+// keeps its old content when this is thrown.
+class Fatal : public std::runtime_error {
+public:
+    explicit Fatal(std::string message, int code = 1)
+        : std::runtime_error(std::move(message)), exit_code(code) {}
+    int exit_code;
+};
+
+// ---------------------------------------------------------------------------
+// Units.
+
+constexpr int kConsoleUnit = -1;  // the unit written `*` in the programs
+
+// Connects `unit` to the existing file `name` (leading and trailing blanks are
+// not part of it).  Tries read-write, then read only, then write only; never
+// creates the file and never prints anything.
+int open_old(int unit, std::string_view name);
+
+// Disconnects `unit`, writing any report still in its buffer.  Closing a unit
+// that is not connected does nothing.
+void close_unit(int unit);
+
+// One formatted input statement: reads the next record of `unit` into `dests`.
+int read_fields(int unit, const Format& format, std::span<const Dest> dests);
+int read_fields(int unit, const Format& format, std::initializer_list<Dest> dests);
+int read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests);
+int read_fields(int unit, std::string_view format, std::span<const Dest> dests);
+
+// One formatted output statement on `unit`.  The first output statement after
+// a connection cuts the file at the current position.  `unit` may be
+// kConsoleUnit for a formatted console statement.
+void write_line(int unit, const Format& format, std::span<const Item> items);
+void write_line(int unit, const Format& format, std::initializer_list<Item> items = {});
+void write_line(int unit, std::string_view format, std::initializer_list<Item> items = {});
+void write_line(int unit, std::string_view format, std::span<const Item> items);
+
+// One list-directed output statement on the console.
+void write_console(std::initializer_list<Item> items);
+void write_console(std::span<const Item> items);
+
+// ---------------------------------------------------------------------------
+// The run: console, command line, and the end of the run.
+
+// Where the console goes.  The default writes to the standard streams and
+// reads the keyboard from standard input; tests and in-process runs install
+// their own.
+class ConsoleDevice {
+public:
+    virtual ~ConsoleDevice() = default;
+    virtual void write_out(std::string_view bytes) = 0;
+    virtual void write_err(std::string_view bytes) = 0;
+    // Reads one line of the keyboard without its line end; false at the end
+    // of the input.
+    virtual bool read_line(std::string& line) = 0;
+};
+
+// Starts a run: every unit disconnected, the console fresh, `args` the
+// command-line arguments after the program name.  `console` (not owned) may
+// be null for the standard streams.
+void begin_run(std::vector<std::string> args, ConsoleDevice* console = nullptr);
+
+// Ends a run normally: closes every connected unit and ends the console line.
+// A failure while closing throws Fatal.
+void end_run();
+
+// Ends a run after a Fatal: drops every pending report without touching the
+// data files, writes the diagnostic, ends the console line.
+void abort_run(const Fatal& failure);
+
+// The whole life of a program: begin_run, body, end_run; a Fatal anywhere
+// becomes its diagnostic and exit code.  Returns the exit code.
+int run_main(int argc, char** argv, int (*body)());
+
+// Same, with explicit arguments and console (for in-process runs).
+int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)());
+
+}  // namespace fixrec

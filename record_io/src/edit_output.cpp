@@ -1,0 +1,186 @@
+#include "fixrec/edit_output.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace fixrec {
+
+namespace {
+
+constexpr int kMaxSignificant = 7;  // single precision never shows more digits
+
+char* put_exponent(char* p, int x, bool with_letter) {
+    const int mag = x < 0 ? -x : x;
+    if (mag > 99) {
+        // Three exponent digits: the letter gives way to keep the field length.
+        *p++ = x < 0 ? '-' : '+';
+        *p++ = static_cast<char>('0' + mag / 100);
+        *p++ = static_cast<char>('0' + mag / 10 % 10);
+        *p++ = static_cast<char>('0' + mag % 10);
+        return p;
+    }
+    if (with_letter) *p++ = 'E';
+    *p++ = x < 0 ? '-' : '+';
+    *p++ = static_cast<char>('0' + mag / 10);
+    *p++ = static_cast<char>('0' + mag % 10);
+    return p;
+}
+
+}  // namespace
+
+bool DecimalForm::all_zero() const {
+    for (char c : digits)
+        if (c != '0') return false;
+    return true;
+}
+
+bool DecimalForm::round_half_up(int n) {
+    if (n >= 17) return false;
+    if (n < 0) n = 0;
+    const bool up = digits[n] >= '5';
+    for (int k = n; k < 17; ++k) digits[k] = '0';
+    if (!up) return false;
+    int k = n - 1;
+    while (k >= 0 && digits[k] == '9') digits[k--] = '0';
+    if (k >= 0) {
+        ++digits[k];
+        return false;
+    }
+    digits[0] = '1';
+    for (int j = 1; j < 17; ++j) digits[j] = '0';
+    ++exponent;
+    zero = false;
+    return true;
+}
+
+DecimalForm decimal_form(double value) {
+    DecimalForm f;
+    f.negative = std::signbit(value);
+    std::memset(f.digits, '0', sizeof f.digits);
+    if (value == 0.0) {
+        f.zero = true;
+        f.exponent = 0;
+        return f;
+    }
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                                   std::chars_format::scientific, 16);
+    // buf: d.dddddddddddddddde[+-]xx[x]
+    const char* p = buf;
+    f.digits[0] = *p++;
+    ++p;  // '.'
+    for (int k = 1; k < 17; ++k) f.digits[k] = *p++;
+    ++p;  // 'e'
+    int e = 0;
+    std::from_chars(p[0] == '+' ? p + 1 : p, res.ptr, e);
+    f.exponent = e + 1;
+    return f;
+}
+
+std::string_view nonfinite_marker(float value) {
+    if (std::isfinite(value)) return {};
+    if (std::isinf(value)) return "1#INF";
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const bool quiet = (bits & 0x00400000u) != 0;
+    if (!quiet) return "1#SNAN";
+    // The x87/SSE "real indefinite": negative quiet NaN with an empty payload.
+    if (bits == 0xFFC00000u) return "1#IND";
+    return "1#QNAN";
+}
+
+std::size_t edit_e(float value, int d, char* out) {
+    DecimalForm f = decimal_form(static_cast<double>(value));
+    char* p = out;
+    if (!f.zero) f.round_half_up(d < kMaxSignificant ? d : kMaxSignificant);
+    if (f.negative && !f.zero) *p++ = '-';
+    *p++ = '.';
+    for (int k = 0; k < d; ++k) *p++ = k < kMaxSignificant ? f.digit(k) : '0';
+    p = put_exponent(p, f.zero ? 0 : f.exponent, true);
+    return static_cast<std::size_t>(p - out);
+}
+
+std::size_t edit_f(float value, int d, char* out) {
+    DecimalForm f = decimal_form(static_cast<double>(value));
+    char* p = out;
+    if (f.zero || f.exponent < -d) {
+        // Rounds to zero at d places: no sign, no digit before the point.
+        *p++ = '.';
+        for (int k = 0; k < d; ++k) *p++ = '0';
+        return static_cast<std::size_t>(p - out);
+    }
+    int integer_digits = f.exponent;  // I
+    int significant = f.exponent + d; // S
+    const int keep = significant < kMaxSignificant ? significant : kMaxSignificant;
+    if (f.round_half_up(keep)) {
+        ++integer_digits;
+        ++significant;
+    }
+    if (f.negative && !f.all_zero()) *p++ = '-';
+    if (integer_digits == 0 && significant == 0) *p++ = '0';
+    for (int k = 0; k < integer_digits; ++k) *p++ = f.digit(k);
+    *p++ = '.';
+    int written = 0;
+    if (integer_digits < 0) {
+        for (int k = 0; k < -integer_digits && written < d; ++k, ++written) *p++ = '0';
+        for (int k = 0; written < d; ++k, ++written) *p++ = f.digit(k);
+    } else {
+        for (int k = integer_digits; written < d; ++k, ++written) *p++ = f.digit(k);
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
+std::size_t edit_i(std::int32_t value, char* out) {
+    const auto res = std::to_chars(out, out + 16, value);
+    return static_cast<std::size_t>(res.ptr - out);
+}
+
+std::size_t edit_list_real(float value, char* out) {
+    const std::string_view marker = nonfinite_marker(value);
+    if (!marker.empty()) {
+        std::memcpy(out, marker.data(), marker.size());
+        return marker.size();
+    }
+    DecimalForm f = decimal_form(static_cast<double>(value));
+    if (!f.zero && f.exponent >= 1 && f.exponent <= 7) return edit_f(value, 6, out);
+    char* p = out;
+    if (!f.zero) f.round_half_up(kMaxSignificant);
+    if (f.negative && !f.zero) *p++ = '-';
+    *p++ = f.digit(0);
+    *p++ = '.';
+    for (int k = 1; k < 7; ++k) *p++ = f.digit(k);
+    p = put_exponent(p, f.zero ? 0 : f.exponent - 1, true);
+    return static_cast<std::size_t>(p - out);
+}
+
+namespace {
+
+std::string right_justify(const char* text, std::size_t len, int w) {
+    const auto width = static_cast<std::size_t>(w);
+    if (len > width) return std::string(width, '*');
+    return std::string(width - len, ' ') + std::string(text, len);
+}
+
+std::string real_field(float value, int w, int d, bool e_form) {
+    const std::string_view marker = nonfinite_marker(value);
+    if (!marker.empty()) {
+        if (marker.size() > static_cast<std::size_t>(w)) return std::string(static_cast<std::size_t>(w), '*');
+        return std::string(marker) + std::string(static_cast<std::size_t>(w) - marker.size(), '.');
+    }
+    std::string buf(edit_capacity(d), '\0');
+    const std::size_t len = e_form ? edit_e(value, d, buf.data()) : edit_f(value, d, buf.data());
+    return right_justify(buf.data(), len, w);
+}
+
+}  // namespace
+
+std::string format_e(float value, int w, int d) { return real_field(value, w, d, true); }
+std::string format_f(float value, int w, int d) { return real_field(value, w, d, false); }
+
+std::string format_i(std::int32_t value, int w) {
+    char buf[16];
+    return right_justify(buf, edit_i(value, buf), w);
+}
+
+}  // namespace fixrec

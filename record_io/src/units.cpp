@@ -1,0 +1,856 @@
+// The connection table: units, the buffered data-file cycle, console output
+// with carriage control, the implicit connection and the end of a run.
+//
+// Writing a report never touches the data file until the report is complete:
+// the records go, through the 1024-byte buffer, into a scratch file beside the
+// data file (same directory, so on the same file system), which takes the data
+// file's name by rename() when the unit is closed.  Readers and a crash in the
+// middle therefore see either the old content or the whole new report.  A file
+// that is not a regular file, or a directory where no scratch file can be made,
+// is rewritten in place, with the old content kept in memory and put back if
+// the writing fails.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "fixrec/edit_input.h"
+#include "fixrec/edit_output.h"
+#include "fixrec/fixrec.h"
+
+namespace fixrec {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1024;
+constexpr std::size_t kPromptLineMax = 260;
+
+// ---------------------------------------------------------------------------
+// Standard console: stdout, stderr, stdin.
+
+void write_fd(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t n = bytes.size();
+    while (n > 0) {
+        const ssize_t k = ::write(fd, p, n);
+        if (k < 0) {
+            if (errno == EINTR) continue;
+            return;  // a closed console loses the message, nothing else
+        }
+        p += k;
+        n -= static_cast<std::size_t>(k);
+    }
+}
+
+class StandardConsole final : public ConsoleDevice {
+public:
+    void write_out(std::string_view bytes) override { write_fd(STDOUT_FILENO, bytes); }
+    void write_err(std::string_view bytes) override { write_fd(STDERR_FILENO, bytes); }
+    bool read_line(std::string& line) override {
+        line.clear();
+        bool any = false;
+        char c;
+        while (true) {
+            const ssize_t k = ::read(STDIN_FILENO, &c, 1);
+            if (k < 0 && errno == EINTR) continue;
+            if (k <= 0) return any;
+            any = true;
+            if (c == '\n') break;
+            line.push_back(c);
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    }
+};
+
+std::string_view trim_blanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+std::string errno_text(int err) { return std::strerror(err); }
+
+// ---------------------------------------------------------------------------
+// Connections.
+
+enum class Access : std::uint8_t { ReadWrite, ReadOnly, WriteOnly };
+enum class WriteMethod : std::uint8_t { None, Replace, InPlace };
+
+struct Connection {
+    int unit = 0;
+    std::string name;
+    int fd = -1;            // the file as opened; -1 for a new file of the implicit connection
+    Access access = Access::ReadWrite;
+    bool exists = true;
+
+    // Reading: buf[buf_pos..buf_len) are unread bytes; buf[0] is at file offset buf_offset.
+    std::array<char, kBufferSize> buf{};
+    std::size_t buf_pos = 0;
+    std::size_t buf_len = 0;
+    off_t buf_offset = 0;
+
+    // Writing.
+    bool write_mode = false;
+    WriteMethod method = WriteMethod::None;
+    int out_fd = -1;
+    std::string temp_path;
+    std::string target_path;
+    std::string snapshot;    // old content, for the in-place method
+    std::size_t out_len = 0; // bytes of buf holding report text
+
+    off_t position() const { return buf_offset + static_cast<off_t>(buf_pos); }
+};
+
+struct TransparentHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+struct Runtime {
+    std::vector<std::unique_ptr<Connection>> units;
+    std::vector<std::string> args;
+    std::size_t next_arg = 0;
+    StandardConsole standard_console;
+    ConsoleDevice* console = &standard_console;
+    long console_records = 0;
+    bool console_line_open = false;  // the console cursor is after record text
+    std::string record;              // scratch record of the running statement
+    std::string input_record;        // scratch input record
+    std::unordered_map<std::string, std::unique_ptr<Format>, TransparentHash, std::equal_to<>>
+        formats;
+};
+
+Runtime& rt() {
+    static Runtime runtime;
+    return runtime;
+}
+
+const Format& cached_format(std::string_view text) {
+    auto& cache = rt().formats;
+    const auto it = cache.find(text);
+    if (it != cache.end()) return *it->second;
+    auto parsed = std::make_unique<Format>(text);
+    const Format& ref = *parsed;
+    cache.emplace(std::string(text), std::move(parsed));
+    return ref;
+}
+
+Connection* find_unit(int unit) {
+    for (auto& c : rt().units)
+        if (c->unit == unit) return c.get();
+    return nullptr;
+}
+
+void remove_unit(Connection* c) {
+    auto& units = rt().units;
+    units.erase(std::remove_if(units.begin(), units.end(),
+                               [c](const std::unique_ptr<Connection>& p) { return p.get() == c; }),
+                units.end());
+}
+
+std::string describe(const Connection& c) {
+    return "unit " + std::to_string(c.unit) + ", file " + c.name;
+}
+
+// Drops the report of a unit without touching its file (or puts the old content
+// back when it was being rewritten in place), closes the handles and
+// disconnects the unit.
+void discard(Connection* c) {
+    if (c->method == WriteMethod::Replace) {
+        if (c->out_fd >= 0) ::close(c->out_fd);
+        if (!c->temp_path.empty()) ::unlink(c->temp_path.c_str());
+    } else if (c->method == WriteMethod::InPlace && c->fd >= 0) {
+        std::size_t done = 0;
+        while (done < c->snapshot.size()) {
+            const ssize_t k = ::pwrite(c->fd, c->snapshot.data() + done, c->snapshot.size() - done,
+                                       static_cast<off_t>(done));
+            if (k <= 0) break;
+            done += static_cast<std::size_t>(k);
+        }
+        if (::ftruncate(c->fd, static_cast<off_t>(c->snapshot.size())) != 0) {
+            // Nothing more can be done; the diagnostic that follows names the file.
+        }
+    }
+    if (c->fd >= 0) ::close(c->fd);
+    remove_unit(c);
+}
+
+[[noreturn]] void fail(Connection* c, int number, const char* statement, const std::string& why) {
+    std::string message = "run-time error " + std::to_string(number) + ": " + statement + " on " +
+                          describe(*c) + " - " + why;
+    discard(c);
+    throw Fatal(std::move(message));
+}
+
+void write_all(Connection* c, const char* p, std::size_t n) {
+    while (n > 0) {
+        const ssize_t k = ::write(c->out_fd, p, n);
+        if (k < 0) {
+            if (errno == EINTR) continue;
+            fail(c, 2002, "WRITE", errno_text(errno));
+        }
+        if (k == 0) fail(c, 2002, "WRITE", "no space left");
+        p += k;
+        n -= static_cast<std::size_t>(k);
+    }
+}
+
+void flush_output(Connection* c) {
+    if (c->out_len == 0) return;
+    write_all(c, c->buf.data(), c->out_len);
+    c->out_len = 0;
+}
+
+// Where the report finally lands: the file a symbolic link points to, so that
+// the link stays a link.
+std::string resolve_target(const std::string& name) {
+    char* real = ::realpath(name.c_str(), nullptr);
+    if (real == nullptr) return name;
+    std::string out(real);
+    std::free(real);
+    return out;
+}
+
+bool read_snapshot(Connection* c) {
+    struct stat st{};
+    if (::fstat(c->fd, &st) != 0) return false;
+    c->snapshot.clear();
+    char chunk[4096];
+    off_t at = 0;
+    while (true) {
+        const ssize_t k = ::pread(c->fd, chunk, sizeof chunk, at);
+        if (k < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (k == 0) break;
+        c->snapshot.append(chunk, static_cast<std::size_t>(k));
+        at += k;
+    }
+    return true;
+}
+
+// The first output statement after a connection: cut the file at the current
+// position.  The cut is virtual until the report is complete.
+void begin_write(Connection* c) {
+    if (c->access == Access::ReadOnly)
+        fail(c, 2001, "WRITE", "the file can be opened for reading only");
+    const off_t cut = c->fd >= 0 ? c->position() : 0;
+    c->buf_pos = c->buf_len = 0;
+    c->out_len = 0;
+
+    struct stat st{};
+    bool regular = true;
+    mode_t mode = 0;
+    if (c->fd >= 0) {
+        if (::fstat(c->fd, &st) != 0) fail(c, 2001, "WRITE", errno_text(errno));
+        regular = S_ISREG(st.st_mode);
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    if (regular) {
+        c->target_path = c->exists ? resolve_target(c->name) : c->name;
+        const auto slash = c->target_path.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : c->target_path.substr(0, slash + 1);
+        const std::string base =
+            slash == std::string::npos ? c->target_path : c->target_path.substr(slash + 1);
+        std::string temp = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
+        const int tfd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (tfd >= 0) {
+            c->method = WriteMethod::Replace;
+            c->out_fd = tfd;
+            c->temp_path = temp;
+            if (::fchmod(tfd, mode) != 0) fail(c, 2001, "WRITE", errno_text(errno));
+            if (c->fd >= 0 && ::geteuid() == 0 && ::fchown(tfd, st.st_uid, st.st_gid) != 0)
+                fail(c, 2001, "WRITE", errno_text(errno));
+            // Keep what lies before the cut.
+            off_t at = 0;
+            while (at < cut) {
+                const auto want = static_cast<std::size_t>(std::min<off_t>(cut - at, kBufferSize));
+                const ssize_t k = ::pread(c->fd, c->buf.data(), want, at);
+                if (k <= 0) fail(c, 2001, "WRITE", k < 0 ? errno_text(errno) : "file shrank");
+                write_all(c, c->buf.data(), static_cast<std::size_t>(k));
+                at += k;
+            }
+            c->write_mode = true;
+            return;
+        }
+        const int err = errno;
+        if (c->fd < 0 || !(err == EACCES || err == EPERM || err == EROFS))
+            fail(c, 2001, "WRITE", errno_text(err));
+    }
+
+    // In place: remember the old content, then cut.
+    if (c->fd < 0) fail(c, 2001, "WRITE", "cannot create the file");
+    if (regular && !read_snapshot(c))
+        fail(c, 2001, "WRITE", "cannot keep the old content: " + errno_text(errno));
+    c->method = WriteMethod::InPlace;
+    if (regular && ::ftruncate(c->fd, cut) != 0) fail(c, 2001, "WRITE", errno_text(errno));
+    if (regular && ::lseek(c->fd, cut, SEEK_SET) < 0) fail(c, 2001, "WRITE", errno_text(errno));
+    c->out_fd = c->fd;
+    c->write_mode = true;
+}
+
+void finish_write(Connection* c) {
+    flush_output(c);
+    if (c->method == WriteMethod::Replace) {
+        if (::fdatasync(c->out_fd) != 0 && errno != EINVAL)
+            fail(c, 2003, "CLOSE", errno_text(errno));
+        const int out = c->out_fd;
+        c->out_fd = -1;
+        if (::close(out) != 0) fail(c, 2003, "CLOSE", errno_text(errno));
+        if (::rename(c->temp_path.c_str(), c->target_path.c_str()) != 0)
+            fail(c, 2003, "CLOSE", errno_text(errno));
+        c->temp_path.clear();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Console records and carriage control.
+
+void emit_console_record(std::string_view record) {
+    Runtime& r = rt();
+    const char control = record.empty() ? ' ' : record.front();
+    const std::string_view text = record.empty() ? record : record.substr(1);
+    const bool first = r.console_records == 0;
+    std::string out;
+    out.reserve(text.size() + 6);
+    switch (control) {
+        case '0':
+            out += first ? "\r\n" : "\r\n\r\n";
+            break;
+        case '1':
+            out += "\r\n\f\r \r";
+            break;
+        case '+':
+            out += "\r";
+            break;
+        default:
+            if (!first) out += "\r\n";
+            break;
+    }
+    out += text;
+    r.console->write_out(out);
+    ++r.console_records;
+    r.console_line_open = true;
+}
+
+// ---------------------------------------------------------------------------
+// Record assembly with pending blanks.
+
+struct OutRecord {
+    std::string& text;
+    std::size_t pending = 0;
+
+    void put(std::string_view s) {
+        if (pending > 0) {
+            text.append(pending, ' ');
+            pending = 0;
+        }
+        text.append(s);
+    }
+    void put_fill(std::size_t n, char c) {
+        if (pending > 0) {
+            text.append(pending, ' ');
+            pending = 0;
+        }
+        text.append(n, c);
+    }
+};
+
+class RecordSink {
+public:
+    virtual void end_record(std::string_view record) = 0;
+
+protected:
+    ~RecordSink() = default;
+};
+
+class FileSink final : public RecordSink {
+public:
+    explicit FileSink(Connection* c) : c_(c) {}
+    void end_record(std::string_view record) override {
+        append(record.data(), record.size());
+        append("\r\n", 2);
+    }
+
+private:
+    void append(const char* p, std::size_t n) {
+        while (n > 0) {
+            const std::size_t room = kBufferSize - c_->out_len;
+            const std::size_t k = std::min(room, n);
+            std::memcpy(c_->buf.data() + c_->out_len, p, k);
+            c_->out_len += k;
+            p += k;
+            n -= k;
+            if (c_->out_len == kBufferSize) flush_output(c_);
+        }
+    }
+    Connection* c_;
+};
+
+class ConsoleSink final : public RecordSink {
+public:
+    void end_record(std::string_view record) override { emit_console_record(record); }
+};
+
+[[noreturn]] void item_mismatch(const Format& f) {
+    throw std::invalid_argument("item does not match its descriptor in format " +
+                                std::string(f.source()));
+}
+
+void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Format& f) {
+    char stack[160];
+    std::unique_ptr<char[]> heap;
+    char* buf = stack;
+    if (edit_capacity(d.d) > sizeof stack) {
+        heap = std::make_unique<char[]>(edit_capacity(d.d));
+        buf = heap.get();
+    }
+    const auto w = static_cast<std::size_t>(d.w);
+    std::size_t len = 0;
+    switch (d.kind) {
+        case DescKind::E:
+        case DescKind::F: {
+            if (item.kind() != Item::Kind::Real) item_mismatch(f);
+            const std::string_view marker = nonfinite_marker(item.real());
+            if (!marker.empty()) {
+                if (marker.size() > w) {
+                    rec.put_fill(w, '*');
+                } else {
+                    rec.put(marker);
+                    rec.text.append(w - marker.size(), '.');
+                }
+                return;
+            }
+            len = d.kind == DescKind::E ? edit_e(item.real(), d.d, buf) : edit_f(item.real(), d.d, buf);
+            break;
+        }
+        case DescKind::I:
+            if (item.kind() != Item::Kind::Integer) item_mismatch(f);
+            len = edit_i(item.integer(), buf);
+            break;
+        case DescKind::A: {
+            if (item.kind() != Item::Kind::Text) item_mismatch(f);
+            const std::string_view s = item.text();
+            const std::size_t aw = d.w == 0 ? s.size() : w;
+            if (aw >= s.size()) {
+                rec.pending += aw - s.size();
+                rec.put(s);
+            } else {
+                rec.put(s.substr(0, aw));
+            }
+            return;
+        }
+        default:
+            return;
+    }
+    if (len > w) {
+        rec.put_fill(w, '*');
+    } else {
+        rec.pending += w - len;
+        rec.put(std::string_view(buf, len));
+    }
+}
+
+void output_statement(const Format& f, std::span<const Item> items, RecordSink& sink) {
+    if (!items.empty() && f.data_count() == 0)
+        throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
+    std::string& text = rt().record;
+    text.clear();
+    OutRecord rec{text};
+    std::size_t next = 0;
+    while (true) {
+        for (const Descriptor& d : f.descriptors()) {
+            switch (d.kind) {
+                case DescKind::Literal:
+                    rec.put(d.text);
+                    break;
+                case DescKind::Skip:
+                    rec.pending += static_cast<std::size_t>(d.w);
+                    break;
+                case DescKind::Slash:
+                    sink.end_record(text);
+                    text.clear();
+                    rec.pending = 0;
+                    break;
+                default:
+                    if (next == items.size()) goto finish;
+                    edit_item(rec, d, items[next++], f);
+                    break;
+            }
+        }
+        if (next == items.size()) break;
+        // Items remain at the closing parenthesis: the format is used again.
+        sink.end_record(text);
+        text.clear();
+        rec.pending = 0;
+    }
+finish:
+    sink.end_record(text);
+    text.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Input records.
+
+bool refill(Connection* c) {
+    c->buf_offset += static_cast<off_t>(c->buf_len);
+    c->buf_pos = c->buf_len = 0;
+    if (c->fd < 0) return false;
+    while (true) {
+        const ssize_t k = ::read(c->fd, c->buf.data(), kBufferSize);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        c->buf_len = static_cast<std::size_t>(k);
+        return true;
+    }
+}
+
+// Reads the next record up to and including its LF; keeps at most `keep`
+// characters of its usable text (which a CR or the LF ends).  False when the
+// file has no further byte.
+bool next_record(Connection* c, std::string& rec, std::size_t keep) {
+    rec.clear();
+    bool any = false;
+    bool text_done = false;
+    while (true) {
+        if (c->buf_pos == c->buf_len && !refill(c)) return any;  // a last line without LF
+        any = true;
+        const char* start = c->buf.data() + c->buf_pos;
+        const std::size_t avail = c->buf_len - c->buf_pos;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+        const std::size_t seg = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
+        if (!text_done) {
+            const auto* cr = static_cast<const char*>(std::memchr(start, '\r', seg));
+            const std::size_t usable = cr != nullptr ? static_cast<std::size_t>(cr - start) : seg;
+            const std::size_t room = keep > rec.size() ? keep - rec.size() : 0;
+            rec.append(start, std::min(usable, room));
+            if (cr != nullptr) text_done = true;
+        }
+        c->buf_pos += seg;
+        if (lf != nullptr) {
+            ++c->buf_pos;
+            return true;
+        }
+    }
+}
+
+int to_status(InputStatus s) {
+    if (s == InputStatus::Ok) return kOk;
+    if (s == InputStatus::EndOfFile) return kEndOfFile;
+    return kBadField;
+}
+
+int input_statement(Connection* c, const Format& f, std::span<const Dest> dests) {
+    if (!dests.empty() && f.data_count() == 0)
+        throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
+    std::string& rec = rt().input_record;
+    const std::size_t keep = f.input_extent();
+    if (!next_record(c, rec, keep)) return kEndOfFile;
+    std::size_t col = 0;
+    std::size_t next = 0;
+    auto advance = [&](std::size_t n) { col = std::min(col + n, rec.size()); };
+    while (true) {
+        for (const Descriptor& d : f.descriptors()) {
+            switch (d.kind) {
+                case DescKind::Literal:
+                    break;
+                case DescKind::Skip:
+                    advance(static_cast<std::size_t>(d.w));
+                    break;
+                case DescKind::Slash:
+                    if (!next_record(c, rec, keep)) return kEndOfFile;
+                    col = 0;
+                    break;
+                default: {
+                    if (next == dests.size()) return kOk;
+                    const Dest& dest = dests[next++];
+                    const auto w = static_cast<std::size_t>(d.w);
+                    if (d.kind == DescKind::A || dest.kind() == Dest::Kind::Text) {
+                        if (dest.kind() != Dest::Kind::Text)
+                            throw std::invalid_argument("A field into a numeric destination");
+                        const std::size_t len = dest.length();
+                        const std::size_t aw = d.w == 0 ? len : w;
+                        if (aw >= len) advance(aw - len);
+                        const std::size_t take = std::min({aw, len, rec.size() - col});
+                        std::memcpy(dest.text(), rec.data() + col, take);
+                        std::memset(dest.text() + take, ' ', len - take);
+                        advance(std::min(aw, len));
+                        break;
+                    }
+                    // A numeric field: up to w characters, ended early by the
+                    // end of the record or by a comma (which is consumed).
+                    const std::size_t avail = std::min(w, rec.size() - col);
+                    const char* start = rec.data() + col;
+                    const auto* comma = static_cast<const char*>(std::memchr(start, ',', avail));
+                    const std::size_t flen =
+                        comma != nullptr ? static_cast<std::size_t>(comma - start) : avail;
+                    const std::string_view field(start, flen);
+                    advance(comma != nullptr ? flen + 1 : flen);
+                    InputStatus s;
+                    if (dest.kind() == Dest::Kind::Real) {
+                        float v = 0.0f;
+                        s = read_real(field, d.kind == DescKind::I ? 0 : d.d, v);
+                        if (s == InputStatus::Ok) *dest.real() = v;
+                    } else {
+                        std::int32_t v = 0;
+                        s = read_integer(field, v);
+                        if (s == InputStatus::Ok) *dest.integer() = v;
+                    }
+                    if (s != InputStatus::Ok) return to_status(s);
+                    break;
+                }
+            }
+        }
+        if (next == dests.size()) return kOk;
+        // Destinations remain at the closing parenthesis: next record, same format.
+        if (!next_record(c, rec, keep)) return kEndOfFile;
+        col = 0;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Implicit connection.
+
+std::string ask_file_name(int unit) {
+    Runtime& r = rt();
+    std::string line;
+    while (true) {
+        std::string prompt;
+        if (r.console_line_open) prompt += "\r\n";
+        prompt += "File name missing or blank - please enter file name\r\nUNIT ";
+        prompt += std::to_string(unit);
+        prompt += "? ";
+        r.console->write_out(prompt);
+        r.console_line_open = true;
+        if (!r.console->read_line(line))
+            throw Fatal("run-time error 2004: no file name for unit " + std::to_string(unit) +
+                        " - end of console input; nothing was written");
+        r.console_line_open = false;  // the answer's Enter ended the line
+        if (line.size() > kPromptLineMax) line.resize(kPromptLineMax);
+        const std::string_view name = trim_blanks(line);
+        if (!name.empty()) return std::string(name);
+    }
+}
+
+Connection* connect_implicitly(int unit) {
+    Runtime& r = rt();
+    std::string name;
+    while (r.next_arg < r.args.size() && name.empty())
+        name = std::string(trim_blanks(r.args[r.next_arg++]));
+    if (name.empty()) name = ask_file_name(unit);
+
+    auto c = std::make_unique<Connection>();
+    c->unit = unit;
+    c->name = name;
+    struct stat st{};
+    if (::stat(name.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            throw Fatal("run-time error 2005: OPEN on unit " + std::to_string(unit) + ", file " +
+                        name + " - is a directory");
+        c->fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (c->fd < 0)
+            throw Fatal("run-time error 2005: OPEN on unit " + std::to_string(unit) + ", file " +
+                        name + " - " + errno_text(errno));
+        ::fcntl(c->fd, F_SETFL, 0);
+    } else {
+        c->exists = false;  // created when the report is complete
+    }
+    Connection* raw = c.get();
+    r.units.push_back(std::move(c));
+    return raw;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Public operations.
+
+int open_old(int unit, std::string_view raw_name) {
+    std::string name(trim_blanks(raw_name));
+    if (name.empty()) {
+        try {
+            name = ask_file_name(unit);
+        } catch (const Fatal&) {
+            return kOpenFailed;
+        }
+    }
+    if (Connection* c = find_unit(unit)) {
+        if (c->name == name) return kOk;
+        close_unit(unit);
+    }
+    // Read and write, else read only, else write only.  O_NONBLOCK keeps a
+    // FIFO from blocking the open; it is cleared at once.
+    static constexpr int kModes[] = {O_RDWR, O_RDONLY, O_WRONLY};
+    static constexpr Access kAccess[] = {Access::ReadWrite, Access::ReadOnly, Access::WriteOnly};
+    for (int k = 0; k < 3; ++k) {
+        const int fd = ::open(name.c_str(), kModes[k] | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EISDIR) return kOpenFailed;
+            continue;
+        }
+        struct stat st{};
+        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return kOpenFailed;
+        }
+        ::fcntl(fd, F_SETFL, 0);
+        auto c = std::make_unique<Connection>();
+        c->unit = unit;
+        c->name = name;
+        c->fd = fd;
+        c->access = kAccess[k];
+        rt().units.push_back(std::move(c));
+        return kOk;
+    }
+    return kOpenFailed;
+}
+
+void close_unit(int unit) {
+    Connection* c = find_unit(unit);
+    if (c == nullptr) return;
+    if (c->write_mode) finish_write(c);
+    if (c->fd >= 0) ::close(c->fd);
+    remove_unit(c);
+}
+
+int read_fields(int unit, const Format& format, std::span<const Dest> dests) {
+    Connection* c = find_unit(unit);
+    if (c == nullptr) return kNotConnected;
+    if (c->write_mode) return kEndOfFile;  // a report being written has no further record
+    return input_statement(c, format, dests);
+}
+
+int read_fields(int unit, const Format& format, std::initializer_list<Dest> dests) {
+    return read_fields(unit, format, std::span<const Dest>(dests.begin(), dests.size()));
+}
+
+int read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests) {
+    return read_fields(unit, cached_format(format), std::span<const Dest>(dests.begin(), dests.size()));
+}
+
+int read_fields(int unit, std::string_view format, std::span<const Dest> dests) {
+    return read_fields(unit, cached_format(format), dests);
+}
+
+void write_line(int unit, const Format& format, std::span<const Item> items) {
+    if (unit == kConsoleUnit) {
+        ConsoleSink sink;
+        output_statement(format, items, sink);
+        return;
+    }
+    Connection* c = find_unit(unit);
+    if (c == nullptr) c = connect_implicitly(unit);
+    if (!c->write_mode) begin_write(c);
+    FileSink sink(c);
+    output_statement(format, items, sink);
+}
+
+void write_line(int unit, const Format& format, std::initializer_list<Item> items) {
+    write_line(unit, format, std::span<const Item>(items.begin(), items.size()));
+}
+
+void write_line(int unit, std::string_view format, std::initializer_list<Item> items) {
+    write_line(unit, cached_format(format), std::span<const Item>(items.begin(), items.size()));
+}
+
+void write_line(int unit, std::string_view format, std::span<const Item> items) {
+    write_line(unit, cached_format(format), items);
+}
+
+void write_console(std::span<const Item> items) {
+    std::string& text = rt().record;
+    text.assign(1, ' ');
+    bool after_value = false;
+    for (const Item& item : items) {
+        char buf[64];
+        std::size_t len = 0;
+        switch (item.kind()) {
+            case Item::Kind::Text:
+                text.append(item.text());
+                after_value = false;
+                continue;
+            case Item::Kind::Real:
+                len = edit_list_real(item.real(), buf);
+                break;
+            case Item::Kind::Integer:
+                len = edit_i(item.integer(), buf);
+                break;
+        }
+        if (after_value) text.push_back(' ');
+        const auto width = static_cast<std::size_t>(kListRealWidth);
+        if (len < width) text.append(width - len, ' ');
+        text.append(buf, len);
+        after_value = true;
+    }
+    emit_console_record(text);
+    text.clear();
+}
+
+void write_console(std::initializer_list<Item> items) {
+    write_console(std::span<const Item>(items.begin(), items.size()));
+}
+
+void begin_run(std::vector<std::string> args, ConsoleDevice* console) {
+    Runtime& r = rt();
+    while (!r.units.empty()) discard(r.units.back().get());
+    r.args = std::move(args);
+    r.next_arg = 0;
+    r.console = console != nullptr ? console : &r.standard_console;
+    r.console_records = 0;
+    r.console_line_open = false;
+}
+
+void end_run() {
+    Runtime& r = rt();
+    while (!r.units.empty()) close_unit(r.units.front()->unit);
+    if (r.console_line_open) {
+        r.console->write_out("\r\n");
+        r.console_line_open = false;
+    }
+}
+
+void abort_run(const Fatal& failure) {
+    Runtime& r = rt();
+    while (!r.units.empty()) discard(r.units.back().get());
+    if (r.console_line_open) {
+        r.console->write_out("\r\n");
+        r.console_line_open = false;
+    }
+    r.console->write_err(std::string(failure.what()) + "\n");
+}
+
+int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)()) {
+    begin_run(std::move(args), console);
+    try {
+        const int code = body();
+        end_run();
+        return code;
+    } catch (const Fatal& failure) {
+        abort_run(failure);
+        return failure.exit_code;
+    }
+}
+
+int run_main(int argc, char** argv, int (*body)()) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return run_with(std::move(args), nullptr, body);
+}
+
+}  // namespace fixrec
