@@ -1,0 +1,624 @@
+// BILM as the user runs it: the built program in a scratch directory with its
+// data file BILM.DAT, checked by the bytes of the data file, of the console
+// (standard output), the start of standard error and the exit code.
+//
+// The console gets each message without its carriage-control blank; every
+// message after the first is preceded by CR LF, and the run ends with one
+// CR LF when anything was shown.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <set>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "bilm_report.h"
+#include "funnel.h"
+#include "run_program.h"
+#include "test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fixrec::literals;
+using test_support::entries;
+using test_support::read_bytes;
+using test_support::RunOptions;
+using test_support::RunResult;
+using test_support::TempDir;
+using test_support::write_bytes;
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr int kExitOk = 0;
+constexpr int kExitWriteFailed = 1;
+constexpr int kExitUnreadable = 2;
+constexpr int kExitInvalidArithmetic = 3;
+
+std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (std::string_view p : parts) s.append(p);
+    return s;
+}
+
+// An input line of the data file: the label in columns 1-38, the value from
+// column 39, and any tail from column 51 on.
+std::string value_line(std::string_view label, std::string_view value, std::string_view tail = {}) {
+    std::string line(label);
+    line.resize(38, ' ');
+    line.append(value);
+    if (!tail.empty()) line.resize(50, ' ');
+    return line.append(tail);
+}
+
+// Lines joined with an end after each.
+std::string lines(const std::vector<std::string>& ls, std::string_view end = kCrLf) {
+    std::string s;
+    for (const auto& l : ls) s.append(l).append(end);
+    return s;
+}
+
+// A hand-made input section with the values of the worked example and any
+// UPOD, as a user would type it: free header text, plain decimals.
+std::vector<std::string> example_input_lines(std::string_view upod) {
+    return {"Drain funnel of the test tank",
+            "",
+            "   input:",
+            "",
+            "",
+            "",
+            value_line("  flow rate                     Q", "0.001"),
+            value_line("  liquid height                HG", "0.5"),
+            value_line("  drain radius                 R1", "0.01"),
+            value_line("  make-up radius              RCR", "0.1"),
+            value_line("  make-up velocity           UPOD", std::string(upod))};
+}
+
+std::string example1_input() { return lines(example_input_lines("0.05")); }
+std::string example2_input() { return lines(example_input_lines("0.5")); }
+
+std::string example1_report() {
+    return bilm_expect::report(bilm_expect::kExample1Inputs, bilm_expect::kExample1Results);
+}
+std::string example2_report() {
+    return bilm_expect::report_reached_outlet(bilm_expect::kExample2Inputs, bilm_expect::kExample2HO);
+}
+
+bool running_as_root() { return ::geteuid() == 0; }
+
+mode_t mode_of(const fs::path& p) {
+    struct stat st{};
+    if (::lstat(p.c_str(), &st) != 0) return 0;
+    return st.st_mode & 07777;
+}
+
+class Bilm : public ::testing::Test {
+protected:
+    fs::path data() const { return dir_ / "BILM.DAT"; }
+
+    RunOptions options() const {
+        RunOptions o;
+        o.program = BILM_PATH;
+        o.cwd = dir_.path().string();
+        return o;
+    }
+
+    RunResult run() const { return test_support::run_program(options()); }
+
+    // The program without the powers of root (a root process may write any
+    // file); as another user the scratch directory must let it in.
+    void drop_privileges(RunOptions& o) const {
+        if (!running_as_root()) return;
+        o.uid = test_support::kNobodyUid;
+        o.gid = test_support::kNobodyGid;
+    }
+
+    static void expect_clean_end(const RunResult& r) {
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.term_signal, 0);
+    }
+
+    TempDir dir_;
+};
+
+// ---------------------------------------------------------------------------
+// Normal runs.
+
+TEST_F(Bilm, WorkedExampleGivesItsReportAndNothingOnTheConsole) {
+    write_bytes(data(), example1_input());
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(data()), example1_report());
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+TEST_F(Bilm, ShippedExampleFileIsTheWorkedExampleReport) {
+    EXPECT_EQ(read_bytes(fs::path(EXAMPLES_DIR) / "BILM.DAT"), example1_report());
+}
+
+TEST_F(Bilm, ReportIsItsOwnInput) {
+    // The report of a run is a complete input section that reads back to the
+    // same values, so running again reproduces it byte for byte.
+    const std::string report = read_bytes(fs::path(EXAMPLES_DIR) / "BILM.DAT");
+    write_bytes(data(), report);
+    for (int round = 1; round <= 2; ++round) {
+        const RunResult r = run();
+        expect_clean_end(r);
+        EXPECT_EQ(r.exit_code, kExitOk) << "round " << round;
+        EXPECT_EQ(r.out, "") << "round " << round;
+        EXPECT_EQ(read_bytes(data()), report) << "round " << round;
+    }
+}
+
+TEST_F(Bilm, FunnelReachingTheOutletGivesTheSingleResultLine) {
+    write_bytes(data(), example2_input());
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(data()), example2_report());
+}
+
+TEST_F(Bilm, EarlierLongerReportIsCutAfterTheNewReport) {
+    // The report of the first worked example with UPOD changed to 0.5 by
+    // hand, followed by notes the user added: the new report is shorter.
+    std::string old = example1_report();
+    const std::string old_upod = "  .50000E-01(";
+    const auto at = old.find(old_upod);
+    ASSERT_NE(at, std::string::npos);
+    old.replace(at, old_upod.size(), "  .50000E+00(");
+    for (int k = 0; k < 40; ++k) old += "note " + std::to_string(k) + " of an earlier run\r\n";
+    write_bytes(data(), old);
+
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(read_bytes(data()), example2_report());
+}
+
+TEST_F(Bilm, OnlyColumns39To50OfValueLinesAreRead) {
+    const std::string cyr(" РАСХОД "_cp);
+    const std::string header_with_tab = "header\twith a tab, digits 12345 and " + cyr;
+    const std::string long_header(300, 'H');
+    const std::vector<std::string> input{
+        header_with_tab,
+        long_header,
+        "",
+        "1.2.3 is no value here",
+        "",
+        "",
+        // Columns 1-38 with digits, signs, commas and letters; the value field
+        // in columns 39-50; anything from column 51 on.
+        value_line("99.9,1.2.3E+ " + cyr + " Q=0.5", "  .10000E-02", "junk 7.5E+99 ,,,"),
+        value_line("\t\t-1E40 HG", "0.5", ""),
+        value_line("R1 = 12A", "     1.0E-02", "9999"),
+        value_line(",,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,", "0.1", "      1.2.3"),
+        value_line("UPOD", "5.0E-2", std::string(200, '#'))};
+    write_bytes(data(), lines(input));
+
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(read_bytes(data()), example1_report());
+}
+
+struct LineEnds {
+    const char* name;
+    const char* end;
+    bool last_line_ended;
+};
+void PrintTo(const LineEnds& p, std::ostream* os) { *os << p.name; }
+
+class BilmLineEnds : public Bilm, public ::testing::WithParamInterface<LineEnds> {};
+
+TEST_P(BilmLineEnds, ReadAlike) {
+    const LineEnds& p = GetParam();
+    std::string input = lines(example_input_lines("0.05"), p.end);
+    if (!p.last_line_ended) input.resize(input.size() - std::string_view(p.end).size());
+    write_bytes(data(), input);
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(read_bytes(data()), example1_report());
+}
+
+INSTANTIATE_TEST_SUITE_P(Input, BilmLineEnds,
+                         ::testing::Values(LineEnds{"CrLf", "\r\n", true}, LineEnds{"Lf", "\n", true},
+                                           LineEnds{"LfLastLineOpen", "\n", false},
+                                           LineEnds{"CrLfLastLineOpen", "\r\n", false}),
+                         [](const auto& tp) { return std::string(tp.param.name); });
+
+// ---------------------------------------------------------------------------
+// Input sections that cannot be read: the message, no computation, and the
+// data file left exactly as it was.
+
+struct Unreadable {
+    const char* name;
+    std::string content;
+};
+void PrintTo(const Unreadable& p, std::ostream* os) { *os << p.name; }
+
+std::string example1_with_line(int line_number, const std::string& line) {
+    auto ls = example_input_lines("0.05");
+    ls[static_cast<std::size_t>(line_number - 1)] = line;
+    return lines(ls);
+}
+
+std::string example1_first_lines(int count) {
+    auto ls = example_input_lines("0.05");
+    ls.resize(static_cast<std::size_t>(count));
+    return lines(ls);
+}
+
+class BilmUnreadable : public Bilm, public ::testing::WithParamInterface<Unreadable> {};
+
+TEST_P(BilmUnreadable, MessageAndFileUntouched) {
+    const std::string& content = GetParam().content;
+    write_bytes(data(), content);
+    ASSERT_EQ(::chmod(data().c_str(), 0640), 0);
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    EXPECT_EQ(r.out, cat({bilm_expect::kReadFailed, kCrLf}));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(data()), content);
+    EXPECT_EQ(mode_of(data()), 0640u);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Input, BilmUnreadable,
+    ::testing::Values(
+        Unreadable{"EmptyFile", ""},
+        Unreadable{"HeaderOnly", example1_first_lines(6)},
+        Unreadable{"TenLines", example1_first_lines(10)},
+        Unreadable{"TwoPointsInQ", example1_with_line(7, value_line("Q", "1.2.3"))},
+        Unreadable{"TwoPointsInR1", example1_with_line(9, value_line("R1", "1.2.3"))},
+        Unreadable{"LetterAfterDigits", example1_with_line(10, value_line("RCR", "12A"))},
+        Unreadable{"ExponentWithoutDigits", example1_with_line(11, value_line("UPOD", "1.5E"))},
+        Unreadable{"BeyondSinglePrecision", example1_with_line(8, value_line("HG", "1.0E+39"))},
+        Unreadable{"CtrlZInValue", example1_with_line(9, value_line("R1", "0.01\x1a"))}),
+    [](const auto& tp) { return std::string(tp.param.name); });
+
+// ---------------------------------------------------------------------------
+// Invalid arithmetic: a message of the program's own, nothing written.
+
+struct InvalidArithmetic {
+    const char* name;
+    int line_number;
+    const char* label;
+    const char* value;
+    drain_funnel::FunnelStatus status;
+};
+void PrintTo(const InvalidArithmetic& p, std::ostream* os) { *os << p.name; }
+
+class BilmInvalidArithmetic : public Bilm, public ::testing::WithParamInterface<InvalidArithmetic> {};
+
+TEST_P(BilmInvalidArithmetic, MessageAndFileUntouched) {
+    const InvalidArithmetic& p = GetParam();
+    const std::string content = example1_with_line(p.line_number, value_line(p.label, p.value));
+    write_bytes(data(), content);
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitInvalidArithmetic);
+    EXPECT_EQ(r.out, cat({drain_funnel::funnel_failure_message(p.status), kCrLf}));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(data()), content);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Input, BilmInvalidArithmetic,
+    ::testing::Values(
+        InvalidArithmetic{"ZeroDrainRadius", 9, "R1", "0.0", drain_funnel::FunnelStatus::ZeroDrainRadius},
+        InvalidArithmetic{"BlankDrainRadius", 9, "R1", "", drain_funnel::FunnelStatus::ZeroDrainRadius},
+        InvalidArithmetic{"NegativeDrainRadius", 9, "R1", "-0.01",
+                          drain_funnel::FunnelStatus::NegativeDrainRadius},
+        InvalidArithmetic{"ZeroMakeUpVelocity", 11, "UPOD", "0", drain_funnel::FunnelStatus::NoSwirl},
+        InvalidArithmetic{"NegativeMakeUpRadius", 10, "RCR", "-0.1",
+                          drain_funnel::FunnelStatus::NegativeSwirl},
+        InvalidArithmetic{"Overflow", 7, "Q", "3.0E+38", drain_funnel::FunnelStatus::Overflow}),
+    [](const auto& tp) { return std::string(tp.param.name); });
+
+// ---------------------------------------------------------------------------
+// No data file: both open messages, then the report form goes where a write
+// on a unit that is not open goes (a command-line argument, else the prompt).
+
+const std::string kBothOpenMessages =
+    cat({bilm_expect::kOpenFailed, kCrLf, bilm_expect::kReopenFailed, kCrLf});
+
+TEST_F(Bilm, MissingFileWithClosedInputStopsAtThePrompt) {
+    const RunResult r = run();  // standard input is /dev/null
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    EXPECT_EQ(r.out, cat({kBothOpenMessages, bilm_expect::kPrompt, kCrLf}));
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_TRUE(entries(dir_.path()).empty());
+}
+
+TEST_F(Bilm, MissingFileSendsTheBlankFormToTheFileNamedOnTheCommandLine) {
+    // An existing file of that name is replaced as a whole.
+    write_bytes(dir_ / "form.dat", lines(std::vector<std::string>(30, "older content of form.dat")));
+    RunOptions o = options();
+    o.args = {"form.dat"};
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    EXPECT_EQ(r.out, kBothOpenMessages);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(dir_ / "form.dat"), bilm_expect::blank_report());
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"form.dat"});
+}
+
+struct PromptAnswer {
+    const char* name;
+    const char* keyboard;
+    int prompts;  // how many times the question is shown
+};
+void PrintTo(const PromptAnswer& p, std::ostream* os) { *os << p.name; }
+
+class BilmPrompt : public Bilm, public ::testing::WithParamInterface<PromptAnswer> {};
+
+TEST_P(BilmPrompt, MissingFileSendsTheBlankFormToTheAnsweredName) {
+    const PromptAnswer& p = GetParam();
+    RunOptions o = options();
+    o.stdin_text = p.keyboard;
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    // The answer's Enter ends the prompt line.
+    std::string expected_out = kBothOpenMessages;
+    for (int k = 0; k < p.prompts; ++k) expected_out += bilm_expect::kPrompt;
+    EXPECT_EQ(r.out, expected_out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(dir_ / "answer.dat"), bilm_expect::blank_report());
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"answer.dat"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Keyboard, BilmPrompt,
+                         ::testing::Values(PromptAnswer{"Name", "answer.dat\n", 1},
+                                           PromptAnswer{"NameWithBlanksAndCrLf", "   answer.dat  \r\n", 1},
+                                           PromptAnswer{"NameWithoutLineEnd", "answer.dat", 1},
+                                           PromptAnswer{"BlankLinesFirst", "\n   \n answer.dat\n", 3}),
+                         [](const auto& tp) { return std::string(tp.param.name); });
+
+TEST_F(Bilm, MissingFileWithADirectoryNamedOnTheCommandLine) {
+    fs::create_directory(dir_ / "sub");
+    RunOptions o = options();
+    o.args = {"sub"};
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    EXPECT_EQ(r.out, kBothOpenMessages);
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("sub"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_directory(dir_ / "sub"));
+    EXPECT_TRUE(entries(dir_ / "sub").empty());
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"sub"});
+}
+
+TEST_F(Bilm, DataFileThatIsADirectoryCannotBeOpened) {
+    fs::create_directory(data());
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    EXPECT_EQ(r.out, cat({kBothOpenMessages, bilm_expect::kPrompt, kCrLf}));
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_TRUE(fs::is_directory(data()));
+    EXPECT_TRUE(entries(data()).empty());
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+// ---------------------------------------------------------------------------
+// The data file disappears between the reading and the report: the reopening
+// fails and the report goes where a write on a unit that is not open goes.
+// BILM.DAT is a FIFO; the program blocks reading it until the test has
+// removed the name and then sends the input section through it.
+
+class BilmReopenFails : public Bilm {
+protected:
+    void feed_through_vanishing_fifo(test_support::ChildProcess& child) {
+        const fs::path fifo = fs::canonical(data());
+        const fs::path fds = "/proc/" + std::to_string(child.pid()) + "/fd";
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        bool opened = false;
+        while (!opened && std::chrono::steady_clock::now() < deadline) {
+            std::error_code ec;
+            for (auto it = fs::directory_iterator(fds, ec); !ec && it != fs::directory_iterator();
+                 it.increment(ec)) {
+                std::error_code ec2;
+                if (fs::read_symlink(it->path(), ec2) == fifo) opened = true;
+            }
+            if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_TRUE(opened) << "BILM did not open its data file";
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::unlink(fifo.c_str()), 0);
+        const std::string input = example1_input();
+        ASSERT_LT(input.size(), static_cast<std::size_t>(PIPE_BUF));  // one atomic write
+        EXPECT_EQ(::write(fd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+        ::close(fd);
+    }
+};
+
+TEST_F(BilmReopenFails, ReportGoesToTheFileNamedOnTheCommandLine) {
+    ASSERT_EQ(::mkfifo(data().c_str(), 0600), 0);
+    RunOptions o = options();
+    o.args = {"report.dat"};
+    test_support::ChildProcess child(o);
+    feed_through_vanishing_fifo(child);
+    const RunResult r = child.wait();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, cat({bilm_expect::kReopenFailed, kCrLf}));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(dir_ / "report.dat"), example1_report());
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"report.dat"});
+}
+
+TEST_F(BilmReopenFails, WithoutAFileNameTheReportIsNotWritten) {
+    ASSERT_EQ(::mkfifo(data().c_str(), 0600), 0);
+    test_support::ChildProcess child(options());  // standard input is /dev/null
+    feed_through_vanishing_fifo(child);
+    const RunResult r = child.wait();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.out, cat({bilm_expect::kReopenFailed, kCrLf, bilm_expect::kPrompt, kCrLf}));
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_TRUE(entries(dir_.path()).empty());
+}
+
+// ---------------------------------------------------------------------------
+// Write failures: the report replaces the data file as a whole or not at all.
+
+TEST_F(Bilm, ReadOnlyDataFileStaysUntouched) {
+    const std::string content = example1_input();
+    write_bytes(data(), content);
+    ASSERT_EQ(::chmod(data().c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
+    RunOptions o = options();
+    drop_privileges(o);
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("BILM.DAT"), std::string::npos) << r.err;
+    EXPECT_EQ(read_bytes(data()), content);
+    EXPECT_EQ(mode_of(data()), 0444u);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+TEST_F(Bilm, WriteOnlyDataFileCannotBeRead) {
+    const std::string content = example1_input();
+    write_bytes(data(), content);
+    ASSERT_EQ(::chmod(data().c_str(), 0222), 0);
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
+    RunOptions o = options();
+    drop_privileges(o);
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitUnreadable);
+    EXPECT_EQ(r.out, cat({bilm_expect::kReadFailed, kCrLf}));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(mode_of(data()), 0222u);
+    ASSERT_EQ(::chmod(data().c_str(), 0644), 0);  // so that a test run by its owner can look
+    EXPECT_EQ(read_bytes(data()), content);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+TEST_F(Bilm, FileSizeLimitLeavesTheOldContent) {
+    // The old content is a report (669 bytes); the new one would be as long.
+    const std::string old = read_bytes(fs::path(EXAMPLES_DIR) / "BILM.DAT");
+    write_bytes(data(), old);
+    RunOptions o = options();
+    o.file_size_limit = 200;
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("BILM.DAT"), std::string::npos) << r.err;
+    EXPECT_EQ(read_bytes(data()), old);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+// A directory that takes no new files: the data file itself is rewritten.
+class BilmInLockedDirectory : public Bilm {
+protected:
+    void SetUp() override {
+        // An earlier, longer report plus notes.
+        old_ = example2_input() + lines(std::vector<std::string>(20, "a note of an earlier run"));
+        write_bytes(data(), old_);
+        ASSERT_EQ(::chmod(data().c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
+    }
+    std::string old_;
+};
+
+TEST_F(BilmInLockedDirectory, ReportIsWrittenInPlace) {
+    RunOptions o = options();
+    drop_privileges(o);
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_bytes(data()), example2_report());
+    EXPECT_EQ(mode_of(data()), 0666u);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+TEST_F(BilmInLockedDirectory, FileSizeLimitLeavesTheOldContent) {
+    RunOptions o = options();
+    drop_privileges(o);
+    o.file_size_limit = 200;
+    const RunResult r = test_support::run_program(o);
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("BILM.DAT"), std::string::npos) << r.err;
+    EXPECT_EQ(read_bytes(data()), old_);
+    EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
+}
+
+// ---------------------------------------------------------------------------
+// What the data file is, stays: a link stays a link, the permissions and the
+// owner stay as they were.
+
+TEST_F(Bilm, SymbolicLinkStaysALinkAndItsTargetGetsTheReport) {
+    fs::create_directory(dir_ / "store");
+    write_bytes(dir_ / "store" / "funnel.dat", example1_input());
+    fs::create_symlink("store/funnel.dat", data());
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(r.out, "");
+    ASSERT_TRUE(fs::is_symlink(data()));
+    EXPECT_EQ(fs::read_symlink(data()), fs::path("store/funnel.dat"));
+    EXPECT_EQ(read_bytes(dir_ / "store" / "funnel.dat"), example1_report());
+    EXPECT_EQ(entries(dir_.path()), (std::set<std::string>{"BILM.DAT", "store"}));
+    EXPECT_EQ(entries(dir_ / "store"), std::set<std::string>{"funnel.dat"});
+}
+
+TEST_F(Bilm, PermissionBitsAndOwnerArePreserved) {
+    write_bytes(data(), example1_input());
+    ASSERT_EQ(::chmod(data().c_str(), 0640), 0);
+    if (running_as_root()) {
+        ASSERT_EQ(::chown(data().c_str(), test_support::kNobodyUid, test_support::kNobodyGid), 0);
+    }
+    struct stat before{};
+    ASSERT_EQ(::stat(data().c_str(), &before), 0);
+
+    const RunResult r = run();
+    expect_clean_end(r);
+    EXPECT_EQ(r.exit_code, kExitOk);
+    EXPECT_EQ(read_bytes(data()), example1_report());
+    struct stat after{};
+    ASSERT_EQ(::stat(data().c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+}
+
+}  // namespace

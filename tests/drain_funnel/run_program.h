@@ -1,0 +1,69 @@
+// Runs a built program as a child process for end-to-end tests: a chosen
+// working directory, standard input from a string or /dev/null, standard
+// output and standard error captured byte for byte, and optionally a lower
+// privilege or a file-size limit for the child alone.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+struct RunOptions {
+    std::string program;                    // path of the executable
+    std::vector<std::string> args;          // arguments after the program name
+    std::string cwd;                        // working directory of the child ("" = inherit)
+    std::optional<std::string> stdin_text;  // no value: standard input is /dev/null
+    // Identity of the child (setgroups({}), setgid, setuid before exec); only
+    // meaningful when the test runs as root.
+    std::optional<uid_t> uid;
+    std::optional<gid_t> gid;
+    // RLIMIT_FSIZE of the child in bytes; SIGXFSZ is ignored in the child, so
+    // a write past the limit fails with EFBIG instead of killing it.
+    std::optional<unsigned long> file_size_limit;
+    std::chrono::milliseconds timeout{10000};
+};
+
+struct RunResult {
+    int exit_code = -1;   // the child's exit status; -1 when it did not exit normally
+    int term_signal = 0;  // the signal that ended it, 0 if none
+    bool timed_out = false;
+    std::string out;      // everything written to standard output
+    std::string err;      // everything written to standard error
+};
+
+// A started child.  The destructor kills and reaps a child that was not
+// waited for.
+class ChildProcess {
+public:
+    explicit ChildProcess(const RunOptions& options);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    // Waits for the end of the child (killing it after the timeout) and
+    // collects its output.
+    RunResult wait();
+
+private:
+    pid_t pid_ = -1;
+    int out_fd_ = -1;
+    int err_fd_ = -1;
+    std::chrono::milliseconds timeout_;
+    bool waited_ = false;
+};
+
+// Starts the program and waits for it.
+RunResult run_program(const RunOptions& options);
+
+// The identity of the unprivileged account used to run a program without the
+// powers of root.
+inline constexpr uid_t kNobodyUid = 65534;
+inline constexpr gid_t kNobodyGid = 65534;
+
+}  // namespace test_support
