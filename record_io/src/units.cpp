@@ -7,9 +7,13 @@
 // file's name by rename() when the unit is closed.  Readers and a crash in the
 // middle therefore see either the old content or the whole new report.  A file
 // that is not a regular file, or a directory where no scratch file can be made,
-// is rewritten in place, with the old content kept in memory and put back if
-// the writing fails.
+// is rewritten in place; so is a file with several hard links, which must all
+// see the new report.  In place, the whole report is held in memory until the
+// unit is closed, the file-size limit and the free space are checked before
+// the first byte of the file changes, and the old content (kept in memory) is
+// put back if the writing fails all the same.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +110,10 @@ struct Connection {
     std::string temp_path;
     std::string target_path;
     std::string snapshot;    // old content, for the in-place method
+    std::string held;        // the report, held until closing (in-place method)
+    off_t cut = 0;           // where the report starts in the file
+    bool regular = true;
+    bool modified = false;   // the file itself has been changed (in-place method)
     std::size_t out_len = 0; // bytes of buf holding report text
 
     off_t position() const { return buf_offset + static_cast<off_t>(buf_pos); }
@@ -124,6 +132,7 @@ struct Runtime {
     ConsoleDevice* console = &standard_console;
     long console_records = 0;
     bool console_line_open = false;  // the console cursor is after record text
+    bool console_used = false;       // a record or a prompt was sent
     std::string record;              // scratch record of the running statement
     std::string input_record;        // scratch input record
     std::unordered_map<std::string, std::unique_ptr<Format>, TransparentHash, std::equal_to<>>
@@ -169,7 +178,7 @@ void discard(Connection* c) {
     if (c->method == WriteMethod::Replace) {
         if (c->out_fd >= 0) ::close(c->out_fd);
         if (!c->temp_path.empty()) ::unlink(c->temp_path.c_str());
-    } else if (c->method == WriteMethod::InPlace && c->fd >= 0) {
+    } else if (c->method == WriteMethod::InPlace && c->modified && c->fd >= 0) {
         std::size_t done = 0;
         while (done < c->snapshot.size()) {
             const ssize_t k = ::pwrite(c->fd, c->snapshot.data() + done, c->snapshot.size() - done,
@@ -207,7 +216,10 @@ void write_all(Connection* c, const char* p, std::size_t n) {
 
 void flush_output(Connection* c) {
     if (c->out_len == 0) return;
-    write_all(c, c->buf.data(), c->out_len);
+    if (c->method == WriteMethod::InPlace)
+        c->held.append(c->buf.data(), c->out_len);
+    else
+        write_all(c, c->buf.data(), c->out_len);
     c->out_len = 0;
 }
 
@@ -251,10 +263,12 @@ void begin_write(Connection* c) {
 
     struct stat st{};
     bool regular = true;
+    bool several_links = false;
     mode_t mode = 0;
     if (c->fd >= 0) {
         if (::fstat(c->fd, &st) != 0) fail(c, 2001, "WRITE", errno_text(errno));
         regular = S_ISREG(st.st_mode);
+        several_links = st.st_nlink > 1;
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -262,7 +276,9 @@ void begin_write(Connection* c) {
         mode = 0666 & ~mask;
     }
 
-    if (regular) {
+    c->cut = cut;
+    c->regular = regular;
+    if (regular && !several_links) {
         c->target_path = c->exists ? resolve_target(c->name) : c->name;
         const auto slash = c->target_path.rfind('/');
         const std::string dir = slash == std::string::npos ? "." : c->target_path.substr(0, slash + 1);
@@ -294,19 +310,53 @@ void begin_write(Connection* c) {
             fail(c, 2001, "WRITE", errno_text(err));
     }
 
-    // In place: remember the old content, then cut.
+    // In place: remember the old content; the file changes only at closing.
     if (c->fd < 0) fail(c, 2001, "WRITE", "cannot create the file");
     if (regular && !read_snapshot(c))
         fail(c, 2001, "WRITE", "cannot keep the old content: " + errno_text(errno));
     c->method = WriteMethod::InPlace;
-    if (regular && ::ftruncate(c->fd, cut) != 0) fail(c, 2001, "WRITE", errno_text(errno));
-    if (regular && ::lseek(c->fd, cut, SEEK_SET) < 0) fail(c, 2001, "WRITE", errno_text(errno));
     c->out_fd = c->fd;
     c->write_mode = true;
 }
 
+// Writes the held report over the file from the cut on, after making sure
+// that the file may and can grow to its new size.
+void finish_in_place(Connection* c) {
+    if (!c->regular) {
+        write_all(c, c->held.data(), c->held.size());
+        return;
+    }
+    const auto old_size = static_cast<off_t>(c->snapshot.size());
+    const off_t new_size = c->cut + static_cast<off_t>(c->held.size());
+    struct rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(new_size) > limit.rlim_cur)
+        fail(c, 2002, "WRITE", errno_text(EFBIG));
+    if (new_size > old_size) {
+        const int err = ::posix_fallocate(c->fd, old_size, new_size - old_size);
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
+            if (::ftruncate(c->fd, old_size) != 0) {
+                // The size did not change if the allocation failed.
+            }
+            fail(c, 2002, "WRITE", errno_text(err));
+        }
+    }
+    c->modified = true;
+    std::size_t done = 0;
+    while (done < c->held.size()) {
+        const ssize_t k = ::pwrite(c->fd, c->held.data() + done, c->held.size() - done,
+                                   c->cut + static_cast<off_t>(done));
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) fail(c, 2002, "WRITE", k < 0 ? errno_text(errno) : "no space left");
+        done += static_cast<std::size_t>(k);
+    }
+    if (::ftruncate(c->fd, new_size) != 0) fail(c, 2002, "WRITE", errno_text(errno));
+    if (::fdatasync(c->fd) != 0 && errno != EINVAL) fail(c, 2003, "CLOSE", errno_text(errno));
+}
+
 void finish_write(Connection* c) {
     flush_output(c);
+    if (c->method == WriteMethod::InPlace) finish_in_place(c);
     if (c->method == WriteMethod::Replace) {
         if (::fdatasync(c->out_fd) != 0 && errno != EINVAL)
             fail(c, 2003, "CLOSE", errno_text(errno));
@@ -347,6 +397,7 @@ void emit_console_record(std::string_view record) {
     r.console->write_out(out);
     ++r.console_records;
     r.console_line_open = true;
+    r.console_used = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -638,6 +689,7 @@ std::string ask_file_name(int unit) {
         prompt += "? ";
         r.console->write_out(prompt);
         r.console_line_open = true;
+        r.console_used = true;
         if (!r.console->read_line(line))
             throw Fatal("run-time error 2004: no file name for unit " + std::to_string(unit) +
                         " - end of console input; nothing was written");
@@ -814,23 +866,26 @@ void begin_run(std::vector<std::string> args, ConsoleDevice* console) {
     r.console = console != nullptr ? console : &r.standard_console;
     r.console_records = 0;
     r.console_line_open = false;
+    r.console_used = false;
 }
 
 void end_run() {
     Runtime& r = rt();
     while (!r.units.empty()) close_unit(r.units.front()->unit);
-    if (r.console_line_open) {
+    // After the last console output of the run one CR LF ends its line.
+    if (r.console_used) {
         r.console->write_out("\r\n");
-        r.console_line_open = false;
+        r.console_used = r.console_line_open = false;
     }
 }
 
 void abort_run(const Fatal& failure) {
     Runtime& r = rt();
     while (!r.units.empty()) discard(r.units.back().get());
-    if (r.console_line_open) {
+    // The diagnostic starts on a new line.
+    if (r.console_used) {
         r.console->write_out("\r\n");
-        r.console_line_open = false;
+        r.console_used = r.console_line_open = false;
     }
     r.console->write_err(std::string(failure.what()) + "\n");
 }

@@ -384,9 +384,10 @@ TEST_P(BilmPrompt, MissingFileSendsTheBlankFormToTheAnsweredName) {
     const RunResult r = test_support::run_program(o);
     expect_clean_end(r);
     EXPECT_EQ(r.exit_code, kExitUnreadable);
-    // The answer's Enter ends the prompt line.
+    // One CR LF ends the console output of the run, whatever came last.
     std::string expected_out = kBothOpenMessages;
     for (int k = 0; k < p.prompts; ++k) expected_out += bilm_expect::kPrompt;
+    expected_out += kCrLf;
     EXPECT_EQ(r.out, expected_out);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(read_bytes(dir_ / "answer.dat"), bilm_expect::blank_report());

@@ -265,6 +265,21 @@ TEST(DataFileCycle, PermissionBitsAndSymbolicLinksSurvive) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+TEST(DataFileCycle, HardLinksAllSeeTheReport) {
+    ScratchDir dir;
+    const std::string first = dir.file("ONE.DAT");
+    const std::string second = dir.file("TWO.DAT");
+    write_file(first, "an old content longer than the report\r\n");
+    ASSERT_EQ(::link(first.c_str(), second.c_str()), 0);
+    ScopedRun run;
+    ASSERT_EQ(fixrec::open_old(1, first), 0);
+    fixrec::write_line(1, "('report')");
+    EXPECT_EQ(read_file(first), "an old content longer than the report\r\n");
+    fixrec::close_unit(1);
+    EXPECT_EQ(read_file(first), "report\r\n");
+    EXPECT_EQ(read_file(second), "report\r\n");
+}
+
 TEST(ImplicitConnection, CommandLineArgumentNamesTheFile) {
     ScratchDir dir;
     const std::string named = dir.file("OUT.DAT");
