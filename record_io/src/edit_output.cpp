@@ -58,8 +58,8 @@ bool DecimalForm::round_half_up(int n) {
 DecimalForm decimal_form(double value) {
     DecimalForm f;
     f.negative = std::signbit(value);
-    std::memset(f.digits, '0', sizeof f.digits);
     if (value == 0.0) {
+        std::memset(f.digits, '0', sizeof f.digits);
         f.zero = true;
         f.exponent = 0;
         return f;
@@ -68,14 +68,13 @@ DecimalForm decimal_form(double value) {
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
                                    std::chars_format::scientific, 16);
     // buf: d.dddddddddddddddde[+-]xx[x]
-    const char* p = buf;
-    f.digits[0] = *p++;
-    ++p;  // '.'
-    for (int k = 1; k < 17; ++k) f.digits[k] = *p++;
-    ++p;  // 'e'
+    f.digits[0] = buf[0];
+    std::memcpy(f.digits + 1, buf + 2, 16);
+    const char* p = buf + 19;  // the exponent's sign
+    const bool exp_negative = *p++ == '-';
     int e = 0;
-    std::from_chars(p[0] == '+' ? p + 1 : p, res.ptr, e);
-    f.exponent = e + 1;
+    for (; p < res.ptr; ++p) e = e * 10 + (*p - '0');
+    f.exponent = (exp_negative ? -e : e) + 1;
     return f;
 }
 

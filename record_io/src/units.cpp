@@ -133,7 +133,8 @@ struct Runtime {
     long console_records = 0;
     bool console_line_open = false;  // the console cursor is after record text
     bool console_used = false;       // a record or a prompt was sent
-    std::string record;              // scratch record of the running statement
+    std::string record;              // scratch record of a list-directed statement
+    std::string record_store;        // storage of the record a formatted statement assembles
     std::string input_record;        // scratch input record
     std::unordered_map<std::string, std::unique_ptr<Format>, TransparentHash, std::equal_to<>>
         formats;
@@ -403,24 +404,50 @@ void emit_console_record(std::string_view record) {
 // ---------------------------------------------------------------------------
 // Record assembly with pending blanks.
 
-struct OutRecord {
-    std::string& text;
-    std::size_t pending = 0;
+// The record is assembled in place in `store`, which only grows (to the
+// longest record so far); its string size is the capacity, not the record.
+class OutRecord {
+public:
+    explicit OutRecord(std::string& store) : store_(store) {
+        if (store_.size() < kBufferSize) store_.resize(kBufferSize);
+    }
 
+    // Blanks that are written only if text follows them in the record.
+    void skip(std::size_t n) { pending_ += n; }
     void put(std::string_view s) {
-        if (pending > 0) {
-            text.append(pending, ' ');
-            pending = 0;
-        }
-        text.append(s);
+        char* p = room(s.size());
+        std::memcpy(p, s.data(), s.size());
+        size_ += s.size();
     }
     void put_fill(std::size_t n, char c) {
-        if (pending > 0) {
-            text.append(pending, ' ');
-            pending = 0;
-        }
-        text.append(n, c);
+        char* p = room(n);
+        std::memset(p, c, n);
+        size_ += n;
     }
+    std::string_view text() const { return {store_.data(), size_}; }
+    void clear() {
+        size_ = 0;
+        pending_ = 0;
+    }
+
+private:
+    // Writes the pending blanks and returns where n more bytes go.
+    char* room(std::size_t n) {
+        const std::size_t need = size_ + pending_ + n;
+        if (need > store_.size()) store_.resize(std::max(need, 2 * store_.size()));
+        char* p = store_.data() + size_;
+        if (pending_ > 0) {
+            std::memset(p, ' ', pending_);
+            p += pending_;
+            size_ += pending_;
+            pending_ = 0;
+        }
+        return p;
+    }
+
+    std::string& store_;
+    std::size_t size_ = 0;
+    std::size_t pending_ = 0;
 };
 
 class RecordSink {
@@ -435,7 +462,17 @@ class FileSink final : public RecordSink {
 public:
     explicit FileSink(Connection* c) : c_(c) {}
     void end_record(std::string_view record) override {
-        append(record.data(), record.size());
+        const std::size_t n = record.size();
+        if (c_->out_len + n + 2 < kBufferSize) {
+            // The whole record and its line end fit without filling the buffer.
+            char* p = c_->buf.data() + c_->out_len;
+            std::memcpy(p, record.data(), n);
+            p[n] = '\r';
+            p[n + 1] = '\n';
+            c_->out_len += n + 2;
+            return;
+        }
+        append(record.data(), n);
         append("\r\n", 2);
     }
 
@@ -484,7 +521,7 @@ void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Form
                     rec.put_fill(w, '*');
                 } else {
                     rec.put(marker);
-                    rec.text.append(w - marker.size(), '.');
+                    rec.put_fill(w - marker.size(), '.');
                 }
                 return;
             }
@@ -500,7 +537,7 @@ void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Form
             const std::string_view s = item.text();
             const std::size_t aw = d.w == 0 ? s.size() : w;
             if (aw >= s.size()) {
-                rec.pending += aw - s.size();
+                rec.skip(aw - s.size());
                 rec.put(s);
             } else {
                 rec.put(s.substr(0, aw));
@@ -513,7 +550,7 @@ void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Form
     if (len > w) {
         rec.put_fill(w, '*');
     } else {
-        rec.pending += w - len;
+        rec.skip(w - len);
         rec.put(std::string_view(buf, len));
     }
 }
@@ -521,9 +558,7 @@ void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Form
 void output_statement(const Format& f, std::span<const Item> items, RecordSink& sink) {
     if (!items.empty() && f.data_count() == 0)
         throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
-    std::string& text = rt().record;
-    text.clear();
-    OutRecord rec{text};
+    OutRecord rec(rt().record_store);
     std::size_t next = 0;
     while (true) {
         for (const Descriptor& d : f.descriptors()) {
@@ -532,12 +567,11 @@ void output_statement(const Format& f, std::span<const Item> items, RecordSink& 
                     rec.put(d.text);
                     break;
                 case DescKind::Skip:
-                    rec.pending += static_cast<std::size_t>(d.w);
+                    rec.skip(static_cast<std::size_t>(d.w));
                     break;
                 case DescKind::Slash:
-                    sink.end_record(text);
-                    text.clear();
-                    rec.pending = 0;
+                    sink.end_record(rec.text());
+                    rec.clear();
                     break;
                 default:
                     if (next == items.size()) goto finish;
@@ -547,13 +581,11 @@ void output_statement(const Format& f, std::span<const Item> items, RecordSink& 
         }
         if (next == items.size()) break;
         // Items remain at the closing parenthesis: the format is used again.
-        sink.end_record(text);
-        text.clear();
-        rec.pending = 0;
+        sink.end_record(rec.text());
+        rec.clear();
     }
 finish:
-    sink.end_record(text);
-    text.clear();
+    sink.end_record(rec.text());
 }
 
 // ---------------------------------------------------------------------------
@@ -572,11 +604,28 @@ bool refill(Connection* c) {
     }
 }
 
-// Reads the next record up to and including its LF; keeps at most `keep`
-// characters of its usable text (which a CR or the LF ends).  False when the
-// file has no further byte.
-bool next_record(Connection* c, std::string& rec, std::size_t keep) {
-    rec.clear();
+// Reads the next record up to and including its LF; `rec` views at most
+// `keep` characters of its usable text (which a CR or the LF ends): in the
+// buffer itself when the whole record is there, else copied into `store`.
+// The view lasts until the next read from the unit.  False when the file has
+// no further byte.
+bool next_record(Connection* c, std::string& store, std::size_t keep, std::string_view& rec) {
+    if (c->buf_pos < c->buf_len) {
+        const char* start = c->buf.data() + c->buf_pos;
+        const std::size_t avail = c->buf_len - c->buf_pos;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+        if (lf != nullptr) {
+            const auto seg = static_cast<std::size_t>(lf - start);
+            const std::size_t look = std::min(seg, keep);
+            const auto* cr = static_cast<const char*>(std::memchr(start, '\r', look));
+            rec = std::string_view(start, cr != nullptr ? static_cast<std::size_t>(cr - start) : look);
+            c->buf_pos += seg + 1;
+            return true;
+        }
+    }
+    // The record continues beyond the buffer.
+    store.clear();
+    rec = {};
     bool any = false;
     bool text_done = false;
     while (true) {
@@ -589,10 +638,11 @@ bool next_record(Connection* c, std::string& rec, std::size_t keep) {
         if (!text_done) {
             const auto* cr = static_cast<const char*>(std::memchr(start, '\r', seg));
             const std::size_t usable = cr != nullptr ? static_cast<std::size_t>(cr - start) : seg;
-            const std::size_t room = keep > rec.size() ? keep - rec.size() : 0;
-            rec.append(start, std::min(usable, room));
+            const std::size_t room = keep > store.size() ? keep - store.size() : 0;
+            store.append(start, std::min(usable, room));
             if (cr != nullptr) text_done = true;
         }
+        rec = store;
         c->buf_pos += seg;
         if (lf != nullptr) {
             ++c->buf_pos;
@@ -610,9 +660,10 @@ int to_status(InputStatus s) {
 int input_statement(Connection* c, const Format& f, std::span<const Dest> dests) {
     if (!dests.empty() && f.data_count() == 0)
         throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
-    std::string& rec = rt().input_record;
+    std::string& store = rt().input_record;
+    std::string_view rec;
     const std::size_t keep = f.input_extent();
-    if (!next_record(c, rec, keep)) return kEndOfFile;
+    if (!next_record(c, store, keep, rec)) return kEndOfFile;
     std::size_t col = 0;
     std::size_t next = 0;
     auto advance = [&](std::size_t n) { col = std::min(col + n, rec.size()); };
@@ -625,7 +676,7 @@ int input_statement(Connection* c, const Format& f, std::span<const Dest> dests)
                     advance(static_cast<std::size_t>(d.w));
                     break;
                 case DescKind::Slash:
-                    if (!next_record(c, rec, keep)) return kEndOfFile;
+                    if (!next_record(c, store, keep, rec)) return kEndOfFile;
                     col = 0;
                     break;
                 default: {
@@ -670,7 +721,7 @@ int input_statement(Connection* c, const Format& f, std::span<const Dest> dests)
         }
         if (next == dests.size()) return kOk;
         // Destinations remain at the closing parenthesis: next record, same format.
-        if (!next_record(c, rec, keep)) return kEndOfFile;
+        if (!next_record(c, store, keep, rec)) return kEndOfFile;
         col = 0;
     }
 }
