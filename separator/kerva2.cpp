@@ -1,0 +1,104 @@
+#include "kerva2.h"
+
+#include <cmath>
+
+#include "fixrec/cp866.h"
+#include "normdf.h"
+#include "numerics/single.h"
+#include "parameters.h"
+
+namespace separator {
+
+using namespace fixrec::literals;
+using numerics::store;
+
+namespace {
+
+constexpr std::string_view kBanner = "**** РАСЧЕТ ПО KERVA2 ****"_cp;
+constexpr std::string_view kAlgorithm1 = "*** ALGORITM 1 ***"_cp;
+constexpr std::string_view kAlgorithm2 = "*** ALGORITM 2 ***"_cp;
+constexpr std::string_view kEta2frLabel = "ETA2fr="_cp;
+
+// Above this TB, exp(TB) overflows even in double; ln((exp(TB) + 1) / 2) is
+// then taken in the equal form TB + ln((1 + exp(-TB)) / 2).
+constexpr double kLargeTB = 700.0;
+
+KervaStatus classify(const KervaRun& r, bool boundary_computed) {
+    if (boundary_computed && !(r.DGR > 0.0f)) return KervaStatus::BoundaryDiameter;
+    if (r.BETA1 == 0.0f) return KervaStatus::ZeroBeta1;
+    return KervaStatus::Overflow;
+}
+
+}  // namespace
+
+KervaStatus kerva2(KervaRun& r, ConsoleLines& console) {
+    numerics::ArithmeticGuard guard;
+    const double pi = r.PI;
+    console.text(kBanner);
+
+    const float rd = store(r.DE2 / static_cast<double>(r.D50));
+    const float tb = store(r.BETA1 * 2.0);
+    const float g3 = store((1.0 - r.ROR) * r.V2SQ * r.LSQ);
+    if (guard.failed() || !all_finite({rd, tb, g3})) return classify(r, false);
+    if (g3 == 0.0f) {
+        r.ETA2 = 0.0f;
+        return KervaStatus::Ok;
+    }
+
+    // Size distribution: the fractional efficiency grows as the diameter to
+    // the power k up to DGR (k = 1 in approximation 1, k = 1/2 in
+    // approximation 2) and is 1 above it.
+    float fx = 0.0f;
+    float fs = 0.0f;
+    float e = 0.0f;
+    const bool distribution = r.LGSG != 0.0f;
+    if (distribution) {
+        float argument = 0.0f;
+        if (r.BETA1 > 3.0f) {
+            console.text(kAlgorithm2);
+            const float b2 = store(static_cast<double>(r.B) * r.B);
+            r.DGR = store(pi * r.U2SQ * r.R2 * r.ROR * b2 * rd * rd * lit(0.097f) / g3);
+            r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
+            argument = r.XGR;
+            normdf(argument, kTABF, kTABT, fx);
+            argument = store(r.XGR - r.LNSG * lit(0.5f));
+            normdf(argument, kTABF, kTABT, fs);
+            e = store(r.LNSGSQ / 8.0);
+        } else {
+            console.text(kAlgorithm1);
+            r.DGR = store(static_cast<double>(r.B) * pi * r.ROR * rd * rd * lit(0.032f));
+            r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
+            argument = r.XGR;
+            normdf(argument, kTABF, kTABT, fx);
+            argument = store(static_cast<double>(r.XGR) - r.LNSG);
+            normdf(argument, kTABF, kTABT, fs);
+            e = store(r.LNSGSQ / 2.0);
+        }
+    }
+
+    // Efficiency for the size D50: (ln cosh BETA1 / BETA1 - 1) x KS2C,
+    // evaluated in the form ln((exp(TB) + 1) / 2) / BETA1.
+    const double log_term = tb > kLargeTB ? tb + std::log((1.0 + std::exp(-lit(tb))) / 2.0)
+                                          : std::log((std::exp(lit(tb)) + 1.0) / 2.0);
+    r.ETA2FR = store((log_term / r.BETA1 - 1.0) * r.KS2C);
+    if (guard.failed() || !all_finite({r.DGR, r.XGR, fx, fs, e, r.ETA2FR}))
+        return classify(r, distribution);
+
+    if (r.ETA2FR > 1.0f) {
+        console.text_value(kEta2frLabel, r.ETA2FR);
+        r.ETA2FR = 1.0f;
+    }
+    if (distribution) r.ETA2FR = store(std::exp(lit(e)) * r.ETA2FR * fs + (1.0 - fx));
+    r.ETA2 = store(r.ETA2FR * 100.0);
+    if (guard.failed() || !all_finite({r.ETA2FR, r.ETA2})) return classify(r, distribution);
+    return KervaStatus::Ok;
+}
+
+void interpolate_efficiency(KervaRun& r) {
+    // Weighted by the distances of SPC from 10 and of BETA2 from 1; both are
+    // positive on this path, so the denominator is never zero.
+    r.ETA = store(((10.0 - r.SPC) * r.ETA2 + (r.BETA2 - 1.0) * r.ETA1) / (r.BETA2 - r.SPC + 9.0));
+    r.ETAM = store((static_cast<double>(r.ETA2) + r.ETA1) / 2.0);
+}
+
+}  // namespace separator
