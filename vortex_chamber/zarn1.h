@@ -1,0 +1,26 @@
+// ZARN1 as a library: the computation of a run and the run itself, callable
+// from main, tests and fuzzers.
+#pragma once
+
+#include "run_record.h"
+#include "status.h"
+
+namespace vortex_chamber {
+
+// Exit codes of the calculators.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitReportNotWritten = 1;    // the data file could not be reopened
+inline constexpr int kExitUnreadable = 2;          // not opened, or input section unreadable
+inline constexpr int kExitInvalidArithmetic = 3;   // nothing written
+
+// Every step of the computation from the input values to the refinements, in
+// the order of the run.  Stops at the first step whose arithmetic is invalid
+// (division by zero, an invalid root, logarithm or power, overflow) and
+// returns its status; the record is then not to be reported.
+Status compute_chamber(RunRecord& r, Messages& messages);
+
+// One run in the current directory, between fixrec::begin_run and end_run
+// (use fixrec::run_main or fixrec::run_with).  Returns the exit code.
+int run_zarn1();
+
+}  // namespace vortex_chamber
