@@ -19,7 +19,8 @@ constexpr std::string_view kEta1frLabel = "ETA1fr="_cp;
 
 KervaStatus classify(const KervaRun& r, bool boundary_computed) {
     if (!std::isfinite(r.KSC) && r.ROR > 1.0f) return KervaStatus::DenserMedium;
-    if (boundary_computed && !(r.DGR > 0.0f)) return KervaStatus::BoundaryDiameter;
+    if (boundary_computed && !(r.DGR / static_cast<double>(r.D50) > 0.0))
+        return KervaStatus::BoundaryDiameter;
     return KervaStatus::Overflow;
 }
 

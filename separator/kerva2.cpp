@@ -24,7 +24,8 @@ constexpr std::string_view kEta2frLabel = "ETA2fr="_cp;
 constexpr double kLargeTB = 700.0;
 
 KervaStatus classify(const KervaRun& r, bool boundary_computed) {
-    if (boundary_computed && !(r.DGR > 0.0f)) return KervaStatus::BoundaryDiameter;
+    if (boundary_computed && !(r.DGR / static_cast<double>(r.D50) > 0.0))
+        return KervaStatus::BoundaryDiameter;
     if (r.BETA1 == 0.0f) return KervaStatus::ZeroBeta1;
     return KervaStatus::Overflow;
 }
@@ -97,7 +98,8 @@ KervaStatus kerva2(KervaRun& r, ConsoleLines& console) {
 void interpolate_efficiency(KervaRun& r) {
     // Weighted by the distances of SPC from 10 and of BETA2 from 1; both are
     // positive on this path, so the denominator is never zero.
-    r.ETA = store(((10.0 - r.SPC) * r.ETA2 + (r.BETA2 - 1.0) * r.ETA1) / (r.BETA2 - r.SPC + 9.0));
+    r.ETA = store(((10.0 - r.SPC) * r.ETA2 + (r.BETA2 - 1.0) * r.ETA1) /
+                  (static_cast<double>(r.BETA2) - r.SPC + 9.0));
     r.ETAM = store((static_cast<double>(r.ETA2) + r.ETA1) / 2.0);
 }
 

@@ -157,7 +157,7 @@ std::string_view failure_message(KervaStatus status) {
         case KervaStatus::ZeroBeta1:
             return "***ОШИБКА ВЫЧИСЛЕНИЙ: BETA1=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
         case KervaStatus::BoundaryDiameter:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: DGR<=0, ЛОГАРИФМ НЕПОЛОЖИТЕЛЬНОГО ЧИСЛА***"_cp;
+            return "***ОШИБКА ВЫЧИСЛЕНИЙ: DGR/D50<=0, ЛОГАРИФМ НЕПОЛОЖИТЕЛЬНОГО ЧИСЛА***"_cp;
         case KervaStatus::Overflow:
             return "***ОШИБКА ВЫЧИСЛЕНИЙ: ПЕРЕПОЛНЕНИЕ, ПРОВЕРЬТЕ ВХОДНЫЕ ДАННЫЕ***"_cp;
     }

@@ -95,7 +95,7 @@ enum class KervaStatus {
     QuadraticShape,       // QGE <= 11.4/12.4: DE2 divides by the root of a value not above 0
     ZeroMediumDensity,    // ROG = 0 on the quadratic path: KS2C divides by zero
     ZeroBeta1,            // BETA1 = 0: ETA2fr divides by zero
-    BoundaryDiameter,     // DGR <= 0: logarithm of a value not above zero
+    BoundaryDiameter,     // DGR / D50 not above zero: its logarithm is undefined
     Overflow,             // any other invalid result (overflow, root of a negative value)
 };
 
