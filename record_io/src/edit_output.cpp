@@ -28,6 +28,21 @@ char* put_exponent(char* p, int x, bool with_letter) {
     return p;
 }
 
+// The first 17 significant digits of a finite magnitude > 0, as std::to_chars
+// writes them, and the exponent X of 0.D x 10^X.
+int significant_digits(double magnitude, char* digits) {
+    char buf[40];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 16);
+    // buf: d.dddddddddddddddde[+-]xx[x]
+    digits[0] = buf[0];
+    std::memcpy(digits + 1, buf + 2, 16);
+    const char* p = buf + 20;  // after the exponent's sign: two digits, or three
+    int e = (p[0] - '0') * 10 + (p[1] - '0');
+    if (res.ptr - p == 3) e = e * 10 + (p[2] - '0');
+    return (buf[19] == '-' ? -e : e) + 1;
+}
+
 }  // namespace
 
 bool DecimalForm::all_zero() const {
@@ -64,17 +79,7 @@ DecimalForm decimal_form(double value) {
         f.exponent = 0;
         return f;
     }
-    char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific, 16);
-    // buf: d.dddddddddddddddde[+-]xx[x]
-    f.digits[0] = buf[0];
-    std::memcpy(f.digits + 1, buf + 2, 16);
-    const char* p = buf + 19;  // the exponent's sign
-    const bool exp_negative = *p++ == '-';
-    int e = 0;
-    for (; p < res.ptr; ++p) e = e * 10 + (*p - '0');
-    f.exponent = (exp_negative ? -e : e) + 1;
+    f.exponent = significant_digits(std::fabs(value), f.digits);
     return f;
 }
 
@@ -90,8 +95,34 @@ std::string_view nonfinite_marker(float value) {
 }
 
 std::size_t edit_e(float value, int d, char* out) {
-    DecimalForm f = decimal_form(static_cast<double>(value));
     char* p = out;
+    if (value != 0.0f && std::isfinite(value)) {
+        // The DecimalForm steps below, on a local copy of the digits: the
+        // round half up at `shown` digits, then the field.
+        const int shown = d < kMaxSignificant ? d : kMaxSignificant;
+        char digits[17];
+        int x = significant_digits(std::fabs(static_cast<double>(value)), digits);
+        if (digits[shown] >= '5') {
+            int k = shown - 1;
+            while (k >= 0 && digits[k] == '9') digits[k--] = '0';
+            if (k >= 0) {
+                ++digits[k];
+            } else {
+                digits[0] = '1';
+                ++x;
+            }
+        }
+        if (value < 0.0f) *p++ = '-';
+        *p++ = '.';
+        // Eight digits at once (`out` has room for them); the field keeps `shown`.
+        static_assert(kMaxSignificant < 8);
+        std::memcpy(p, digits, 8);
+        p += shown;
+        for (int k = shown; k < d; ++k) *p++ = '0';
+        p = put_exponent(p, x, true);
+        return static_cast<std::size_t>(p - out);
+    }
+    DecimalForm f = decimal_form(static_cast<double>(value));
     if (!f.zero) f.round_half_up(d < kMaxSignificant ? d : kMaxSignificant);
     if (f.negative && !f.zero) *p++ = '-';
     *p++ = '.';

@@ -21,6 +21,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -431,13 +432,21 @@ public:
     }
 
 private:
+    // Spare room beyond every need, so that a short run of blanks is stored
+    // as one copy of fixed length (most runs are a skip or a field's padding).
+    static constexpr std::size_t kSlack = 32;
+    static constexpr char kBlanks[kSlack + 1] = "                                ";
+
     // Writes the pending blanks and returns where n more bytes go.
     char* room(std::size_t n) {
-        const std::size_t need = size_ + pending_ + n;
+        const std::size_t need = size_ + pending_ + n + kSlack;
         if (need > store_.size()) store_.resize(std::max(need, 2 * store_.size()));
         char* p = store_.data() + size_;
         if (pending_ > 0) {
-            std::memset(p, ' ', pending_);
+            if (pending_ <= kSlack)
+                std::memcpy(p, kBlanks, kSlack);
+            else
+                std::memset(p, ' ', pending_);
             p += pending_;
             size_ += pending_;
             pending_ = 0;
@@ -515,8 +524,8 @@ void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Form
         case DescKind::E:
         case DescKind::F: {
             if (item.kind() != Item::Kind::Real) item_mismatch(f);
-            const std::string_view marker = nonfinite_marker(item.real());
-            if (!marker.empty()) {
+            if (!std::isfinite(item.real())) {
+                const std::string_view marker = nonfinite_marker(item.real());
                 if (marker.size() > w) {
                     rec.put_fill(w, '*');
                 } else {
