@@ -1,5 +1,6 @@
 #include "fixrec/format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 #include <stdexcept>
@@ -66,17 +67,19 @@ void Format::parse() {
             const std::size_t start = store.size();
             bool ended = false;
             while (i < s.size()) {
-                if (s[i] == quote) {
-                    if (i + 1 < s.size() && s[i + 1] == quote) {  // doubled quote
-                        store.push_back(quote);
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    ended = true;
-                    break;
+                // The text up to the next quote goes in as one piece.
+                const std::size_t q = std::min(s.find(quote, i), s.size());
+                store.append(s.substr(i, q - i));
+                i = q;
+                if (i == s.size()) break;
+                if (i + 1 < s.size() && s[i + 1] == quote) {  // doubled quote
+                    store.push_back(quote);
+                    i += 2;
+                    continue;
                 }
-                store.push_back(s[i++]);
+                ++i;
+                ended = true;
+                break;
             }
             if (!ended) bad_format(s, i, "unterminated literal");
             pending.push_back({Descriptor{DescKind::Literal, 0, 0, {}}, start,
@@ -145,6 +148,9 @@ void Format::parse() {
 
     auto shared = std::make_shared<const std::string>(std::move(store));
     literal_store_ = shared;
+    std::size_t expanded = 0;
+    for (const auto& p : pending) expanded += static_cast<std::size_t>(p.repeat);
+    descs_.reserve(expanded);
     for (const auto& p : pending) {
         Descriptor d = p.desc;
         if (d.kind == DescKind::Literal)

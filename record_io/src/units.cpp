@@ -697,6 +697,12 @@ int input_statement(Connection* c, const Format& f, std::span<const Dest> dests)
                             throw std::invalid_argument("A field into a numeric destination");
                         const std::size_t len = dest.length();
                         const std::size_t aw = d.w == 0 ? len : w;
+                        if (len == 1 && aw >= 1) {  // one character, as "(80A1)" reads a line
+                            advance(aw - 1);
+                            *dest.text() = col < rec.size() ? rec[col] : ' ';
+                            advance(1);
+                            break;
+                        }
                         if (aw >= len) advance(aw - len);
                         const std::size_t take = std::min({aw, len, rec.size() - col});
                         std::memcpy(dest.text(), rec.data() + col, take);
