@@ -1,6 +1,9 @@
 #include "fixrec/edit_output.h"
 
+#include <array>
 #include <bit>
+#include <cfloat>
+#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -29,8 +32,9 @@ char* put_exponent(char* p, int x, bool with_letter) {
 }
 
 // The first 17 significant digits of a finite magnitude > 0, as std::to_chars
-// writes them, and the exponent X of 0.D x 10^X.
-int significant_digits(double magnitude, char* digits) {
+// writes them (correctly rounded, ties to even), and the exponent X of
+// 0.D x 10^X: the general route.
+int significant_digits_general(double magnitude, char* digits) {
     char buf[40];
     const auto res =
         std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 16);
@@ -41,6 +45,120 @@ int significant_digits(double magnitude, char* digits) {
     int e = (p[0] - '0') * 10 + (p[1] - '0');
     if (res.ptr - p == 3) e = e * 10 + (p[2] - '0');
     return (buf[19] == '-' ? -e : e) + 1;
+}
+
+__extension__ typedef unsigned __int128 u128;
+
+constexpr u128 power(unsigned base, int k) {
+    u128 r = 1;
+    while (k-- > 0) r *= base;
+    return r;
+}
+
+template <unsigned Base, std::size_t N>
+constexpr std::array<u128, N> power_table() {
+    std::array<u128, N> t{};
+    for (std::size_t k = 0; k < N; ++k) t[k] = power(Base, static_cast<int>(k));
+    return t;
+}
+
+constexpr int kMaxPow5 = 44;  // 2^24 * 5^44 < 2^128
+constexpr auto kPow10 = power_table<10, 39>();
+constexpr auto kPow5 = power_table<5, kMaxPow5 + 1>();
+constexpr std::uint64_t kLow17 = 10000000000000000ULL;   // 10^16
+constexpr std::uint64_t kHigh17 = 100000000000000000ULL; // 10^17
+
+// The same 17 digits for a single-precision magnitude, computed exactly in
+// 128-bit integers: the value m * 2^e is scaled by 10^s so that the quotient
+// has 17 digits, and the remainder decides the rounding (ties to even, as the
+// standard library rounds).  About ten times cheaper than the general route;
+// magnitudes below about 1e-27 take the general route.
+bool significant_digits_single(float magnitude, char* digits, int& x_out) {
+    const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+    const auto biased = static_cast<int>(bits >> 23);
+    std::uint32_t m = bits & 0x7FFFFFu;
+    int e = -149;
+    if (biased != 0) {
+        m |= 0x800000u;
+        e = biased - 150;
+    }
+    // Binary exponent of the leading bit, then a decimal estimate of X that
+    // the loop below corrects by one where needed.
+    const int log2 = e + 31 - std::countl_zero(m);
+    int x = ((log2 * 1233) >> 12) + 1;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int s = 17 - x;  // the quotient is value * 10^s
+        u128 q = 0;
+        u128 num = 0;
+        u128 den = 1;
+        bool exact_division = true;
+        if (e >= 0) {
+            const u128 v = static_cast<u128>(m) << e;
+            if (s >= 0) {
+                if (s > 38) return false;
+                q = v * kPow10[static_cast<std::size_t>(s)];
+            } else {
+                if (-s > 38) return false;
+                num = v;
+                den = kPow10[static_cast<std::size_t>(-s)];
+                exact_division = false;
+            }
+        } else {
+            if (s < 0 || s > kMaxPow5) return false;
+            // m * 10^s / 2^-e = m * 5^s * 2^(s+e)
+            const u128 scaled = static_cast<u128>(m) * kPow5[static_cast<std::size_t>(s)];
+            const int shift = s + e;
+            if (shift >= 0) {
+                if (shift > 60) return false;
+                q = scaled << shift;
+            } else {
+                if (-shift > 120) return false;
+                num = scaled;
+                den = static_cast<u128>(1) << -shift;
+                exact_division = false;
+            }
+        }
+        u128 r = 0;
+        if (!exact_division) {
+            q = num / den;
+            r = num - q * den;
+        }
+        if (q < kLow17) {
+            --x;
+            continue;
+        }
+        if (q >= kHigh17) {
+            ++x;
+            continue;
+        }
+        if (!exact_division) {
+            const u128 twice = r << 1;
+            if (twice > den || (twice == den && (q & 1) != 0)) ++q;
+        }
+        if (q == kHigh17) {
+            q = kLow17;
+            ++x;
+        }
+        auto n = static_cast<std::uint64_t>(q);
+        for (int k = 16; k >= 0; --k) {
+            digits[k] = static_cast<char>('0' + n % 10);
+            n /= 10;
+        }
+        x_out = x;
+        return true;
+    }
+    return false;
+}
+
+int significant_digits(double magnitude, char* digits) {
+    int x = 0;
+    if (magnitude <= static_cast<double>(FLT_MAX)) {
+        const auto single = static_cast<float>(magnitude);
+        if (static_cast<double>(single) == magnitude &&
+            significant_digits_single(single, digits, x))
+            return x;
+    }
+    return significant_digits_general(magnitude, digits);
 }
 
 }  // namespace

@@ -353,15 +353,17 @@ void finish_in_place(Connection* c) {
         done += static_cast<std::size_t>(k);
     }
     if (::ftruncate(c->fd, new_size) != 0) fail(c, 2002, "WRITE", errno_text(errno));
-    if (::fdatasync(c->fd) != 0 && errno != EINVAL) fail(c, 2003, "CLOSE", errno_text(errno));
 }
 
 void finish_write(Connection* c) {
     flush_output(c);
     if (c->method == WriteMethod::InPlace) finish_in_place(c);
     if (c->method == WriteMethod::Replace) {
-        if (::fdatasync(c->out_fd) != 0 && errno != EINVAL)
-            fail(c, 2003, "CLOSE", errno_text(errno));
+        // No fsync: like any other program's output, the report reaches the
+        // disk when the system writes it back.  Replacing by rename() keeps
+        // the file whole against every failure a run can meet (full disk,
+        // size limit, permissions, the run stopped midway); the file systems
+        // in use flush a file's data before a rename that replaces another.
         const int out = c->out_fd;
         c->out_fd = -1;
         if (::close(out) != 0) fail(c, 2003, "CLOSE", errno_text(errno));
