@@ -68,6 +68,21 @@ constexpr auto kPow5 = power_table<5, kMaxPow5 + 1>();
 constexpr std::uint64_t kLow17 = 10000000000000000ULL;   // 10^16
 constexpr std::uint64_t kHigh17 = 100000000000000000ULL; // 10^17
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes v (< 10^8) as exactly eight digits.
+void put_eight_digits(std::uint32_t v, char* out) {
+    const std::uint32_t high = v / 10000u;
+    const std::uint32_t low = v % 10000u;
+    std::memcpy(out, kDigitPairs + 2 * (high / 100u), 2);
+    std::memcpy(out + 2, kDigitPairs + 2 * (high % 100u), 2);
+    std::memcpy(out + 4, kDigitPairs + 2 * (low / 100u), 2);
+    std::memcpy(out + 6, kDigitPairs + 2 * (low % 100u), 2);
+}
+
 // The same 17 digits for a single-precision magnitude, computed exactly in
 // 128-bit integers: the value m * 2^e is scaled by 10^s so that the quotient
 // has 17 digits, and the remainder decides the rounding (ties to even, as the
@@ -91,6 +106,7 @@ bool significant_digits_single(float magnitude, char* digits, int& x_out) {
         u128 q = 0;
         u128 num = 0;
         u128 den = 1;
+        int den_shift = -1;  // den = 2^den_shift, or -1 for a power of ten
         bool exact_division = true;
         if (e >= 0) {
             const u128 v = static_cast<u128>(m) << e;
@@ -114,12 +130,16 @@ bool significant_digits_single(float magnitude, char* digits, int& x_out) {
             } else {
                 if (-shift > 120) return false;
                 num = scaled;
-                den = static_cast<u128>(1) << -shift;
+                den_shift = -shift;
+                den = static_cast<u128>(1) << den_shift;
                 exact_division = false;
             }
         }
         u128 r = 0;
-        if (!exact_division) {
+        if (den_shift >= 0) {
+            q = num >> den_shift;
+            r = num & (den - 1);
+        } else if (!exact_division) {
             q = num / den;
             r = num - q * den;
         }
@@ -139,11 +159,12 @@ bool significant_digits_single(float magnitude, char* digits, int& x_out) {
             q = kLow17;
             ++x;
         }
-        auto n = static_cast<std::uint64_t>(q);
-        for (int k = 16; k >= 0; --k) {
-            digits[k] = static_cast<char>('0' + n % 10);
-            n /= 10;
-        }
+        // 17 digits: the leading one, then two groups of eight.
+        const auto n = static_cast<std::uint64_t>(q);
+        digits[0] = static_cast<char>('0' + n / kLow17);
+        const std::uint64_t rest = n % kLow17;
+        put_eight_digits(static_cast<std::uint32_t>(rest / 100000000u), digits + 1);
+        put_eight_digits(static_cast<std::uint32_t>(rest % 100000000u), digits + 9);
         x_out = x;
         return true;
     }
