@@ -27,7 +27,7 @@ constexpr int kExactDigitsMax = 15;  // any 15-digit integer is exact in a doubl
 
 namespace {
 
-// The real of a field whose blanks are gone: `s`..`e` holds no blank and no NUL.
+// The real of a field whose blanks are gone: `s`..`e` holds no blank.
 InputStatus parse_real(const char* s, const char* const e, int d, float& out) {
     if (s == e) {
         out = 0.0f;
@@ -138,9 +138,9 @@ InputStatus parse_real(const char* s, const char* const e, int d, float& out) {
 
 InputStatus read_real(std::string_view field, int d, float& out) {
     // A typical field is right-justified: blanks, then text without any.
-    // Such text is parsed where it stands.  A blank, NUL or control character
-    // further on always makes that parse fail; the field is then looked at
-    // again as a whole.
+    // Such text is parsed where it stands.  A blank or any other character
+    // that is not part of a number makes that parse fail; the field is then
+    // looked at again without its blanks.
     const char* p = field.data();
     const char* const end = p + field.size();
     while (p != end && is_blank(*p)) ++p;
@@ -160,7 +160,6 @@ InputStatus read_real(std::string_view field, int d, float& out) {
     std::size_t len = 0;
     for (; p != end; ++p) {
         if (is_blank(*p)) continue;
-        if (*p == '\0') break;  // a NUL ends the field as its end would
         t[len++] = *p;
     }
     if (len == rest) return direct;  // nothing was taken out: the same text fails again
@@ -170,9 +169,14 @@ InputStatus read_real(std::string_view field, int d, float& out) {
 InputStatus read_integer(std::string_view field, std::int32_t& out) {
     bool negative = false;
     bool sign_allowed = true;
+    bool leading = true;  // only blanks and zeros so far
     std::int64_t value = 0;
     for (char c : field) {
         if (is_blank(c)) continue;
+        // Zeros in front of everything else are dropped, a sign after them
+        // included: "0-5" reads as -5.
+        if (leading && c == '0') continue;
+        leading = false;
         if (c == kCtrlZ) return InputStatus::EndOfFile;
         if ((c == '+' || c == '-') && sign_allowed) {
             negative = c == '-';

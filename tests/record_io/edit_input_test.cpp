@@ -79,6 +79,14 @@ TEST(FieldReading, MalformedRealsFail) {
         EXPECT_NE(read_one_real("(41X,E16.5)", kLabel41 + field, v), 0) << field;
         EXPECT_EQ(v, 7.0f) << "a failing field leaves its destination unchanged: " << field;
     }
+    // A NUL byte is a character like any other letter: the field fails, it
+    // does not end before it.
+    for (const std::string& field : {std::string("1\0", 2), std::string("1.5\0  ", 6),
+                                    std::string("\0", 1)}) {
+        float v = 7.0f;
+        EXPECT_NE(read_one_real("(41X,E16.5)", kLabel41 + field, v), 0);
+        EXPECT_EQ(v, 7.0f);
+    }
 }
 
 TEST(FieldReading, CharactersAfterTheFieldAreNeverLookedAt) {
@@ -109,13 +117,16 @@ TEST(FieldReading, IntegerFields) {
         {"(I11)", "-2147483648", INT32_MIN},
         {"(I11)", " 2147483647", INT32_MAX},
         {"(I5)", "00012", 12},
+        // Zeros in front of everything else are dropped before the sign is seen.
+        {"(46X,I3)", std::string(46, ' ') + "0-5", -5},
+        {"(46X,I4)", std::string(46, ' ') + "0 +7", 7},
     };
     for (const auto& c : cases) {
         std::int32_t v = -1;
         ASSERT_EQ(read_one_int(c.format, c.line, v), 0) << c.line;
         EXPECT_EQ(v, c.expected) << c.line;
     }
-    const char* bad[] = {".", "A", "1.", "2147483648", "-2147483649", "1-"};
+    const char* bad[] = {".", "A", "1.", "2147483648", "-2147483649", "1-", "10-5", "-0-5"};
     for (const char* field : bad) {
         std::int32_t v = 42;
         EXPECT_NE(read_one_int("(46X,I11)", std::string(46, ' ') + field, v), 0) << field;
