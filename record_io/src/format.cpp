@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -151,6 +152,7 @@ void Format::parse() {
     std::size_t expanded = 0;
     for (const auto& p : pending) expanded += static_cast<std::size_t>(p.repeat);
     descs_.reserve(expanded);
+    bool unbounded = false;
     for (const auto& p : pending) {
         Descriptor d = p.desc;
         if (d.kind == DescKind::Literal)
@@ -158,10 +160,15 @@ void Format::parse() {
         for (int r = 0; r < p.repeat; ++r) {
             descs_.push_back(d);
             if (d.is_data()) ++data_count_;
-            if (d.kind == DescKind::Skip || d.is_data())
+            // A bare A takes as many characters as its destination holds,
+            // which the format cannot know: keep whole records then.
+            if (d.kind == DescKind::A && d.w == 0)
+                unbounded = true;
+            else if (d.kind == DescKind::Skip || d.is_data())
                 input_extent_ += static_cast<std::size_t>(d.w);
         }
     }
+    if (unbounded) input_extent_ = SIZE_MAX;
 }
 
 }  // namespace fixrec

@@ -171,6 +171,16 @@ TEST(FieldReading, CharacterFieldWidths) {
     EXPECT_EQ(std::string(two, 2), "  ");
 }
 
+TEST(FieldReading, BareAFieldTakesTheDestinationLength) {
+    ScratchDir dir;
+    write_file(dir.file("W.DAT"), std::string(100, 'w') + "xyz\r\n");
+    ScopedRun run;
+    ASSERT_EQ(fixrec::open_old(1, dir.file("W.DAT")), 0);
+    char text[103];
+    ASSERT_EQ(fixrec::read_fields(1, "(A)", {std::span<char>(text)}), 0);
+    EXPECT_EQ(std::string(text, 103), std::string(100, 'w') + "xyz");
+}
+
 TEST(FieldReading, LineEndsReadAlike) {
     const std::string line = kLabel41 + "      .12345E+04";
     for (const std::string ending : {"\r\n", "\n", ""}) {

@@ -1,6 +1,7 @@
 // Format strings -> descriptor lists.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "fixrec/format.h"
@@ -44,6 +45,7 @@ TEST(FormatParsing, InputExtentCoversSkipsAndFields) {
     EXPECT_EQ(Format("(41X,E16.5)").input_extent(), 57u);
     EXPECT_EQ(Format("(80A1)").input_extent(), 80u);
     EXPECT_EQ(Format("(6X,E12.5,6X,E12.5,6X,E12.5)").input_extent(), 54u);
+    EXPECT_EQ(Format("(2X,A)").input_extent(), SIZE_MAX);  // as long as the destination
 }
 
 TEST(FormatParsing, CopiesKeepTheirLiterals) {
