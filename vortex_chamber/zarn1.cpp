@@ -64,10 +64,38 @@ void report_reopen_failure() {
     fixrec::write_line(fixrec::kConsoleUnit, kReopenFailed, name);
 }
 
+// Passes a step's console message on only while the arithmetic of the run is
+// still valid.  A run stops at its first invalid operation; a message that a
+// step would write after it (the node message after VMAX overflowed, the F2
+// message for an F2 that overflowed) belongs to a part of the run that never
+// happens.  Every non-finite value comes from an operation that raised a flag,
+// so the flags alone tell.
+class UntilFailure final : public Messages {
+public:
+    UntilFailure(Messages& to, const numerics::ArithmeticGuard& guard) : to_(to), guard_(guard) {}
+    void zero_pressure_radius() override {
+        if (!guard_.failed()) to_.zero_pressure_radius();
+    }
+    void analytic_nodes_exceeded() override {
+        if (!guard_.failed()) to_.analytic_nodes_exceeded();
+    }
+    void motion_nodes_exceeded() override {
+        if (!guard_.failed()) to_.motion_nodes_exceeded();
+    }
+    void flow_too_small() override {
+        if (!guard_.failed()) to_.flow_too_small();
+    }
+
+private:
+    Messages& to_;
+    const numerics::ArithmeticGuard& guard_;
+};
+
 }  // namespace
 
-Status compute_chamber(RunRecord& r, Messages& messages) {
+Status compute_chamber(RunRecord& r, Messages& console) {
     numerics::ArithmeticGuard guard;
+    UntilFailure messages(console, guard);
     // After each step: any invalid operation or overflow so far ends the run.
     auto failed = [&] { return guard.failed() || !all_finite(r); };
 

@@ -16,7 +16,9 @@ inline constexpr int kExitInvalidArithmetic = 3;   // nothing written
 // Every step of the computation from the input values to the refinements, in
 // the order of the run.  Stops at the first step whose arithmetic is invalid
 // (division by zero, an invalid root, logarithm or power, overflow) and
-// returns its status; the record is then not to be reported.
+// returns its status; the record is then not to be reported.  A message of
+// the step in which the arithmetic failed is not passed on: the run stops at
+// the failing operation.
 Status compute_chamber(RunRecord& r, Messages& messages);
 
 // One run in the current directory, between fixrec::begin_run and end_run

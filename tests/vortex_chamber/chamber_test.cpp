@@ -437,6 +437,38 @@ TEST(Run, InvalidInputsStopTheComputation) {
     }
 }
 
+TEST(Run, NoMessageAfterTheArithmeticFailed) {
+    // The run stops at its first invalid operation: a step that overflowed
+    // says nothing more.
+    {
+        // E = -1.251*(RK/RV)**2 overflows before the grid; 401 nodes would be
+        // needed, but the node message must not appear.
+        RunRecord r = example_chamber(0);
+        r.RK = 1e30f;
+        RecordedMessages messages;
+        EXPECT_EQ(compute_chamber(r, messages), Status::Overflow);
+        EXPECT_TRUE(messages.seen.empty());
+    }
+    {
+        // F2 = Q/(2*PI*L*NU) overflows to -inf with a tiny negative L: no F2
+        // message for it.
+        RunRecord r = example_chamber(1);
+        r.L = -1e-36f;
+        RecordedMessages messages;
+        EXPECT_EQ(compute_chamber(r, messages), Status::Overflow);
+        EXPECT_TRUE(messages.seen.empty());
+    }
+    {
+        // The messages of the steps before the failure stay.
+        RunRecord r = example_chamber(0);
+        r.FVX = 0.002f * 2.5f / 0.21220999956130981f;  // 1/МА below 0.42
+        r.G = 0.0f;
+        RecordedMessages messages;
+        EXPECT_EQ(compute_chamber(r, messages), Status::ZeroFlow);
+        EXPECT_EQ(messages.seen, std::vector<std::string>{"RP=0"});
+    }
+}
+
 TEST(Run, ZeroRPIsSquaredToZeroInThePowerLaw) {
     // МА = 2.5 puts 1/МА below 0.42: RP = 0 with its message, and the power
     // law squares the zero.
