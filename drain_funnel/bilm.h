@@ -1,14 +1,15 @@
 // BILM as a library: the run itself, callable from main, tests and fuzzers.
 #pragma once
 
+#include "fixrec/fixrec.h"
 #include "funnel.h"
 
 namespace drain_funnel {
 
 // Exit codes of the calculators.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUnreadable = 2;          // not opened, or input section unreadable
-inline constexpr int kExitInvalidArithmetic = 3;   // nothing written
+using fixrec::kExitInvalidArithmetic;
+using fixrec::kExitOk;
+using fixrec::kExitUnreadable;
 
 enum class ReadOutcome { Ok, Failed };
 

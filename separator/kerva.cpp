@@ -85,18 +85,8 @@ int run_kerva() {
         }
     }
 
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::kOk) fixrec::write_console({kReopenFailed});
-    try {
-        // With the data file not connected, the first line goes where the
-        // implicit connection sends it: a file named on the command line or
-        // at the prompt.
-        write_report(run);
-        fixrec::close_unit(kUnit);
-    } catch (fixrec::Fatal& failure) {
-        if (open_failed) failure.exit_code = kExitUnreadable;  // nothing was computed
-        throw;
-    }
-    return open_failed ? kExitUnreadable : kExitOk;
+    return fixrec::rewrite_data_file(kUnit, kFileName, kReopenFailed, !open_failed,
+                                     [&] { write_report(run); });
 }
 
 }  // namespace separator

@@ -3,14 +3,15 @@
 #pragma once
 
 #include "console.h"
+#include "fixrec/fixrec.h"
 #include "run_record.h"
 
 namespace separator {
 
 // Exit codes of the calculators.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUnreadable = 2;         // not opened, or input section unreadable
-inline constexpr int kExitInvalidArithmetic = 3;  // nothing written
+using fixrec::kExitInvalidArithmetic;
+using fixrec::kExitOk;
+using fixrec::kExitUnreadable;
 
 // The computation after a successful reading (inputs and PI set): the
 // parameters, then the Stokes regime when SPC >= 10, the quadratic regime

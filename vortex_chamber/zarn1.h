@@ -2,16 +2,17 @@
 // from main, tests and fuzzers.
 #pragma once
 
+#include "fixrec/fixrec.h"
 #include "run_record.h"
 #include "status.h"
 
 namespace vortex_chamber {
 
-// Exit codes of the calculators.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitReportNotWritten = 1;    // the data file could not be reopened
-inline constexpr int kExitUnreadable = 2;          // not opened, or input section unreadable
-inline constexpr int kExitInvalidArithmetic = 3;   // nothing written
+// Exit codes of the calculators (1 also when the data file cannot be reopened).
+using fixrec::kExitInvalidArithmetic;
+using fixrec::kExitOk;
+using fixrec::kExitReportNotWritten;
+using fixrec::kExitUnreadable;
 
 // Every step of the computation from the input values to the refinements, in
 // the order of the run.  Stops at the first step whose arithmetic is invalid

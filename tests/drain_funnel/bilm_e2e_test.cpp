@@ -41,10 +41,10 @@ using test_support::TempDir;
 using test_support::write_bytes;
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr int kExitOk = 0;
-constexpr int kExitWriteFailed = 1;
-constexpr int kExitUnreadable = 2;
-constexpr int kExitInvalidArithmetic = 3;
+using test_support::kExitInvalidArithmetic;
+using test_support::kExitOk;
+using test_support::kExitReportNotWritten;
+using test_support::kExitUnreadable;
 
 std::string cat(std::initializer_list<std::string_view> parts) {
     std::string s;
@@ -482,7 +482,7 @@ TEST_F(BilmReopenFails, WithoutAFileNameTheReportIsNotWritten) {
     feed_through_vanishing_fifo(child);
     const RunResult r = child.wait();
     expect_clean_end(r);
-    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.exit_code, kExitReportNotWritten);
     EXPECT_EQ(r.out, cat({bilm_expect::kReopenFailed, kCrLf, bilm_expect::kPrompt, kCrLf}));
     EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
     EXPECT_TRUE(entries(dir_.path()).empty());
@@ -500,7 +500,7 @@ TEST_F(Bilm, ReadOnlyDataFileStaysUntouched) {
     drop_privileges(o);
     const RunResult r = test_support::run_program(o);
     expect_clean_end(r);
-    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.exit_code, kExitReportNotWritten);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("BILM.DAT"), std::string::npos) << r.err;
@@ -535,7 +535,7 @@ TEST_F(Bilm, FileSizeLimitLeavesTheOldContent) {
     o.file_size_limit = 200;
     const RunResult r = test_support::run_program(o);
     expect_clean_end(r);
-    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.exit_code, kExitReportNotWritten);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("BILM.DAT"), std::string::npos) << r.err;
@@ -575,7 +575,7 @@ TEST_F(BilmInLockedDirectory, FileSizeLimitLeavesTheOldContent) {
     o.file_size_limit = 200;
     const RunResult r = test_support::run_program(o);
     expect_clean_end(r);
-    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.exit_code, kExitReportNotWritten);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("BILM.DAT"), std::string::npos) << r.err;

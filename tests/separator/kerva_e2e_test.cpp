@@ -39,10 +39,10 @@ using test_support::TempDir;
 using test_support::write_bytes;
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr int kExitOk = 0;
-constexpr int kExitWriteFailed = 1;
-constexpr int kExitUnreadable = 2;
-constexpr int kExitInvalidArithmetic = 3;
+using test_support::kExitInvalidArithmetic;
+using test_support::kExitOk;
+using test_support::kExitReportNotWritten;
+using test_support::kExitUnreadable;
 
 // The console as the user sees it: the messages on lines of their own.
 std::string console(std::initializer_list<std::string_view> messages) {
@@ -542,7 +542,7 @@ TEST_F(Kerva, FileSizeLimitLeavesTheOldContent) {
     o.file_size_limit = 300;
     const RunResult r = test_support::run_program(o);
     EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_code, kExitWriteFailed);
+    EXPECT_EQ(r.exit_code, kExitReportNotWritten);
     EXPECT_EQ(r.out, console({kerva_expect::kKerva1, "ETA1fr=       2.070430",
                               "ETA1(%)=      77.403400"}));
     EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;

@@ -13,6 +13,13 @@
 
 namespace test_support {
 
+// The exit codes every calculator promises, written out here so that the
+// tests state them independently of the programs' own constants.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitReportNotWritten = 1;
+inline constexpr int kExitUnreadable = 2;
+inline constexpr int kExitInvalidArithmetic = 3;
+
 struct RunOptions {
     std::string program;                    // path of the executable
     std::vector<std::string> args;          // arguments after the program name

@@ -35,10 +35,10 @@ using test_support::RunResult;
 using test_support::TempDir;
 using test_support::write_bytes;
 
-constexpr int kExitOk = 0;
-constexpr int kExitReportNotWritten = 1;
-constexpr int kExitUnreadable = 2;
-constexpr int kExitInvalidArithmetic = 3;
+using test_support::kExitInvalidArithmetic;
+using test_support::kExitOk;
+using test_support::kExitReportNotWritten;
+using test_support::kExitUnreadable;
 
 // Console texts as they show.
 const std::string kOpenFailed = std::string("*** Ошибка открытия файла ZARN1.DAT!***"_cp) + "\r\n";

@@ -108,6 +108,12 @@ public:
     int exit_code;
 };
 
+// Exit codes of every program of the suite.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitReportNotWritten = 1;   // a Fatal: "run-time error" on stderr
+inline constexpr int kExitUnreadable = 2;         // not opened, or input section unreadable
+inline constexpr int kExitInvalidArithmetic = 3;  // the input makes the computation invalid
+
 // ---------------------------------------------------------------------------
 // Units.
 
@@ -175,5 +181,26 @@ int run_main(int argc, char** argv, int (*body)());
 
 // Same, with explicit arguments and console (for in-process runs).
 int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)());
+
+// The last step of a calculator run: connects `unit` to the data file `name`
+// again, writes the report with `write_report()` and closes the unit.  When
+// the reopening fails the console gets `reopen_failed` and the report goes
+// where the implicit connection sends it (a file named on the command line or
+// at the prompt).  When nothing was `computed` (the data file could not be
+// opened at all), the run ends with kExitUnreadable, also if the report
+// cannot be written.  Returns the exit code of a run that gets this far.
+template <typename WriteReport>
+int rewrite_data_file(int unit, std::string_view name, std::string_view reopen_failed,
+                      bool computed, WriteReport&& write_report) {
+    if (open_old(unit, name) != kOk) write_console({reopen_failed});
+    try {
+        write_report();
+        close_unit(unit);
+    } catch (Fatal& failure) {
+        if (!computed) failure.exit_code = kExitUnreadable;
+        throw;
+    }
+    return computed ? kExitOk : kExitUnreadable;
+}
 
 }  // namespace fixrec
