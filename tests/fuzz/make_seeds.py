@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets (tests/fuzz/corpus/<target>/).
+
+The seeds are the shipped example files (each one a report, hence a valid
+input), the same files with other line ends, cut short, with a damaged
+field, with a Ctrl-Z inside a number, and a few special values for the
+output edits.  Run from anywhere; the files are rewritten in place.
+"""
+import pathlib
+import struct
+
+HERE = pathlib.Path(__file__).resolve().parent
+ROOT = HERE.parent.parent
+CORPUS = HERE / "corpus"
+
+PROGRAM_EXAMPLES = {
+    "bilm": ["BILM.DAT"],
+    "zarn1": ["ZARN1.DAT", "ZARN1-nvs1.DAT"],
+    "kerva": ["KERVA.DAT"],
+}
+
+
+def lines_of(data: bytes):
+    return data.split(b"\r\n")
+
+
+def first_value_line(lines, column):
+    """Index of the first line with a digit at or after `column` (0-based)."""
+    for i, line in enumerate(lines):
+        if len(line) > column and any(chr(c).isdigit() for c in line[column:]):
+            return i
+    raise ValueError("no value line")
+
+
+def variants(name: str, data: bytes, column: int):
+    lines = lines_of(data)
+    v = first_value_line(lines, column)
+    out = {name: data}
+    out[name + ".lf"] = data.replace(b"\r\n", b"\n")
+    out[name + ".cr"] = data.replace(b"\r\n", b"\r")
+    out[name + ".half"] = data[: len(data) // 2]
+    out[name + ".head"] = b"\r\n".join(lines[:v]) + b"\r\n"
+    damaged = list(lines)
+    damaged[v] = damaged[v][:column] + b"  1.2.3x" + damaged[v][column + 8:]
+    out[name + ".badfield"] = b"\r\n".join(damaged)
+    ctrlz = list(lines)
+    ctrlz[v] = ctrlz[v][: column + 3] + b"\x1a" + ctrlz[v][column + 4:]
+    out[name + ".ctrlz"] = b"\r\n".join(ctrlz)
+    blank = list(lines)
+    blank[v] = blank[v][:column]
+    out[name + ".blank"] = b"\r\n".join(blank)
+    longhead = list(lines)
+    longhead[0] = longhead[0] + b"=" * 3000
+    out[name + ".longhead"] = b"\r\n".join(longhead)
+    return out
+
+
+def write(target: str, files: dict):
+    d = CORPUS / target
+    d.mkdir(parents=True, exist_ok=True)
+    for old in d.iterdir():
+        old.unlink()
+    for name, data in files.items():
+        (d / name).write_bytes(data)
+
+
+def main():
+    # Value columns: BILM reads E12.5 from column 39, ZARN1 and KERVA their
+    # fields from column 42.
+    column = {"bilm": 38, "zarn1": 41, "kerva": 41}
+    every = {}
+    for target, names in PROGRAM_EXAMPLES.items():
+        files = {"empty": b""}
+        for n in names:
+            data = (ROOT / "examples" / n).read_bytes()
+            files.update(variants(n, data, column[target]))
+            every[n] = data
+        write(target, files)
+
+    # read_fields: the first byte picks the order of the input formats.
+    fields = {}
+    for sel, (n, data) in enumerate(every.items()):
+        fields[n] = bytes([sel]) + data
+    fields["ctrlz"] = bytes([1]) + b"x" * 38 + b"  0.1\x1a345E+01\r\nnext\r\n"
+    fields["noend"] = bytes([4]) + b" " * 46 + b"7"
+    write("read_fields", fields)
+
+    # edit_output: 4 bytes per value (a float's bits, also read as an integer).
+    floats = [0.0, -0.0, 1.0, -1.0, 0.5, 9.99995, 99999.99995, 999999.94, 1.0e6, 1.0e7,
+              -99999.99, 1.0e-5, -4.9e-5, 3.4028235e38, 1.17549435e-38, 1.4e-45,
+              123456.78, 0.099999994, float("inf"), float("-inf"), float("nan")]
+    ints = [0, 9, 10, -1, -10, 99, 100, 999, 1000, -99, -100, 2**31 - 1, -2**31]
+    blob_f = b"".join(struct.pack("<f", f) for f in floats)
+    blob_i = b"".join(struct.pack("<i", i) for i in ints)
+    write("edit_output", {"floats": blob_f, "integers": blob_i})
+
+
+if __name__ == "__main__":
+    main()
