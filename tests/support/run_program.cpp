@@ -8,8 +8,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if defined(__x86_64__)
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/user.h>
+#define SWIRL_TEST_CAN_HOLD 1
+#else
+#define SWIRL_TEST_CAN_HOLD 0
+#endif
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <stdexcept>
 #include <thread>
 
@@ -55,7 +66,7 @@ struct ChildFailure {
 };
 
 constexpr const char* kStageNames[] = {"stdin", "stdout", "stderr", "chdir", "setrlimit",
-                                       "setgroups", "setgid", "setuid", "exec"};
+                                       "setgroups", "setgid", "setuid", "exec", "ptrace"};
 
 [[noreturn]] void child_fail(int status_fd, int stage) {
     const ChildFailure failure{stage, errno};
@@ -64,9 +75,84 @@ constexpr const char* kStageNames[] = {"stdin", "stdout", "stderr", "chdir", "se
     ::_exit(127);
 }
 
+// Waits for the next state change of the child without blocking past the
+// deadline.  The child stops at every system call while traced, and resumes
+// within microseconds, so the pause between looks starts short.
+bool wait_until(pid_t pid, int& status, std::chrono::steady_clock::time_point deadline) {
+    auto pause = std::chrono::microseconds(10);
+    while (true) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) return true;
+        if (r < 0 && errno != EINTR) throw_errno("waitpid");
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(2000));
+    }
+}
+
+#if SWIRL_TEST_CAN_HOLD
+// The NUL-terminated path at `address` in the child, read a word at a time.
+std::string child_string(pid_t pid, unsigned long long address) {
+    std::string s;
+    while (s.size() < 4096) {
+        errno = 0;
+        const long word = ::ptrace(PTRACE_PEEKDATA, pid, address + s.size(), nullptr);
+        if (errno != 0) break;
+        char bytes[sizeof word];
+        std::memcpy(bytes, &word, sizeof word);
+        for (char b : bytes) {
+            if (b == '\0') return s;
+            s.push_back(b);
+        }
+    }
+    return s;
+}
+
+bool last_component_is(const std::string& path, const std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    return (slash == std::string::npos ? path : path.substr(slash + 1)) == name;
+}
+#endif
+
 }  // namespace
 
-ChildProcess::ChildProcess(const RunOptions& options) : timeout_(options.timeout) {
+std::optional<std::string> hold_before_reopen_unavailable() {
+#if !SWIRL_TEST_CAN_HOLD
+    return std::string("the hold before the reopening reads x86_64 registers");
+#else
+    static const std::optional<std::string> why = []() -> std::optional<std::string> {
+        const pid_t pid = ::fork();
+        if (pid < 0) return "fork: " + std::string(std::strerror(errno));
+        if (pid == 0) {
+            if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(1);
+            ::raise(SIGSTOP);
+            ::_exit(0);
+        }
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (!WIFSTOPPED(status)) return std::string("ptrace(PTRACE_TRACEME) is refused here");
+        std::optional<std::string> reason;
+        if (::ptrace(PTRACE_SETOPTIONS, pid, nullptr,
+                     reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL)) != 0)
+            reason = "ptrace(PTRACE_SETOPTIONS): " + std::string(std::strerror(errno));
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return reason;
+    }();
+    return why;
+#endif
+}
+
+ChildProcess::ChildProcess(const RunOptions& options)
+    : timeout_(options.timeout),
+      reopen_file_(options.reopen_file),
+      before_reopen_(options.before_reopen) {
+    const bool hold = static_cast<bool>(before_reopen_);
+    if (hold && (reopen_file_.empty() || hold_before_reopen_unavailable()))
+        throw std::logic_error("before_reopen needs reopen_file and a working ptrace");
+
     // Everything the child needs is prepared before fork: between fork and
     // exec it only calls async-signal-safe functions.
     std::vector<std::string> argv_strings;
@@ -117,6 +203,10 @@ ChildProcess::ChildProcess(const RunOptions& options) : timeout_(options.timeout
         }
         if (options.gid && ::setgid(*options.gid) != 0) child_fail(sfd, 6);
         if (options.uid && ::setuid(*options.uid) != 0) child_fail(sfd, 7);
+#if SWIRL_TEST_CAN_HOLD
+        // After the change of identity: the child stops at its exec.
+        if (hold && ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) child_fail(sfd, 9);
+#endif
         ::execve(argv[0], argv.data(), environ);
         child_fail(sfd, 8);
     }
@@ -146,12 +236,81 @@ ChildProcess::~ChildProcess() {
     if (err_fd_ >= 0) ::close(err_fd_);
 }
 
+std::optional<int> ChildProcess::hold_before_reopen(std::chrono::steady_clock::time_point deadline,
+                                                    RunResult& result) {
+#if !SWIRL_TEST_CAN_HOLD
+    (void)deadline;
+    (void)result;
+    throw std::logic_error("before_reopen needs x86_64");
+#else
+    int status = 0;
+    auto next_stop = [&]() -> bool {
+        if (wait_until(pid_, status, deadline)) return !WIFEXITED(status) && !WIFSIGNALED(status);
+        ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        result.timed_out = true;
+        return false;
+    };
+    // The stop at the exec (a SIGTRAP of the tracing itself, not passed on).
+    if (!next_stop()) return status;
+    if (::ptrace(PTRACE_SETOPTIONS, pid_, nullptr,
+                 reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL)) != 0)
+        throw_errno("ptrace(PTRACE_SETOPTIONS)");
+    int openings = 0;
+    int pass_on = 0;
+    while (true) {
+        if (::ptrace(PTRACE_SYSCALL, pid_, nullptr, reinterpret_cast<void*>(static_cast<long>(pass_on))) != 0)
+            throw_errno("ptrace(PTRACE_SYSCALL)");
+        pass_on = 0;
+        if (!next_stop()) return status;
+        if (!WIFSTOPPED(status)) continue;
+        const int sig = WSTOPSIG(status);
+        if (sig != (SIGTRAP | 0x80)) {
+            pass_on = sig;  // a signal for the program, not a system-call stop
+            continue;
+        }
+        user_regs_struct regs{};
+        if (::ptrace(PTRACE_GETREGS, pid_, nullptr, &regs) != 0) throw_errno("ptrace(PTRACE_GETREGS)");
+        // At the entry of a system call the kernel has set rax to -ENOSYS;
+        // at its exit rax holds the result.
+        if (regs.rax != static_cast<unsigned long long>(-ENOSYS)) continue;
+        unsigned long long path = 0;
+        if (regs.orig_rax == SYS_openat)
+            path = regs.rsi;
+#ifdef SYS_openat2
+        else if (regs.orig_rax == SYS_openat2)
+            path = regs.rsi;
+#endif
+        else if (regs.orig_rax == SYS_open)
+            path = regs.rdi;
+        else
+            continue;
+        if (!last_component_is(child_string(pid_, path), reopen_file_) || ++openings < 2) continue;
+        std::exception_ptr failure;
+        try {
+            before_reopen_();
+            result.before_reopen_ran = true;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Detached at the entry stop, the child goes on with the opening.
+        if (::ptrace(PTRACE_DETACH, pid_, nullptr, nullptr) != 0) throw_errno("ptrace(PTRACE_DETACH)");
+        if (failure) std::rethrow_exception(failure);
+        return std::nullopt;
+    }
+#endif
+}
+
 RunResult ChildProcess::wait() {
     RunResult result;
     if (waited_) throw std::logic_error("child already waited for");
     const auto deadline = std::chrono::steady_clock::now() + timeout_;
     int status = 0;
-    while (true) {
+    std::optional<int> ended;
+    if (before_reopen_) ended = hold_before_reopen(deadline, result);
+    if (ended) status = *ended;
+    while (!ended) {
         const pid_t r = ::waitpid(pid_, &status, WNOHANG);
         if (r == pid_) break;
         if (r < 0 && errno != EINTR) throw_errno("waitpid");

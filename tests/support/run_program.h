@@ -1,12 +1,14 @@
 // Runs a built program as a child process for end-to-end tests: a chosen
 // working directory, standard input from a string or /dev/null, standard
 // output and standard error captured byte for byte, and optionally a lower
-// privilege or a file-size limit for the child alone.
+// privilege or a file-size limit for the child alone, and optionally a step
+// of the test's own taken at a fixed point of the child's run.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,12 +35,24 @@ struct RunOptions {
     // a write past the limit fails with EFBIG instead of killing it.
     std::optional<unsigned long> file_size_limit;
     std::chrono::milliseconds timeout{10000};
+    // A step taken while the child is held at the entry of its second
+    // opening (open or openat) of a file whose last path component is
+    // `reopen_file`: the calculators open their data file, read the input
+    // section, close it, compute, and open it again for the report, so this
+    // runs between the reading and the report.  The child runs under ptrace
+    // (PTRACE_TRACEME after the change of identity) until that point and is
+    // detached right after the step; signals it receives meanwhile are passed
+    // on.  The step does not run when the child never gets there.  Needs
+    // x86_64 and a kernel that allows ptrace: see hold_before_reopen_unavailable().
+    std::string reopen_file;
+    std::function<void()> before_reopen;
 };
 
 struct RunResult {
     int exit_code = -1;   // the child's exit status; -1 when it did not exit normally
     int term_signal = 0;  // the signal that ended it, 0 if none
     bool timed_out = false;
+    bool before_reopen_ran = false;  // RunOptions::before_reopen was called
     std::string out;      // everything written to standard output
     std::string err;      // everything written to standard error
 };
@@ -58,15 +72,27 @@ public:
     RunResult wait();
 
 private:
+    // Follows the traced child up to its reopening of the data file, takes
+    // the step there and detaches.  Returns the wait status when the child
+    // ended (or was killed at the deadline) before that.
+    std::optional<int> hold_before_reopen(std::chrono::steady_clock::time_point deadline,
+                                          RunResult& result);
+
     pid_t pid_ = -1;
     int out_fd_ = -1;
     int err_fd_ = -1;
     std::chrono::milliseconds timeout_;
+    std::string reopen_file_;
+    std::function<void()> before_reopen_;
     bool waited_ = false;
 };
 
 // Starts the program and waits for it.
 RunResult run_program(const RunOptions& options);
+
+// Why RunOptions::before_reopen cannot work here (not x86_64, or ptrace
+// refused), or no value when it can.  Probed once per test process.
+std::optional<std::string> hold_before_reopen_unavailable();
 
 // The identity of the unprivileged account used to run a program without the
 // powers of root.

@@ -23,6 +23,7 @@
 #include "fixrec/cp866.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "zarn1_expect.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ using test_support::kExitReportNotWritten;
 using test_support::kExitUnreadable;
 
 // Console texts as they show.
-const std::string kOpenFailed = std::string("*** Ошибка открытия файла ZARN1.DAT!***"_cp) + "\r\n";
-const std::string kReadFailed = std::string("***Ошибка чтения файла ZARN1.DAT!***"_cp) + "\r\n";
+const std::string kOpenFailed = std::string(zarn1_expect::kOpenFailed) + "\r\n";
+const std::string kReadFailed = std::string(zarn1_expect::kReadFailed) + "\r\n";
 const std::string kRPZero = std::string("   РАДИУС ЗОНЫ НУЛЕВОГО СТАТИЧ. ДАВЛЕНИЯ РАВЕН 0.0"_cp);
 const std::string kAnalyticNodes =
     std::string("   ЧИСЛО УЗЛОВ БОЛЬШЕ 400\r\n   НУЖНО УВЕЛИЧИТЬ DRK"_cp);
@@ -426,8 +427,9 @@ TEST_F(Zarn1, ReopenFailureWritesNoReport) {
     ::close(fd);
     const RunResult r = child.wait();
     EXPECT_EQ(r.exit_code, kExitReportNotWritten);
-    EXPECT_EQ(r.out, std::string("**Ошибка открытия имени файла\r\nПрочитано имя с входного файла"_cp) +
-                         "ZARN1.DAT" + std::string(21, ' ') + "\r\n");
+    EXPECT_EQ(r.out, std::string(zarn1_expect::kReopenFailed) + "\r\n" +
+                         std::string(zarn1_expect::kReopenName) + std::string(zarn1_expect::kReopenNameField) +
+                         "\r\n");
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(entries(dir_.path()).empty());
 }
