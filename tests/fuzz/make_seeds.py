@@ -4,7 +4,8 @@
 The seeds are the shipped example files (each one a report, hence a valid
 input), the same files with other line ends, cut short, with a damaged
 field, with a Ctrl-Z inside a number, and a few special values for the
-output edits.  Run from anywhere; the files are rewritten in place.
+output edits.  Run from anywhere; the seed files are rewritten in place.
+Inputs found by fuzzing are kept apart, in tests/fuzz/regressions/<target>/.
 """
 import pathlib
 import struct
@@ -58,8 +59,6 @@ def variants(name: str, data: bytes, column: int):
 def write(target: str, files: dict):
     d = CORPUS / target
     d.mkdir(parents=True, exist_ok=True)
-    for old in d.iterdir():
-        old.unlink()
     for name, data in files.items():
         (d / name).write_bytes(data)
 
