@@ -34,6 +34,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace fixrec::literals;
 using test_support::entries;
+using test_support::mode_of;
+using test_support::running_as_root;
 using test_support::read_bytes;
 using test_support::RunOptions;
 using test_support::RunResult;
@@ -93,14 +95,6 @@ std::string example1_report() {
 }
 std::string example2_report() {
     return bilm_expect::report_reached_outlet(bilm_expect::kExample2Inputs, bilm_expect::kExample2HO);
-}
-
-bool running_as_root() { return ::geteuid() == 0; }
-
-mode_t mode_of(const fs::path& p) {
-    struct stat st{};
-    if (::lstat(p.c_str(), &st) != 0) return 0;
-    return st.st_mode & 07777;
 }
 
 class Bilm : public ::testing::Test {

@@ -25,6 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::entries;
+using test_support::mode_of;
+using test_support::running_as_root;
 using test_support::kExitOk;
 using test_support::kExitReportNotWritten;
 using test_support::kExitUnreadable;
@@ -33,14 +35,6 @@ using test_support::RunOptions;
 using test_support::RunResult;
 using test_support::TempDir;
 using test_support::write_bytes;
-
-bool running_as_root() { return ::geteuid() == 0; }
-
-mode_t mode_of(const fs::path& p) {
-    struct stat st{};
-    if (::lstat(p.c_str(), &st) != 0) return 0;
-    return st.st_mode & 07777;
-}
 
 std::string replace_all(std::string_view s, std::string_view from, std::string_view to) {
     std::string out;

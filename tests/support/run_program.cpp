@@ -90,6 +90,16 @@ bool wait_until(pid_t pid, int& status, std::chrono::steady_clock::time_point de
     }
 }
 
+// Waits for the next state change of the child; at the deadline the child is
+// killed and reaped, and the result is false.
+bool wait_or_kill(pid_t pid, int& status, std::chrono::steady_clock::time_point deadline) {
+    if (wait_until(pid, status, deadline)) return true;
+    ::kill(pid, SIGKILL);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return false;
+}
+
 #if SWIRL_TEST_CAN_HOLD
 // The NUL-terminated path at `address` in the child, read a word at a time.
 std::string child_string(pid_t pid, unsigned long long address) {
@@ -245,10 +255,7 @@ std::optional<int> ChildProcess::hold_before_reopen(std::chrono::steady_clock::t
 #else
     int status = 0;
     auto next_stop = [&]() -> bool {
-        if (wait_until(pid_, status, deadline)) return !WIFEXITED(status) && !WIFSIGNALED(status);
-        ::kill(pid_, SIGKILL);
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+        if (wait_or_kill(pid_, status, deadline)) return !WIFEXITED(status) && !WIFSIGNALED(status);
         result.timed_out = true;
         return false;
     };
@@ -309,18 +316,10 @@ RunResult ChildProcess::wait() {
     int status = 0;
     std::optional<int> ended;
     if (before_reopen_) ended = hold_before_reopen(deadline, result);
-    if (ended) status = *ended;
-    while (!ended) {
-        const pid_t r = ::waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) break;
-        if (r < 0 && errno != EINTR) throw_errno("waitpid");
-        if (std::chrono::steady_clock::now() >= deadline) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
-            result.timed_out = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (ended) {
+        status = *ended;
+    } else if (!wait_or_kill(pid_, status, deadline)) {
+        result.timed_out = true;
     }
     waited_ = true;
     if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);

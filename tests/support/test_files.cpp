@@ -1,5 +1,7 @@
 #include "test_files.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -53,5 +55,13 @@ std::set<std::string> entries(const fs::path& dir) {
     for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
     return names;
 }
+
+mode_t mode_of(const fs::path& p) {
+    struct stat st{};
+    if (::lstat(p.c_str(), &st) != 0) return 0;
+    return st.st_mode & 07777;
+}
+
+bool running_as_root() { return ::geteuid() == 0; }
 
 }  // namespace test_support

@@ -2,6 +2,8 @@
 // calculators on real data files.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <set>
 #include <string>
@@ -33,5 +35,12 @@ void write_bytes(const std::filesystem::path& file, std::string_view bytes);
 
 // Names of the entries of a directory, hidden ones included.
 std::set<std::string> entries(const std::filesystem::path& dir);
+
+// The permission bits of a path itself (a link is not followed); 0 when it
+// does not exist.
+mode_t mode_of(const std::filesystem::path& p);
+
+// True when the test runs with the powers of root (which may write any file).
+bool running_as_root();
 
 }  // namespace test_support
