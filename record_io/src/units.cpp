@@ -56,10 +56,24 @@ void write_fd(int fd, std::string_view bytes) {
     }
 }
 
+// The program's texts are code page 866.  A terminal whose locale expects
+// UTF-8 would show them as garbage, so on such a terminal they are converted;
+// a pipe or a file gets the code page 866 bytes, which scripts and stored
+// transcripts compare.  Verbatim bytes (file names, diagnostics) and the
+// keyboard are never converted.
 class StandardConsole final : public ConsoleDevice {
 public:
-    void write_out(std::string_view bytes) override { write_fd(STDOUT_FILENO, bytes); }
-    void write_err(std::string_view bytes) override { write_fd(STDERR_FILENO, bytes); }
+    // Looks at the streams and the locale; once at the start of each run.
+    void choose_encoding() {
+        const bool utf8 =
+            utf8_locale(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+        utf8_out_ = utf8 && ::isatty(STDOUT_FILENO) == 1;
+        utf8_err_ = utf8 && ::isatty(STDERR_FILENO) == 1;
+    }
+    void write_out(std::string_view bytes) override { write_text(STDOUT_FILENO, utf8_out_, bytes); }
+    void write_err(std::string_view bytes) override { write_text(STDERR_FILENO, utf8_err_, bytes); }
+    void write_out_verbatim(std::string_view bytes) override { write_fd(STDOUT_FILENO, bytes); }
+    void write_err_verbatim(std::string_view bytes) override { write_fd(STDERR_FILENO, bytes); }
     bool read_line(std::string& line) override {
         line.clear();
         bool any = false;
@@ -75,6 +89,27 @@ public:
         if (!line.empty() && line.back() == '\r') line.pop_back();
         return true;
     }
+
+private:
+    void write_text(int fd, bool utf8, std::string_view bytes) {
+        if (!utf8) {
+            write_fd(fd, bytes);
+            return;
+        }
+        converted_.clear();
+        append_utf8(converted_, bytes);
+        write_fd(fd, converted_);
+    }
+
+    bool utf8_out_ = false;
+    bool utf8_err_ = false;
+    std::string converted_;
+};
+
+// Bytes [begin, end) of a record that come from a Verbatim item.
+struct ByteRange {
+    std::size_t begin;
+    std::size_t end;
 };
 
 std::string_view trim_blanks(std::string_view s) {
@@ -135,6 +170,7 @@ struct Runtime {
     bool console_line_open = false;  // the console cursor is after record text
     bool console_used = false;       // a record or a prompt was sent
     std::string record;              // scratch record of a list-directed statement
+    std::vector<ByteRange> record_verbatim;  // its verbatim parts
     std::string record_store;        // storage of the record a formatted statement assembles
     std::string input_record;        // scratch input record
     std::unordered_map<std::string, std::unique_ptr<Format>, TransparentHash, std::equal_to<>>
@@ -376,7 +412,9 @@ void finish_write(Connection* c) {
 // ---------------------------------------------------------------------------
 // Console records and carriage control.
 
-void emit_console_record(std::string_view record) {
+// Sends one console record: its carriage control, then its text, of which
+// the `verbatim` ranges (ascending, offsets into `record`) go out unconverted.
+void emit_console_record(std::string_view record, std::span<const ByteRange> verbatim = {}) {
     Runtime& r = rt();
     const char control = record.empty() ? ' ' : record.front();
     const std::string_view text = record.empty() ? record : record.substr(1);
@@ -397,8 +435,18 @@ void emit_console_record(std::string_view record) {
             if (!first) out += "\r\n";
             break;
     }
-    out += text;
-    r.console->write_out(out);
+    std::size_t at = record.size() - text.size();  // the text's offset in the record
+    for (const ByteRange& v : verbatim) {
+        const std::size_t begin = std::max(v.begin, at);  // a verbatim first byte is control
+        if (begin >= v.end) continue;
+        out.append(record.substr(at, begin - at));
+        if (!out.empty()) r.console->write_out(out);
+        out.clear();
+        r.console->write_out_verbatim(record.substr(begin, v.end - begin));
+        at = v.end;
+    }
+    out.append(record.substr(at));
+    if (!out.empty() || verbatim.empty()) r.console->write_out(out);
     ++r.console_records;
     r.console_line_open = true;
     r.console_used = true;
@@ -427,10 +475,19 @@ public:
         std::memset(p, c, n);
         size_ += n;
     }
+    // Text of a Verbatim item: noted, for a console record.
+    void put_verbatim(std::string_view s) {
+        char* p = room(s.size());
+        std::memcpy(p, s.data(), s.size());
+        verbatim_.push_back({size_, size_ + s.size()});
+        size_ += s.size();
+    }
     std::string_view text() const { return {store_.data(), size_}; }
+    std::span<const ByteRange> verbatim() const { return verbatim_; }
     void clear() {
         size_ = 0;
         pending_ = 0;
+        verbatim_.clear();
     }
 
 private:
@@ -459,11 +516,12 @@ private:
     std::string& store_;
     std::size_t size_ = 0;
     std::size_t pending_ = 0;
+    std::vector<ByteRange> verbatim_;
 };
 
 class RecordSink {
 public:
-    virtual void end_record(std::string_view record) = 0;
+    virtual void end_record(const OutRecord& record) = 0;
 
 protected:
     ~RecordSink() = default;
@@ -472,7 +530,8 @@ protected:
 class FileSink final : public RecordSink {
 public:
     explicit FileSink(Connection* c) : c_(c) {}
-    void end_record(std::string_view record) override {
+    void end_record(const OutRecord& rec) override {
+        const std::string_view record = rec.text();
         const std::size_t n = record.size();
         if (c_->out_len + n + 2 < kBufferSize) {
             // The whole record and its line end fit without filling the buffer.
@@ -504,7 +563,9 @@ private:
 
 class ConsoleSink final : public RecordSink {
 public:
-    void end_record(std::string_view record) override { emit_console_record(record); }
+    void end_record(const OutRecord& record) override {
+        emit_console_record(record.text(), record.verbatim());
+    }
 };
 
 [[noreturn]] void item_mismatch(const Format& f) {
@@ -547,12 +608,12 @@ void edit_item(OutRecord& rec, const Descriptor& d, const Item& item, const Form
             if (item.kind() != Item::Kind::Text) item_mismatch(f);
             const std::string_view s = item.text();
             const std::size_t aw = d.w == 0 ? s.size() : w;
-            if (aw >= s.size()) {
-                rec.skip(aw - s.size());
-                rec.put(s);
-            } else {
-                rec.put(s.substr(0, aw));
-            }
+            if (aw >= s.size()) rec.skip(aw - s.size());
+            const std::string_view shown = s.substr(0, aw);
+            if (item.verbatim())
+                rec.put_verbatim(shown);
+            else
+                rec.put(shown);
             return;
         }
         default:
@@ -581,7 +642,7 @@ void output_statement(const Format& f, std::span<const Item> items, RecordSink& 
                     rec.skip(static_cast<std::size_t>(d.w));
                     break;
                 case DescKind::Slash:
-                    sink.end_record(rec.text());
+                    sink.end_record(rec);
                     rec.clear();
                     break;
                 default:
@@ -592,11 +653,11 @@ void output_statement(const Format& f, std::span<const Item> items, RecordSink& 
         }
         if (next == items.size()) break;
         // Items remain at the closing parenthesis: the format is used again.
-        sink.end_record(rec.text());
+        sink.end_record(rec);
         rec.clear();
     }
 finish:
-    sink.end_record(rec.text());
+    sink.end_record(rec);
 }
 
 // ---------------------------------------------------------------------------
@@ -895,13 +956,16 @@ void write_line(int unit, std::string_view format, std::span<const Item> items) 
 
 void write_console(std::span<const Item> items) {
     std::string& text = rt().record;
+    std::vector<ByteRange>& verbatim = rt().record_verbatim;
     text.assign(1, ' ');
+    verbatim.clear();
     bool after_value = false;
     for (const Item& item : items) {
         char buf[64];
         std::size_t len = 0;
         switch (item.kind()) {
             case Item::Kind::Text:
+                if (item.verbatim()) verbatim.push_back({text.size(), text.size() + item.text().size()});
                 text.append(item.text());
                 after_value = false;
                 continue;
@@ -918,7 +982,7 @@ void write_console(std::span<const Item> items) {
         text.append(buf, len);
         after_value = true;
     }
-    emit_console_record(text);
+    emit_console_record(text, verbatim);
     text.clear();
 }
 
@@ -931,6 +995,7 @@ void begin_run(std::vector<std::string> args, ConsoleDevice* console) {
     while (!r.units.empty()) discard(r.units.back().get());
     r.args = std::move(args);
     r.next_arg = 0;
+    if (console == nullptr) r.standard_console.choose_encoding();
     r.console = console != nullptr ? console : &r.standard_console;
     r.console_records = 0;
     r.console_line_open = false;
@@ -955,7 +1020,29 @@ void abort_run(const Fatal& failure) {
         r.console->write_out("\r\n");
         r.console_used = r.console_line_open = false;
     }
-    r.console->write_err(std::string(failure.what()) + "\n");
+    // ASCII and the name of a file as the user gave it: never converted.
+    r.console->write_err_verbatim(std::string(failure.what()) + "\n");
+}
+
+bool utf8_locale(const char* lc_all, const char* lc_ctype, const char* lang) {
+    std::string_view name;
+    for (const char* value : {lc_all, lc_ctype, lang}) {
+        if (value != nullptr && *value != '\0') {
+            name = value;
+            break;
+        }
+    }
+    const std::size_t dot = name.find('.');
+    if (dot == std::string_view::npos) return false;
+    std::string_view codeset = name.substr(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    auto same = [codeset](std::string_view want) {
+        return codeset.size() == want.size() &&
+               std::equal(codeset.begin(), codeset.end(), want.begin(), [](char a, char b) {
+                   return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+               });
+    };
+    return same("utf-8") || same("utf8");
 }
 
 int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)()) {

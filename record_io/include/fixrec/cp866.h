@@ -8,11 +8,15 @@
 //     constexpr std::string_view msg = "***ОШИБКА***"_cp;
 //
 // A character without a code page 866 byte is a compile-time error.
+//
+// The same table gives the run-time direction, append_utf8(), with which the
+// console shows the texts on a terminal that expects UTF-8.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace fixrec {
@@ -50,6 +54,55 @@ consteval char encode(char32_t cp) {
     throw "character has no code page 866 byte";
 }
 
+// The code point of the UTF-8 sequence that starts at s[i] (s holds n bytes);
+// i moves past it.
+constexpr char32_t decode_utf8(const char* s, std::size_t n, std::size_t& i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    char32_t cp = 0;
+    std::size_t len = 0;
+    if (b < 0x80) { cp = b; len = 1; }
+    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
+    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
+    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
+    else throw "invalid UTF-8 lead byte";
+    if (i + len > n) throw "truncated UTF-8 sequence";
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) throw "invalid UTF-8 continuation byte";
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    i += len;
+    return cp;
+}
+
+// The UTF-8 form of each byte of the upper half (all below U+10000, so at
+// most 3 bytes), computed from kUpperHalf.
+struct Utf8Char {
+    char bytes[3]{};
+    std::uint8_t size = 0;
+};
+
+consteval std::array<Utf8Char, 128> make_upper_half_utf8() {
+    std::array<Utf8Char, 128> table{};
+    for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
+        const char32_t cp = kUpperHalf[i];
+        Utf8Char& u = table[i];
+        if (cp < 0x800) {
+            u.bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
+            u.bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            u.size = 2;
+        } else {
+            u.bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
+            u.bytes[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            u.bytes[2] = static_cast<char>(0x80 | (cp & 0x3F));
+            u.size = 3;
+        }
+    }
+    return table;
+}
+
+inline constexpr std::array<Utf8Char, 128> kUpperHalfUtf8 = make_upper_half_utf8();
+
 // A UTF-8 literal captured as a template argument.
 template <std::size_t N>
 struct Utf8Literal {
@@ -70,24 +123,8 @@ consteval auto convert() {
     constexpr std::size_t n = sizeof(S.bytes);
     Encoded<n> out{};
     std::size_t i = 0;
-    while (i + 1 < n) {  // the last byte is the terminating NUL
-        const auto b = static_cast<unsigned char>(S.bytes[i]);
-        char32_t cp = 0;
-        std::size_t len = 0;
-        if (b < 0x80) { cp = b; len = 1; }
-        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
-        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
-        else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
-        else throw "invalid UTF-8 lead byte";
-        if (i + len >= n) throw "truncated UTF-8 sequence";
-        for (std::size_t k = 1; k < len; ++k) {
-            const auto c = static_cast<unsigned char>(S.bytes[i + k]);
-            if ((c & 0xC0) != 0x80) throw "invalid UTF-8 continuation byte";
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        out.bytes[out.size++] = encode(cp);
-        i += len;
-    }
+    while (i + 1 < n)  // the last byte is the terminating NUL
+        out.bytes[out.size++] = encode(decode_utf8(S.bytes, n - 1, i));
     return out;
 }
 
@@ -95,6 +132,21 @@ template <Utf8Literal S>
 inline constexpr auto kEncoded = convert<S>();
 
 }  // namespace cp866_detail
+
+// Appends code page 866 text to `out` as UTF-8: the lower half (ASCII, the
+// control characters CR, LF and form feed included) as it is, every byte of
+// the upper half as the character it stands for.
+constexpr void append_utf8(std::string& out, std::string_view cp866) {
+    for (const char c : cp866) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out.push_back(c);
+        } else {
+            const cp866_detail::Utf8Char& u = cp866_detail::kUpperHalfUtf8[b - 0x80];
+            out.append(u.bytes, u.size);
+        }
+    }
+}
 
 namespace literals {
 // "ТЕКСТ"_cp: the code page 866 bytes of a UTF-8 literal, computed at compile time.

@@ -30,6 +30,14 @@ namespace fixrec {
 // ---------------------------------------------------------------------------
 // Items of output statements and destinations of input statements.
 
+// Text bytes that are not the program's own code page 866 text: a file name
+// as the user passed or typed it, in the user's own encoding.  A console that
+// shows code page 866 text converted (a UTF-8 terminal) passes these bytes on
+// as they are.  In a file they are written like any other text.
+struct Verbatim {
+    std::string_view bytes;
+};
+
 class Item {
 public:
     enum class Kind : std::uint8_t { Real, Integer, Text };
@@ -39,6 +47,7 @@ public:
     Item(std::string_view s) : kind_(Kind::Text), text_(s) {}     // NOLINT(runtime/explicit)
     Item(const char* s) : kind_(Kind::Text), text_(s) {}          // NOLINT(runtime/explicit)
     Item(const std::string& s) : kind_(Kind::Text), text_(s) {}   // NOLINT(runtime/explicit)
+    Item(Verbatim v) : kind_(Kind::Text), verbatim_(true), text_(v.bytes) {}  // NOLINT
     // Every real of the suite is single precision: a double item is a mistake.
     Item(double) = delete;
 
@@ -46,9 +55,12 @@ public:
     float real() const { return real_; }
     std::int32_t integer() const { return integer_; }
     std::string_view text() const { return text_; }
+    // A text item made from Verbatim.
+    bool verbatim() const { return verbatim_; }
 
 private:
     Kind kind_;
+    bool verbatim_ = false;
     float real_ = 0.0f;
     std::int32_t integer_ = 0;
     std::string_view text_;
@@ -152,19 +164,38 @@ void write_console(std::span<const Item> items);
 // Where the console goes.  The default writes to the standard streams and
 // reads the keyboard from standard input; tests and in-process runs install
 // their own.
+//
+// write_out and write_err receive the program's own texts: code page 866
+// bytes, with carriage control already turned into CR, LF and form feed.  The
+// standard console shows them converted to UTF-8 on a stream that is a
+// terminal when the locale's character set is UTF-8 (see utf8_locale), and
+// passes them on unchanged otherwise (pipes and files keep code page 866).
+// The *_verbatim methods receive bytes that must never be converted: file
+// names in the user's own encoding and the "run-time error" diagnostics.  By
+// default they go where write_out and write_err send their bytes, so a
+// console that only collects bytes needs neither.
 class ConsoleDevice {
 public:
     virtual ~ConsoleDevice() = default;
     virtual void write_out(std::string_view bytes) = 0;
     virtual void write_err(std::string_view bytes) = 0;
+    virtual void write_out_verbatim(std::string_view bytes) { write_out(bytes); }
+    virtual void write_err_verbatim(std::string_view bytes) { write_err(bytes); }
     // Reads one line of the keyboard without its line end; false at the end
-    // of the input.
+    // of the input.  The line is taken as typed: no conversion.
     virtual bool read_line(std::string& line) = 0;
 };
 
+// Whether the locale that the C library takes for LC_CTYPE from the
+// environment (the first non-empty of LC_ALL, LC_CTYPE and LANG) has the
+// codeset UTF-8: the part of its name after '.' and before any '@' is
+// "UTF-8" or "utf8" in any case.  Null pointers count as unset.
+bool utf8_locale(const char* lc_all, const char* lc_ctype, const char* lang);
+
 // Starts a run: every unit disconnected, the console fresh, `args` the
 // command-line arguments after the program name.  `console` (not owned) may
-// be null for the standard streams.
+// be null for the standard streams, whose encoding is chosen here: each
+// stream is checked for a terminal once per run.
 void begin_run(std::vector<std::string> args, ConsoleDevice* console = nullptr);
 
 // Ends a run normally: closes every connected unit and ends the console line.

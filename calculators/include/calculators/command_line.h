@@ -1,0 +1,27 @@
+// The command line of a calculator.
+//
+// The calculators have no options for their work: the data file has a fixed
+// name, and an argument only names the file that takes a report which cannot
+// go into the data file.  A single argument -h, --help or --version is the
+// exception: it is answered on stdout (a short usage, or the version) with
+// exit code 0, and no file is created, opened or read.  With any other
+// arguments, these included, the run is the usual one.
+#pragma once
+
+#include <string_view>
+
+namespace calculators {
+
+// What --help says about one calculator.
+struct Program {
+    std::string_view name;       // "BILM"
+    std::string_view data_file;  // "BILM.DAT"
+    // What it computes: one to three lines of English, each ending in LF.
+    std::string_view purpose;
+};
+
+// The whole life of a calculator: answers -h, --help or --version alone,
+// otherwise runs `body` through fixrec::run_main.  Returns the exit code.
+int run(int argc, char** argv, const Program& program, int (*body)());
+
+}  // namespace calculators

@@ -1,0 +1,292 @@
+// The console on a terminal.  Every text of the programs is code page 866;
+// on a terminal whose locale (the first non-empty of LC_ALL, LC_CTYPE and
+// LANG) names the UTF-8 codeset it is shown as UTF-8, while a pipe gets the
+// code page 866 bytes whatever the locale.  A file name typed at the prompt
+// or named on the command line is taken, and shown, exactly as given.  The
+// built programs run on a real pseudo-terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "programs.h"
+#include "run_program.h"
+#include "test_files.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace fixrec::literals;
+using test_support::entries;
+using test_support::read_bytes;
+using test_support::TempDir;
+
+// A console text as the source spells it (UTF-8) and as the program writes
+// it (code page 866), from one literal.
+struct Text {
+    std::string utf8;
+    std::string cp866;
+    Text& operator+=(const Text& t) {
+        utf8 += t.utf8;
+        cp866 += t.cp866;
+        return *this;
+    }
+};
+#define TEXT(s) Text{s, std::string(s##_cp)}
+Text ascii(std::string_view s) { return {std::string(s), std::string(s)}; }
+
+// Console messages, each ending its line.
+Text lines(std::initializer_list<Text> messages) {
+    Text all;
+    for (const Text& m : messages) {
+        all += m;
+        all += ascii("\r\n");
+    }
+    return all;
+}
+
+// Copied from the programs' own expectations, which anchor them below.
+const Text kZarn1OpenFailed = TEXT("*** Ошибка открытия файла ZARN1.DAT!***");
+const Text kBilmOpenFailed = TEXT("***ОШИБКА ОТКРЫТИЯ ФАЙЛА  BILM.DAT***");
+const Text kBilmReopenFailed = TEXT("***OШИБКА ОТКРЫТИЯ ФАЙЛА***");  // Latin O first
+
+TEST(TerminalTexts, AreTheProgramsOwn) {
+    EXPECT_EQ(kZarn1OpenFailed.cp866, zarn1_expect::kOpenFailed);
+    EXPECT_EQ(kBilmOpenFailed.cp866, bilm_expect::kOpenFailed);
+    EXPECT_EQ(kBilmReopenFailed.cp866, bilm_expect::kReopenFailed);
+}
+
+// ---------------------------------------------------------------------------
+// A run with standard input on a pseudo-terminal and standard output and
+// standard error each on the terminal or on a pipe of its own.
+
+enum class To { Terminal, Pipe };
+void PrintTo(To to, std::ostream* os) { *os << (to == To::Terminal ? "terminal" : "pipe"); }
+
+struct TerminalRun {
+    std::string program;
+    std::vector<std::string> args;
+    std::string cwd;
+    // The locale variables of the child; LC_ALL, LC_CTYPE and LANG are
+    // otherwise unset.
+    std::vector<std::pair<std::string, std::string>> locale;
+    To out = To::Terminal;
+    To err = To::Terminal;
+    std::string keyboard;  // typed before the program starts
+};
+
+struct TerminalResult {
+    int exit_code = -1;
+    std::string terminal;  // what the terminal received
+    std::string out_pipe;  // standard output, when it was a pipe
+    std::string err_pipe;
+};
+
+TerminalResult run_on_terminal(const TerminalRun& run) {
+    // No echo and no output processing: the terminal receives the bytes as
+    // written (a cooked terminal would turn LF into CR LF).
+    struct termios raw{};
+    ::cfmakeraw(&raw);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
+        throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
+    int out_pipe[2], err_pipe[2];
+    if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe2 failed");
+
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view v = *e;
+        if (v.starts_with("LC_ALL=") || v.starts_with("LC_CTYPE=") || v.starts_with("LANG=")) continue;
+        env.emplace_back(v);
+    }
+    for (const auto& [name, value] : run.locale) env.push_back(name + "=" + value);
+    std::vector<char*> envp, argv;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string program = run.program;
+    std::vector<std::string> args = run.args;
+    argv.push_back(program.data());
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+        ::dup2(slave, STDIN_FILENO);
+        ::dup2(run.out == To::Terminal ? slave : out_pipe[1], STDOUT_FILENO);
+        ::dup2(run.err == To::Terminal ? slave : err_pipe[1], STDERR_FILENO);
+        ::close(slave);
+        ::close(master);
+        if (::chdir(run.cwd.c_str()) != 0) ::_exit(126);
+        ::execve(program.c_str(), argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(slave);
+    ::close(out_pipe[1]);
+    ::close(err_pipe[1]);
+    if (!run.keyboard.empty() && ::write(master, run.keyboard.data(), run.keyboard.size()) < 0)
+        ADD_FAILURE() << "typing on the terminal failed";
+
+    TerminalResult result;
+    struct Source {
+        int fd;
+        std::string* to;
+    };
+    std::vector<Source> open_fds = {{master, &result.terminal},
+                                    {out_pipe[0], &result.out_pipe},
+                                    {err_pipe[0], &result.err_pipe}};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!open_fds.empty() && std::chrono::steady_clock::now() < deadline) {
+        std::vector<pollfd> fds;
+        for (const Source& s : open_fds) fds.push_back({s.fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), 100) < 0 && errno != EINTR) break;
+        for (std::size_t i = fds.size(); i-- > 0;) {
+            if (fds[i].revents == 0) continue;
+            char buf[4096];
+            const ssize_t k = ::read(fds[i].fd, buf, sizeof buf);
+            if (k > 0) {
+                open_fds[i].to->append(buf, static_cast<std::size_t>(k));
+            } else if (k == 0 || errno != EINTR) {  // EIO: the terminal's last holder is gone
+                ::close(fds[i].fd);
+                open_fds.erase(open_fds.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+    }
+    for (const Source& s : open_fds) ::close(s.fd);
+    if (!open_fds.empty()) {
+        ::kill(pid, SIGKILL);
+        ADD_FAILURE() << "the program did not end in time";
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// The locale and the kind of stream choose the bytes: ZARN1 in an empty
+// directory says that it cannot open its data file.
+
+struct LocaleCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> locale;
+    To out;
+    bool utf8;
+};
+void PrintTo(const LocaleCase& c, std::ostream* os) { *os << c.name; }
+
+class ConsoleEncoding : public ::testing::TestWithParam<LocaleCase> {};
+
+TEST_P(ConsoleEncoding, FollowsLocaleOnTerminalOnly) {
+    const LocaleCase& c = GetParam();
+    TempDir dir;
+    TerminalRun run{ZARN1_PATH, {}, dir.path().string(), c.locale, c.out, To::Terminal, ""};
+    const TerminalResult r = run_on_terminal(run);
+    EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
+    const Text expected = lines({kZarn1OpenFailed});
+    const std::string& want = c.utf8 ? expected.utf8 : expected.cp866;
+    EXPECT_EQ(c.out == To::Terminal ? r.terminal : r.out_pipe, want);
+    EXPECT_EQ(c.out == To::Terminal ? r.out_pipe : r.terminal, "");
+    EXPECT_EQ(r.err_pipe, "");
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{});
+}
+
+using Env = std::vector<std::pair<std::string, std::string>>;
+INSTANTIATE_TEST_SUITE_P(
+    Locales, ConsoleEncoding,
+    ::testing::Values(
+        LocaleCase{"LangCUtf8", Env{{"LANG", "C.UTF-8"}}, To::Terminal, true},
+        LocaleCase{"LangLowerUtf8", Env{{"LANG", "ru_RU.utf8"}}, To::Terminal, true},
+        LocaleCase{"LangUtf8WithModifier", Env{{"LANG", "sr_RS.UTF-8@latin"}}, To::Terminal, true},
+        LocaleCase{"LangC", Env{{"LANG", "C"}}, To::Terminal, false},
+        LocaleCase{"LangCp866", Env{{"LANG", "ru_RU.CP866"}}, To::Terminal, false},
+        LocaleCase{"LangKoi8r", Env{{"LANG", "ru_RU.KOI8-R"}}, To::Terminal, false},
+        LocaleCase{"LangUtf16", Env{{"LANG", "xx.UTF-16"}}, To::Terminal, false},
+        LocaleCase{"NoLocale", Env{}, To::Terminal, false},
+        LocaleCase{"LcAllOverLang", Env{{"LC_ALL", "C.UTF-8"}, {"LANG", "C"}}, To::Terminal, true},
+        LocaleCase{"LcAllCOverLangUtf8", Env{{"LC_ALL", "C"}, {"LANG", "C.UTF-8"}}, To::Terminal, false},
+        LocaleCase{"LcCtypeOverLang", Env{{"LC_CTYPE", "C.UTF-8"}, {"LANG", "C"}}, To::Terminal, true},
+        LocaleCase{"LcAllOverLcCtype", Env{{"LC_ALL", "POSIX"}, {"LC_CTYPE", "C.UTF-8"}}, To::Terminal, false},
+        LocaleCase{"EmptyLcAllSkipped", Env{{"LC_ALL", ""}, {"LANG", "C.UTF-8"}}, To::Terminal, true},
+        LocaleCase{"PipeUnderUtf8", Env{{"LANG", "C.UTF-8"}}, To::Pipe, false},
+        LocaleCase{"PipeUnderLcAllUtf8", Env{{"LC_ALL", "C.UTF-8"}}, To::Pipe, false}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
+// ---------------------------------------------------------------------------
+// BILM in an empty directory: two messages, then the prompt for the file of
+// the blank form.  The name typed is UTF-8 and names the file byte for byte.
+
+const std::string kTypedName = "отчёт №1.DAT";  // UTF-8 as typed
+
+class PromptOnTerminal : public ::testing::TestWithParam<To> {};
+
+TEST_P(PromptOnTerminal, TypedNameIsTakenAsTyped) {
+    const To out = GetParam();
+    TempDir dir;
+    const TerminalResult r = run_on_terminal(
+        {BILM_PATH, {}, dir.path().string(), {{"LANG", "C.UTF-8"}}, out, To::Terminal, kTypedName + "\n"});
+    EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
+    Text expected = lines({kBilmOpenFailed, kBilmReopenFailed});
+    expected += ascii(bilm_expect::kPrompt);
+    expected += ascii("\r\n");
+    if (out == To::Terminal) {
+        EXPECT_EQ(r.terminal, expected.utf8);
+        EXPECT_EQ(r.out_pipe, "");
+    } else {
+        EXPECT_EQ(r.out_pipe, expected.cp866);
+        EXPECT_EQ(r.terminal, "");
+    }
+    EXPECT_EQ(r.err_pipe, "");
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{kTypedName});
+    EXPECT_EQ(read_bytes(dir / kTypedName), bilm_expect::blank_report());
+}
+
+INSTANTIATE_TEST_SUITE_P(BilmBlankForm, PromptOnTerminal, ::testing::Values(To::Terminal, To::Pipe),
+                         [](const auto& param_info) {
+                             return std::string(param_info.param == To::Terminal ? "Terminal" : "Pipe");
+                         });
+
+// The "run-time error" diagnostic names the file as given on the command
+// line: on a UTF-8 terminal that name is not converted a second time, while
+// the messages before it are.
+TEST(DiagnosticOnTerminal, FileNameIsShownAsGiven) {
+    TempDir dir;
+    const std::string name = "каталог";  // a directory cannot take the report
+    std::filesystem::create_directory(dir / name);
+    const TerminalResult r = run_on_terminal(
+        {BILM_PATH, {name}, dir.path().string(), {{"LANG", "C.UTF-8"}}, To::Terminal, To::Terminal, ""});
+    EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
+    const Text messages = lines({kBilmOpenFailed, kBilmReopenFailed});  // then a new line
+    ASSERT_EQ(r.terminal.substr(0, messages.utf8.size()), messages.utf8);
+    const std::string diagnostic = r.terminal.substr(messages.utf8.size());
+    EXPECT_TRUE(diagnostic.starts_with("run-time error ")) << diagnostic;
+    EXPECT_NE(diagnostic.find("file " + name + " "), std::string::npos) << diagnostic;
+    EXPECT_TRUE(diagnostic.ends_with("\n")) << diagnostic;
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{name});
+}
+
+}  // namespace
