@@ -212,8 +212,9 @@ void release_signals(Connection* c) {
 }
 
 // A write past the file-size limit fails with EFBIG instead of raising
-// SIGXFSZ, whose default action ends the process without a word.  A handler
-// the program installed itself is left alone.
+// SIGXFSZ, whose default action ends the process without a word.  Done when
+// a run begins and again before a report is written; a handler the program
+// installed itself is left alone.
 void ignore_file_size_signal() {
     struct sigaction current{};
     if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
@@ -1025,6 +1026,9 @@ void write_console(std::initializer_list<Item> items) {
 }
 
 void begin_run(std::vector<std::string> args, ConsoleDevice* console) {
+    // Also the console may be a file (output sent to one): past the size
+    // limit a message is lost, as on a closed console, and the run goes on.
+    ignore_file_size_signal();
     Runtime& r = rt();
     while (!r.units.empty()) discard(r.units.back().get());
     r.args = std::move(args);
