@@ -726,6 +726,24 @@ TEST_P(Faults, InterruptWhileTheReportIsWritten) {
     }
 }
 
+// Before the report nothing is held: Ctrl-C at the file-name prompt ends
+// the run at once, and nothing is created.
+TEST_P(Faults, InterruptAtThePrompt) {
+    skip_without_hold();
+    if (!program().asks_for_a_file) GTEST_SKIP() << program().name << " has no prompt";
+    const SignalsIgnoredHere ignored({SIGINT});
+    RunOptions o = options();
+    o.stdin_text = "NEW.DAT\n";
+    o.holds.push_back({test_support::reads_standard_input(), 1,
+                       [](pid_t child) { ASSERT_EQ(::kill(child, SIGINT), 0); }});
+    const RunResult r = test_support::run_program(o);
+    EXPECT_EQ(r.holds_taken, 1);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.term_signal, SIGINT);
+    EXPECT_EQ(r.out, console(program().open_failed) + std::string(kPrompt));
+    expect_entries({});
+}
+
 INSTANTIATE_TEST_SUITE_P(Calculators, Faults, ::testing::ValuesIn(programs()),
                          [](const auto& tp) { return tp.param.name; });
 

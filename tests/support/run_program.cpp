@@ -271,7 +271,12 @@ SyscallMatch renames_onto(std::string name) {
         return target >= 0 && name_matches(e.string_arg(target), name);
     };
 }
+
+SyscallMatch reads_standard_input() {
+    return [](const SyscallEntry& e) { return e.number == SYS_read && e.args[0] == 0; };
+}
 #else
+SyscallMatch reads_standard_input() { return [](const SyscallEntry&) { return false; }; }
 SyscallMatch opens(std::string) { return [](const SyscallEntry&) { return false; }; }
 SyscallMatch creates(std::string) { return [](const SyscallEntry&) { return false; }; }
 SyscallMatch writes_to(std::string) { return [](const SyscallEntry&) { return false; }; }

@@ -47,6 +47,7 @@ SyscallMatch opens(std::string name);         // open, openat, openat2
 SyscallMatch creates(std::string name);       // the same with O_CREAT
 SyscallMatch writes_to(std::string name);     // write, pwrite64, writev, pwritev(2)
 SyscallMatch renames_onto(std::string name);  // rename(at)(2) or (sym)link(at) to that name
+SyscallMatch reads_standard_input();          // read on descriptor 0
 
 // The child is held at the entry of the `nth` system call that `matches`
 // (counting from the previous hold) while `step` runs; then it goes on.
