@@ -217,8 +217,11 @@ void release_signals(Connection* c) {
 // installed itself is left alone.
 void ignore_file_size_signal() {
     struct sigaction current{};
-    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-        ::signal(SIGXFSZ, SIG_IGN);
+    if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction ignore{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 std::string describe(const Connection& c) {
