@@ -12,7 +12,19 @@
 // unit is closed, the file-size limit and the free space are checked before
 // the first byte of the file changes, and the old content (kept in memory) is
 // put back if the writing fails all the same.
+//
+// From the first output statement until the unit is closed or its report
+// dropped, SIGINT, SIGTERM and SIGHUP are blocked: an interrupt that arrives
+// meanwhile takes its normal effect only once the file is whole again and no
+// scratch file is left.  SIGXFSZ is ignored, so that a write past the
+// file-size limit fails with EFBIG like any other write instead of ending the
+// process in the middle.
+//
+// The implicit connection only ever makes a new file: a name that is already
+// taken is kept as it is, and the next name is asked for.
 #include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,6 +162,7 @@ struct Connection {
     off_t cut = 0;           // where the report starts in the file
     bool regular = true;
     bool modified = false;   // the file itself has been changed (in-place method)
+    bool signals_held = false;  // this unit keeps the interrupts blocked
     std::size_t out_len = 0; // bytes of buf holding report text
 
     off_t position() const { return buf_offset + static_cast<off_t>(buf_pos); }
@@ -175,6 +188,8 @@ struct Runtime {
     std::string input_record;        // scratch input record
     std::unordered_map<std::string, std::unique_ptr<Format>, TransparentHash, std::equal_to<>>
         formats;
+    int units_holding_signals = 0;
+    sigset_t mask_before_hold{};     // the signal mask to restore when the last unit lets go
 };
 
 Runtime& rt() {
@@ -205,6 +220,46 @@ void remove_unit(Connection* c) {
                 units.end());
 }
 
+// The interrupts a user or the system sends to end a run.  While a report is
+// being written they wait, so that the data file is never left half written
+// and no scratch file stays behind; they are blocked, not caught, so that
+// once released each ends the process as it would have done.
+void hold_signals(Connection* c) {
+    if (c->signals_held) return;
+    Runtime& r = rt();
+    if (r.units_holding_signals == 0) {
+        sigset_t interrupts;
+        sigemptyset(&interrupts);
+        sigaddset(&interrupts, SIGINT);
+        sigaddset(&interrupts, SIGTERM);
+        sigaddset(&interrupts, SIGHUP);
+        ::sigprocmask(SIG_BLOCK, &interrupts, &r.mask_before_hold);
+    }
+    ++r.units_holding_signals;
+    c->signals_held = true;
+}
+
+// A pending interrupt takes effect here.
+void release_signals(Connection* c) {
+    if (!c->signals_held) return;
+    c->signals_held = false;
+    Runtime& r = rt();
+    if (--r.units_holding_signals == 0) ::sigprocmask(SIG_SETMASK, &r.mask_before_hold, nullptr);
+}
+
+// A write past the file-size limit fails with EFBIG instead of raising
+// SIGXFSZ, whose default action ends the process without a word.  Done when
+// a run begins and again before a report is written; a handler the program
+// installed itself is left alone.
+void ignore_file_size_signal() {
+    struct sigaction current{};
+    if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction ignore{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
 std::string describe(const Connection& c) {
     return "unit " + std::to_string(c.unit) + ", file " + c.name;
 }
@@ -229,6 +284,7 @@ void discard(Connection* c) {
         }
     }
     if (c->fd >= 0) ::close(c->fd);
+    release_signals(c);
     remove_unit(c);
 }
 
@@ -316,6 +372,10 @@ void begin_write(Connection* c) {
 
     c->cut = cut;
     c->regular = regular;
+    ignore_file_size_signal();
+    // A FIFO or a device has no old content to keep whole, and a write to it
+    // may wait for a reader: an interrupt stays free to end the run there.
+    if (regular) hold_signals(c);
     if (regular && !several_links) {
         c->target_path = c->exists ? resolve_target(c->name) : c->name;
         const auto slash = c->target_path.rfind('/');
@@ -391,6 +451,26 @@ void finish_in_place(Connection* c) {
     if (::ftruncate(c->fd, new_size) != 0) fail(c, 2002, "WRITE", errno_text(errno));
 }
 
+// A new file of the implicit connection gets its name only if nothing took
+// that name while the report was being written: the name is never taken from
+// another file.  Where the file system does not know RENAME_NOREPLACE, a hard
+// link, which also refuses an existing name, does the same.
+void create_from_scratch(Connection* c) {
+    const char* temp = c->temp_path.c_str();
+    const char* target = c->target_path.c_str();
+    int err = 0;
+    if (::renameat2(AT_FDCWD, temp, AT_FDCWD, target, RENAME_NOREPLACE) != 0) {
+        err = errno;
+        if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
+            err = ::link(temp, target) == 0 ? 0 : errno;
+            if (err == 0) ::unlink(temp);
+        }
+    }
+    if (err == EEXIST)
+        fail(c, 2003, "CLOSE", "a file of that name appeared meanwhile and was kept");
+    if (err != 0) fail(c, 2003, "CLOSE", errno_text(err));
+}
+
 void finish_write(Connection* c) {
     flush_output(c);
     if (c->method == WriteMethod::InPlace) finish_in_place(c);
@@ -403,8 +483,12 @@ void finish_write(Connection* c) {
         const int out = c->out_fd;
         c->out_fd = -1;
         if (::close(out) != 0) fail(c, 2003, "CLOSE", errno_text(errno));
-        if (::rename(c->temp_path.c_str(), c->target_path.c_str()) != 0)
-            fail(c, 2003, "CLOSE", errno_text(errno));
+        if (c->exists) {
+            if (::rename(c->temp_path.c_str(), c->target_path.c_str()) != 0)
+                fail(c, 2003, "CLOSE", errno_text(errno));
+        } else {
+            create_from_scratch(c);
+        }
         c->temp_path.clear();
     }
 }
@@ -829,29 +913,46 @@ std::string ask_file_name(int unit) {
     }
 }
 
-Connection* connect_implicitly(int unit) {
+// The next command-line argument that has not yet served as a file name,
+// else a name asked for at the prompt.
+std::string next_file_name(int unit) {
     Runtime& r = rt();
-    std::string name;
-    while (r.next_arg < r.args.size() && name.empty())
-        name = std::string(trim_blanks(r.args[r.next_arg++]));
-    if (name.empty()) name = ask_file_name(unit);
+    while (r.next_arg < r.args.size()) {
+        std::string name(trim_blanks(r.args[r.next_arg++]));
+        if (!name.empty()) return name;
+    }
+    return ask_file_name(unit);
+}
+
+// One console line, in the manner of the prompt, for a name that is taken.
+void say_kept(const std::string& name) {
+    Runtime& r = rt();
+    std::string line;
+    if (r.console_line_open) line += "\r\n";
+    line += "File " + name + " already exists and was kept\r\n";
+    r.console->write_out(line);
+    // The line is ended: nothing is left for the end of the run to close.
+    r.console_line_open = false;
+    r.console_used = false;
+}
+
+// The implicit connection makes a new file for a report that has nowhere else
+// to go: a user who names an existing file (most likely the one he wanted the
+// program to read) must not lose it to a blank form.  Anything at all under
+// that name, a dangling symbolic link included, is kept.
+Connection* connect_implicitly(int unit) {
+    std::string name = next_file_name(unit);
+    struct stat st{};
+    while (::lstat(name.c_str(), &st) == 0) {
+        say_kept(name);
+        name = next_file_name(unit);
+    }
 
     auto c = std::make_unique<Connection>();
     c->unit = unit;
     c->name = name;
-    struct stat st{};
-    if (::stat(name.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            throw Fatal("run-time error 2005: OPEN on unit " + std::to_string(unit) + ", file " +
-                        name + " - is a directory");
-        c->fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-        if (c->fd < 0)
-            throw Fatal("run-time error 2005: OPEN on unit " + std::to_string(unit) + ", file " +
-                        name + " - " + errno_text(errno));
-        ::fcntl(c->fd, F_SETFL, 0);
-    } else {
-        c->exists = false;  // created when the report is complete
-    }
+    c->exists = false;  // created when the report is complete
+    Runtime& r = rt();
     Connection* raw = c.get();
     r.units.push_back(std::move(c));
     return raw;
@@ -907,6 +1008,7 @@ void close_unit(int unit) {
     if (c == nullptr) return;
     if (c->write_mode) finish_write(c);
     if (c->fd >= 0) ::close(c->fd);
+    release_signals(c);
     remove_unit(c);
 }
 
@@ -991,6 +1093,9 @@ void write_console(std::initializer_list<Item> items) {
 }
 
 void begin_run(std::vector<std::string> args, ConsoleDevice* console) {
+    // Also the console may be a file (output sent to one): past the size
+    // limit a message is lost, as on a closed console, and the run goes on.
+    ignore_file_size_signal();
     Runtime& r = rt();
     while (!r.units.empty()) discard(r.units.back().get());
     r.args = std::move(args);

@@ -3,6 +3,7 @@
 // leaves it byte for byte as it was, says so on the console or with a
 // "run-time error" diagnostic, ends with the documented exit code, and leaves
 // no scratch file behind.  Every case runs the three built programs.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -250,6 +253,47 @@ TEST_P(Faults, FileSizeLimitInALockedDirectory) {
     expect_entries({program().data_file});
 }
 
+// With SIGXFSZ at its default action, as under "ulimit -f" in a shell, a
+// write past the limit must still fail like any other (no kill, exit 1, the
+// old content, no scratch file): whether the report goes through a scratch
+// file or over the file itself (hard-linked, or in a directory that takes no
+// new file), and also with no byte allowed at all.
+TEST_P(Faults, FileSizeLimitWithEveryWayOfWriting) {
+    enum class Way { ScratchFile, HardLink, LockedDirectory };
+    for (const Way way : {Way::ScratchFile, Way::HardLink, Way::LockedDirectory}) {
+        for (const unsigned long limit : {0ul, 200ul}) {
+            SCOPED_TRACE(::testing::Message() << "way " << static_cast<int>(way) << ", limit " << limit);
+            ASSERT_EQ(::chmod(dir_.path().c_str(), 0700), 0);
+            for (const auto& name : entries(dir_.path())) fs::remove(dir_ / name);
+            const std::string old = old_content();
+            write_bytes(data(), old);
+            RunOptions o = options();
+            o.file_size_limit = limit;
+            std::set<std::string> names{program().data_file};
+            if (way == Way::HardLink) {
+                fs::create_hard_link(data(), dir_ / "second-name.dat");
+                names.insert("second-name.dat");
+            }
+            if (way == Way::LockedDirectory) {
+                ASSERT_EQ(::chmod(data().c_str(), 0666), 0);
+                ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
+                drop_privileges(o);
+            }
+            const RunResult r = test_support::run_program(o);
+            if (limit > 0) {
+                expect_report_not_written(r);
+            } else {
+                // The captured console is a file too and takes no byte either.
+                expect_clean_end(r);
+                EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+            }
+            EXPECT_EQ(read_bytes(data()), old);
+            expect_entries(names);
+            if (way == Way::HardLink) { EXPECT_EQ(fs::hard_link_count(data()), 2u); }
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // What the data file is, stays: a symbolic link stays a link and its target
 // gets the report; every name of a hard-linked file sees the report.
@@ -460,6 +504,244 @@ TEST_P(Faults, CtrlZInAValueField) {
     expect_read_failure(r);
     EXPECT_EQ(read_bytes(data()), content);
     expect_entries({p.data_file});
+}
+
+// ---------------------------------------------------------------------------
+// A name given for the report, on the command line or at the prompt, is only
+// ever a new file: whatever already has that name is kept, the console says
+// so, and the next name is taken.  The report goes to the first new name:
+// the blank form when the data file could not be opened (exit 2), the report
+// when it vanished before the report (exit 0); with no new name the run ends
+// at the closed keyboard (exit 2 or 1).  ZARN1 names no file at all.
+
+enum class AtTheName { File, Directory, DanglingLink, Fifo };
+enum class Shown { Kept, Prompt };  // what the console shows after the opening messages
+
+struct NamedFileCase {
+    const char* what;
+    AtTheName existing;
+    std::vector<std::string> args;
+    std::optional<std::string> keyboard;
+    std::vector<Shown> shown;
+    bool report_to_new_file;  // else no new name was given
+};
+
+const std::vector<NamedFileCase>& named_file_cases() {
+    static const std::vector<NamedFileCase> cases{
+        {"argument, then a new one", AtTheName::File, {"MY.DAT", "NEW.DAT"}, {}, {Shown::Kept}, true},
+        {"argument, keyboard closed", AtTheName::File, {"MY.DAT"}, {}, {Shown::Kept, Shown::Prompt}, false},
+        {"argument, then an answer", AtTheName::File, {"MY.DAT"}, "NEW.DAT\n", {Shown::Kept, Shown::Prompt}, true},
+        {"answer, then another", AtTheName::File, {}, "MY.DAT\r\n  NEW.DAT\n",
+         {Shown::Prompt, Shown::Kept, Shown::Prompt}, true},
+        {"answer, then the keyboard closes", AtTheName::File, {}, "MY.DAT\n",
+         {Shown::Prompt, Shown::Kept, Shown::Prompt}, false},
+        {"a directory", AtTheName::Directory, {"MY.DAT", "NEW.DAT"}, {}, {Shown::Kept}, true},
+        {"a dangling symbolic link", AtTheName::DanglingLink, {"MY.DAT", "NEW.DAT"}, {}, {Shown::Kept}, true},
+        {"a FIFO", AtTheName::Fifo, {"  MY.DAT ", "NEW.DAT"}, {}, {Shown::Kept}, true},
+        {"a new name", AtTheName::File, {"NEW.DAT", "MY.DAT"}, {}, {}, true},
+    };
+    return cases;
+}
+
+void make_existing(const fs::path& at, AtTheName kind) {
+    switch (kind) {
+        case AtTheName::File:
+            write_bytes(at, "the user's own file\r\n");
+            break;
+        case AtTheName::Directory:
+            fs::create_directory(at);
+            break;
+        case AtTheName::DanglingLink:
+            fs::create_symlink("nowhere.dat", at);
+            break;
+        case AtTheName::Fifo:
+            ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0);
+            break;
+    }
+}
+
+void expect_kept(const fs::path& at, AtTheName kind) {
+    switch (kind) {
+        case AtTheName::File:
+            EXPECT_EQ(read_bytes(at), "the user's own file\r\n");
+            break;
+        case AtTheName::Directory:
+            EXPECT_TRUE(fs::is_directory(at) && fs::is_empty(at));
+            break;
+        case AtTheName::DanglingLink:
+            EXPECT_TRUE(fs::is_symlink(at));
+            EXPECT_EQ(fs::read_symlink(at), fs::path("nowhere.dat"));
+            break;
+        case AtTheName::Fifo:
+            EXPECT_TRUE(fs::is_fifo(fs::symlink_status(at)));
+            break;
+    }
+}
+
+TEST_P(Faults, ANamedFileThatExistsIsKept) {
+    const Program& p = program();
+    for (const bool computed : {false, true}) {
+        if (computed && test_support::hold_before_reopen_unavailable()) continue;
+        for (const NamedFileCase& c : named_file_cases()) {
+            SCOPED_TRACE(::testing::Message() << c.what << (computed ? ", data file vanished" : ", no data file"));
+            for (const auto& name : entries(dir_.path())) fs::remove_all(dir_ / name);
+            make_existing(dir_ / "MY.DAT", c.existing);
+            RunOptions o = options();
+            o.args = c.args;
+            o.stdin_text = c.keyboard;
+            if (computed) {
+                write_bytes(data(), old_content());
+                hold_before_reopen(o, [&] { fs::remove(data()); });
+            }
+            const RunResult r = test_support::run_program(o);
+            expect_clean_end(r);
+
+            std::string shown = console(computed ? concat(p.example_console, p.reopen_failed) : p.open_failed);
+            std::set<std::string> names{"MY.DAT"};
+            const bool written = p.asks_for_a_file && c.report_to_new_file;
+            if (p.asks_for_a_file) {
+                for (const Shown s : c.shown)
+                    shown += s == Shown::Kept ? "File MY.DAT already exists and was kept\r\n" : std::string(kPrompt);
+                if (!c.shown.empty() && c.shown.back() == Shown::Prompt) shown += kCrLf;
+            }
+            if (written) names.insert("NEW.DAT");
+            EXPECT_EQ(r.out, shown);
+            expect_diagnostic(r, p.asks_for_a_file && !written);
+            EXPECT_EQ(r.exit_code, !computed ? kExitUnreadable : written ? kExitOk : kExitReportNotWritten);
+            if (written) { EXPECT_EQ(read_bytes(dir_ / "NEW.DAT"), computed ? report() : p.blank_form); }
+            expect_kept(dir_ / "MY.DAT", c.existing);
+            expect_entries(names);
+        }
+    }
+}
+
+// A name that was free when given may be taken while the report is written:
+// the file that took it is kept, the report is dropped with a diagnostic.
+TEST_P(Faults, ANameTakenWhileTheReportIsWrittenIsKept) {
+    skip_without_hold();
+    const Program& p = program();
+    if (!p.asks_for_a_file) GTEST_SKIP() << p.name << " names no file for its report";
+    for (const bool computed : {false, true}) {
+        SCOPED_TRACE(computed ? "data file vanished" : "no data file");
+        for (const auto& name : entries(dir_.path())) fs::remove_all(dir_ / name);
+        RunOptions o = options();
+        o.args = {"NEW.DAT"};
+        if (computed) {
+            write_bytes(data(), old_content());
+            hold_before_reopen(o, [&] { fs::remove(data()); });
+        }
+        o.holds.push_back({test_support::renames_onto("NEW.DAT"), 1,
+                           [&](pid_t) { write_bytes(dir_ / "NEW.DAT", "taken meanwhile\r\n"); }});
+        const RunResult r = test_support::run_program(o);
+        EXPECT_EQ(r.holds_taken, computed ? 2 : 1);
+        expect_clean_end(r);
+        EXPECT_EQ(r.exit_code, computed ? kExitReportNotWritten : kExitUnreadable);
+        EXPECT_EQ(r.out, console(computed ? concat(p.example_console, p.reopen_failed) : p.open_failed));
+        expect_diagnostic(r, true);
+        EXPECT_NE(r.err.find("NEW.DAT"), std::string::npos) << r.err;
+        EXPECT_EQ(read_bytes(dir_ / "NEW.DAT"), "taken meanwhile\r\n");
+        expect_entries({"NEW.DAT"});
+    }
+}
+
+// ---------------------------------------------------------------------------
+// An interrupt while the report is being written: the run ends as that
+// signal ends it (the shell sees the interruption), but only once the data
+// file holds either its old content or the whole report, and no scratch file
+// is left.  The program is held at the moment that matters, the signal sent,
+// and the program let go.
+
+// The test process ignores and blocks the signals itself while the runs go
+// on: the programs must start with them at their defaults all the same.
+class SignalsIgnoredHere {
+public:
+    explicit SignalsIgnoredHere(std::vector<int> signals) : signals_(std::move(signals)) {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int sig : signals_) {
+            sigaddset(&set, sig);
+            struct sigaction ignore{};
+            ignore.sa_handler = SIG_IGN;
+            struct sigaction old{};
+            ::sigaction(sig, &ignore, &old);
+            old_.push_back(old);
+        }
+        ::sigprocmask(SIG_BLOCK, &set, &old_mask_);
+    }
+    ~SignalsIgnoredHere() {
+        ::sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
+        for (std::size_t k = 0; k < signals_.size(); ++k) ::sigaction(signals_[k], &old_[k], nullptr);
+    }
+    SignalsIgnoredHere(const SignalsIgnoredHere&) = delete;
+    SignalsIgnoredHere& operator=(const SignalsIgnoredHere&) = delete;
+
+private:
+    std::vector<int> signals_;
+    std::vector<struct sigaction> old_;
+    sigset_t old_mask_{};
+};
+
+TEST_P(Faults, InterruptWhileTheReportIsWritten) {
+    skip_without_hold();
+    const std::string scratch = "." + program().data_file + ".*";
+    struct Moment {
+        const char* what;
+        test_support::SyscallMatch matches;
+        bool hard_linked;  // the file is rewritten in place
+    };
+    const std::vector<Moment> moments{
+        {"scratch file created", test_support::creates(scratch), false},
+        {"first write to the scratch file", test_support::writes_to(scratch), false},
+        {"scratch file renamed onto the data file", test_support::renames_onto(program().data_file), false},
+        {"first write over the hard-linked data file", test_support::writes_to(program().data_file), true},
+    };
+    const std::vector<int> signals{SIGINT, SIGTERM, SIGHUP};
+    const SignalsIgnoredHere ignored(signals);
+    for (const int sig : signals) {
+        for (const Moment& m : moments) {
+            SCOPED_TRACE(::testing::Message() << "signal " << sig << " at " << m.what);
+            for (const auto& name : entries(dir_.path())) fs::remove(dir_ / name);
+            // A title of the user's own, so that no report starts as the old
+            // content does: a half-done rewrite cannot pass for either.
+            std::vector<std::string> lines = split_crlf(old_content());
+            lines[0] = "Run of " + std::to_string(sig) + " at " + m.what;
+            const std::string old = join(lines);
+            write_bytes(data(), old);
+            std::set<std::string> names{program().data_file};
+            if (m.hard_linked) {
+                fs::create_hard_link(data(), dir_ / "second-name.dat");
+                names.insert("second-name.dat");
+            }
+            RunOptions o = options();
+            o.holds.push_back({m.matches, 1, [sig](pid_t child) { ASSERT_EQ(::kill(child, sig), 0); }});
+            const RunResult r = test_support::run_program(o);
+            EXPECT_EQ(r.holds_taken, 1);
+            EXPECT_FALSE(r.timed_out);
+            EXPECT_EQ(r.term_signal, sig) << "exit code " << r.exit_code << ", " << r.err;
+            const std::string after = read_bytes(data());
+            EXPECT_TRUE(after == old || after == report()) << "a mix of " << after.size() << " bytes";
+            expect_entries(names);
+            if (m.hard_linked) { EXPECT_EQ(read_bytes(dir_ / "second-name.dat"), after); }
+        }
+    }
+}
+
+// Before the report nothing is held: Ctrl-C at the file-name prompt ends
+// the run at once, and nothing is created.
+TEST_P(Faults, InterruptAtThePrompt) {
+    skip_without_hold();
+    if (!program().asks_for_a_file) GTEST_SKIP() << program().name << " has no prompt";
+    const SignalsIgnoredHere ignored({SIGINT});
+    RunOptions o = options();
+    o.stdin_text = "NEW.DAT\n";
+    o.holds.push_back({test_support::reads_standard_input(), 1,
+                       [](pid_t child) { ASSERT_EQ(::kill(child, SIGINT), 0); }});
+    const RunResult r = test_support::run_program(o);
+    EXPECT_EQ(r.holds_taken, 1);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.term_signal, SIGINT);
+    EXPECT_EQ(r.out, console(program().open_failed) + std::string(kPrompt));
+    expect_entries({});
 }
 
 INSTANTIATE_TEST_SUITE_P(Calculators, Faults, ::testing::ValuesIn(programs()),

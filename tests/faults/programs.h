@@ -42,8 +42,10 @@ struct Program {
     std::vector<std::string> open_failed;
     std::vector<std::string> reopen_failed;
     // After either failure the report (for an unopened file, the blank form)
-    // goes to a file named at the prompt: BILM and KERVA do so, ZARN1 stops.
+    // goes to a new file named on the command line or at the prompt: BILM
+    // and KERVA do so, ZARN1 stops.
     bool asks_for_a_file;
+    std::string blank_form;  // the report of a run without a data file
 };
 
 inline void PrintTo(const Program& p, std::ostream* os) { *os << p.name; }
@@ -56,14 +58,16 @@ inline std::vector<Program> programs() {
                 string(bilm_expect::kReadFailed),
                 {string(bilm_expect::kOpenFailed), string(bilm_expect::kReopenFailed)},
                 {string(bilm_expect::kReopenFailed)},
-                true},
+                true,
+                bilm_expect::blank_report()},
         Program{"ZARN1", ZARN1_PATH, "ZARN1.DAT", "ZARN1.DAT", 10, 25, 13, 42, 57,
                 {},
                 string(zarn1_expect::kReadFailed),
                 {string(zarn1_expect::kOpenFailed)},
                 {string(zarn1_expect::kReopenFailed),
                  string(zarn1_expect::kReopenName) + string(zarn1_expect::kReopenNameField)},
-                false},
+                false,
+                {}},
         // The example is the Stokes regime with a size distribution; the
         // efficiency for D50 alone exceeds 1 and is shown before the limit.
         Program{"KERVA", KERVA_PATH, "KERVA.DAT", "KERVA.DAT", 10, 33, 14, 42, 57,
@@ -71,7 +75,8 @@ inline std::vector<Program> programs() {
                 string(kerva_expect::kReadFailed),
                 {string(kerva_expect::kOpenFailed), string(kerva_expect::kReopenFailed)},
                 {string(kerva_expect::kReopenFailed)},
-                true},
+                true,
+                kerva_expect::blank_report()},
     };
 }
 

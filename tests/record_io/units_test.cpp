@@ -291,18 +291,23 @@ TEST(ImplicitConnection, CommandLineArgumentNamesTheFile) {
 }
 
 TEST(ImplicitConnection, PromptAsksUntilANameIsGiven) {
+    // An answer that names an existing file is not taken: the file is kept
+    // and the question is asked again.
     ScratchDir dir;
     const std::string named = dir.file("ASKED.DAT");
-    write_file(named, "an existing file is cut\r\n");
+    const std::string existing = dir.file("EXISTING.DAT");
+    write_file(existing, "an existing file is kept\r\n");
     ScopedRun run;
-    run.console.keyboard = {"   ", named};
+    run.console.keyboard = {"   ", existing, named};
     fixrec::write_console({"before"});
     fixrec::write_line(1, "('form')");
     fixrec::write_console({"after"});
     run.end();
     EXPECT_EQ(read_file(named), "form\r\n");
+    EXPECT_EQ(read_file(existing), "an existing file is kept\r\n");
     const std::string prompt = "File name missing or blank - please enter file name\r\nUNIT 1? ";
-    EXPECT_EQ(run.console.out, "before\r\n" + prompt + prompt + "\r\nafter\r\n");
+    const std::string kept = "File " + existing + " already exists and was kept\r\n";
+    EXPECT_EQ(run.console.out, "before\r\n" + prompt + prompt + kept + prompt + "\r\nafter\r\n");
 }
 
 TEST(ImplicitConnection, EndOfConsoleInputEndsTheRunWithoutWriting) {
@@ -341,11 +346,11 @@ TEST(RunLifecycle, FatalWriteLeavesTheDataFileAndExitsWithOne) {
     static std::string path;
     path = dir.file("W.DAT");
     write_file(path, "precious\r\n");
-    // A directory named on the command line cannot take the report.
-    static std::string as_dir;
-    as_dir = dir.path().string();
+    // A new file in a directory that does not exist cannot take the report.
+    static std::string unreachable;
+    unreachable = dir.file("missing/OUT.DAT");
     fixrec_test::CaptureConsole console;
-    const int code = fixrec::run_with({as_dir}, &console, [] {
+    const int code = fixrec::run_with({unreachable}, &console, [] {
         fixrec::write_console({"message"});
         fixrec::write_line(1, "('x')");
         return 0;

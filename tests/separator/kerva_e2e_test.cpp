@@ -493,13 +493,7 @@ INSTANTIATE_TEST_SUITE_P(
 // No data file: both open messages, then the blank report form goes where a
 // write on a unit that is not open goes.
 
-std::string blank_report() {
-    constexpr std::string_view e = "      .00000E+00";
-    constexpr std::string_view f = "      .0000";
-    constexpr std::string_view p = "      .00000";
-    return kerva_expect::report({e, e, e, e, e, e, e, e, "0", f, "0", f, e, e, e, f}, e,
-                                std::nullopt, QuadraticFields{e, e, e, e, p});
-}
+using kerva_expect::blank_report;
 
 TEST_F(Kerva, MissingFileWithClosedInputStopsAtThePrompt) {
     const RunResult r = run();  // standard input is /dev/null

@@ -110,6 +110,16 @@ inline std::string report(const InputFields& in, std::string_view vk,
     return r;
 }
 
+// The report of a run without a data file: every input zero, which takes
+// the quadratic regime.
+inline std::string blank_report() {
+    constexpr std::string_view e = "      .00000E+00";
+    constexpr std::string_view f = "      .0000";
+    constexpr std::string_view p = "      .00000";
+    return report({e, e, e, e, e, e, e, e, "0", f, "0", f, e, e, e, f}, e, std::nullopt,
+                  QuadraticFields{e, e, e, e, p});
+}
+
 // Console lines, each without its carriage-control blank.  The fourth
 // character of the reopening message is the Latin capital O.
 inline constexpr std::string_view kOpenFailed = "***ОШИБКА ОТКРЫТИЯ ФАЙЛА  KERVA.DAT***"_cp;

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,9 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -65,8 +69,9 @@ struct ChildFailure {
     int error;
 };
 
-constexpr const char* kStageNames[] = {"stdin", "stdout", "stderr", "chdir", "setrlimit",
-                                       "setgroups", "setgid", "setuid", "exec", "ptrace"};
+constexpr const char* kStageNames[] = {"stdin",  "stdout", "stderr", "chdir",  "setrlimit",
+                                       "setgroups", "setgid", "setuid", "exec", "ptrace",
+                                       "sigprocmask"};
 
 [[noreturn]] void child_fail(int status_fd, int stage) {
     const ChildFailure failure{stage, errno};
@@ -100,10 +105,94 @@ bool wait_or_kill(pid_t pid, int& status, std::chrono::steady_clock::time_point 
     return false;
 }
 
-#if SWIRL_TEST_CAN_HOLD
-// The NUL-terminated path at `address` in the child, read a word at a time.
-std::string child_string(pid_t pid, unsigned long long address) {
+// A last path component against a name of SyscallMatch: exact, or a prefix
+// when the name ends in '*'.
+bool name_matches(const std::string& path, const std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (!name.empty() && name.back() == '*') return last.compare(0, name.size() - 1, name, 0, name.size() - 1) == 0;
+    return last == name;
+}
+
+// Programs run under another identity are run from copies in a directory of
+// their own under the system's temporary directory (mode 0755, files 0755):
+// the build tree may lie in a home directory that only its owner can enter.
+// One copy per program and test process, removed when the process ends.
+class ReachableCopies {
+public:
+    ~ReachableCopies() {
+        if (dir_.empty()) return;
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    std::string of(const std::string& program) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = copies_.find(program);
+        if (it != copies_.end()) return it->second;
+        if (dir_.empty()) {
+            std::string pattern = (std::filesystem::temp_directory_path() / "swirl-exe-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) == nullptr) throw_errno("mkdtemp");
+            dir_ = pattern;
+            if (::chmod(dir_.c_str(), 0755) != 0) throw_errno("chmod " + dir_);
+        }
+        const std::string copy =
+            dir_ + "/" + std::to_string(copies_.size()) + "-" + std::filesystem::path(program).filename().string();
+        copy_file(program, copy);
+        copies_.emplace(program, copy);
+        return copy;
+    }
+
+private:
+    static void copy_file(const std::string& from, const std::string& to) {
+        const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) throw_errno("open " + from);
+        const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0700);
+        if (out < 0) {
+            ::close(in);
+            throw_errno("create " + to);
+        }
+        std::string failed;
+        char chunk[65536];
+        while (failed.empty()) {
+            const ssize_t k = ::read(in, chunk, sizeof chunk);
+            if (k < 0 && errno == EINTR) continue;
+            if (k < 0) failed = "read " + from;
+            if (k <= 0) break;
+            for (ssize_t done = 0; done < k && failed.empty();) {
+                const ssize_t w = ::write(out, chunk + done, static_cast<std::size_t>(k - done));
+                if (w < 0 && errno == EINTR) continue;
+                if (w <= 0) failed = "write " + to;
+                done += std::max<ssize_t>(w, 0);
+            }
+        }
+        if (failed.empty() && ::fchmod(out, 0755) != 0) failed = "chmod " + to;
+        const int err = errno;
+        ::close(in);
+        // Closed before any exec, or the kernel refuses to run the file (ETXTBSY).
+        if (::close(out) != 0 && failed.empty()) failed = "close " + to;
+        if (!failed.empty()) {
+            errno = err;
+            throw_errno(failed);
+        }
+    }
+
+    std::mutex mutex_;
+    std::string dir_;
+    std::map<std::string, std::string> copies_;
+};
+
+std::string reachable_copy(const std::string& program) {
+    static ReachableCopies copies;
+    return copies.of(program);
+}
+
+}  // namespace
+
+std::string SyscallEntry::string_arg(int k) const {
     std::string s;
+#if SWIRL_TEST_CAN_HOLD
+    const unsigned long long address = args.at(static_cast<std::size_t>(k));
     while (s.size() < 4096) {
         errno = 0;
         const long word = ::ptrace(PTRACE_PEEKDATA, pid, address + s.size(), nullptr);
@@ -115,16 +204,84 @@ std::string child_string(pid_t pid, unsigned long long address) {
             s.push_back(b);
         }
     }
+#else
+    (void)k;
+#endif
     return s;
 }
 
-bool last_component_is(const std::string& path, const std::string& name) {
-    const std::size_t slash = path.rfind('/');
-    return (slash == std::string::npos ? path : path.substr(slash + 1)) == name;
+std::string SyscallEntry::fd_path(int k) const {
+    const std::string link =
+        "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(static_cast<int>(args.at(static_cast<std::size_t>(k))));
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::read_symlink(link, ec);
+    return ec ? std::string() : target.string();
 }
-#endif
 
+#if SWIRL_TEST_CAN_HOLD
+namespace {
+// The path argument of an opening, or -1 when the call is no opening.
+int opening_path_arg(long number) {
+    if (number == SYS_openat) return 1;
+#ifdef SYS_openat2
+    if (number == SYS_openat2) return 1;
+#endif
+    if (number == SYS_open) return 0;
+    return -1;
+}
 }  // namespace
+
+SyscallMatch opens(std::string name) {
+    return [name = std::move(name)](const SyscallEntry& e) {
+        const int path = opening_path_arg(e.number);
+        return path >= 0 && name_matches(e.string_arg(path), name);
+    };
+}
+
+SyscallMatch creates(std::string name) {
+    return [name = std::move(name)](const SyscallEntry& e) {
+        const int path = opening_path_arg(e.number);
+        if (path < 0) return false;
+        unsigned long long flags = e.args[static_cast<std::size_t>(path) + 1];
+#ifdef SYS_openat2
+        if (e.number == SYS_openat2) {  // flags are the first field of struct open_how
+            errno = 0;
+            flags = static_cast<unsigned long long>(::ptrace(PTRACE_PEEKDATA, e.pid, e.args[2], nullptr));
+            if (errno != 0) return false;
+        }
+#endif
+        return (flags & O_CREAT) != 0 && name_matches(e.string_arg(path), name);
+    };
+}
+
+SyscallMatch writes_to(std::string name) {
+    return [name = std::move(name)](const SyscallEntry& e) {
+        const bool write = e.number == SYS_write || e.number == SYS_pwrite64 || e.number == SYS_writev ||
+                           e.number == SYS_pwritev || e.number == SYS_pwritev2;
+        return write && name_matches(e.fd_path(0), name);
+    };
+}
+
+SyscallMatch renames_onto(std::string name) {
+    return [name = std::move(name)](const SyscallEntry& e) {
+        int target = -1;
+        if (e.number == SYS_rename || e.number == SYS_link || e.number == SYS_symlink) target = 1;
+        if (e.number == SYS_renameat || e.number == SYS_renameat2 || e.number == SYS_linkat) target = 3;
+        if (e.number == SYS_symlinkat) target = 2;
+        return target >= 0 && name_matches(e.string_arg(target), name);
+    };
+}
+
+SyscallMatch reads_standard_input() {
+    return [](const SyscallEntry& e) { return e.number == SYS_read && e.args[0] == 0; };
+}
+#else
+SyscallMatch reads_standard_input() { return [](const SyscallEntry&) { return false; }; }
+SyscallMatch opens(std::string) { return [](const SyscallEntry&) { return false; }; }
+SyscallMatch creates(std::string) { return [](const SyscallEntry&) { return false; }; }
+SyscallMatch writes_to(std::string) { return [](const SyscallEntry&) { return false; }; }
+SyscallMatch renames_onto(std::string) { return [](const SyscallEntry&) { return false; }; }
+#endif
 
 std::optional<std::string> hold_before_reopen_unavailable() {
 #if !SWIRL_TEST_CAN_HOLD
@@ -155,18 +312,21 @@ std::optional<std::string> hold_before_reopen_unavailable() {
 #endif
 }
 
-ChildProcess::ChildProcess(const RunOptions& options)
-    : timeout_(options.timeout),
-      reopen_file_(options.reopen_file),
-      before_reopen_(options.before_reopen) {
-    const bool hold = static_cast<bool>(before_reopen_);
-    if (hold && (reopen_file_.empty() || hold_before_reopen_unavailable()))
-        throw std::logic_error("before_reopen needs reopen_file and a working ptrace");
+ChildProcess::ChildProcess(const RunOptions& options) : timeout_(options.timeout) {
+    if (options.before_reopen) {
+        if (options.reopen_file.empty()) throw std::logic_error("before_reopen needs reopen_file");
+        holds_.push_back(Hold{opens(options.reopen_file), 2, [step = options.before_reopen](pid_t) { step(); }});
+        holds_before_reopen_ = true;
+    }
+    holds_.insert(holds_.end(), options.holds.begin(), options.holds.end());
+    const bool hold = !holds_.empty();
+    if (hold && hold_before_reopen_unavailable()) throw std::logic_error("holds need a working ptrace");
 
     // Everything the child needs is prepared before fork: between fork and
     // exec it only calls async-signal-safe functions.
+    const bool other_identity = options.uid || options.gid;
     std::vector<std::string> argv_strings;
-    argv_strings.push_back(options.program);
+    argv_strings.push_back(other_identity ? reachable_copy(options.program) : options.program);
     argv_strings.insert(argv_strings.end(), options.args.begin(), options.args.end());
     std::vector<char*> argv;
     for (auto& s : argv_strings) argv.push_back(s.data());
@@ -194,6 +354,11 @@ ChildProcess::ChildProcess(const RunOptions& options)
 
     const char* cwd = options.cwd.empty() ? nullptr : options.cwd.c_str();
     const rlim_t fsize = options.file_size_limit ? static_cast<rlim_t>(*options.file_size_limit) : 0;
+    struct sigaction default_action{};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigset_t no_signals;
+    sigemptyset(&no_signals);
 
     pid_ = ::fork();
     if (pid_ < 0) throw_errno("fork");
@@ -204,7 +369,6 @@ ChildProcess::ChildProcess(const RunOptions& options)
         if (::dup2(err_fd_, STDERR_FILENO) < 0) child_fail(sfd, 2);
         if (cwd != nullptr && ::chdir(cwd) != 0) child_fail(sfd, 3);
         if (options.file_size_limit) {
-            ::signal(SIGXFSZ, SIG_IGN);
             const struct rlimit limit{fsize, fsize};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) child_fail(sfd, 4);
         }
@@ -217,6 +381,11 @@ ChildProcess::ChildProcess(const RunOptions& options)
         // After the change of identity: the child stops at its exec.
         if (hold && ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) child_fail(sfd, 9);
 #endif
+        // As a shell starts a command: no signal ignored (a test harness may
+        // ignore SIGPIPE or SIGXFSZ; exec resets only caught ones), none
+        // blocked.  SIGKILL, SIGSTOP and the C library's own signals refuse.
+        for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &default_action, nullptr);
+        if (::sigprocmask(SIG_SETMASK, &no_signals, nullptr) != 0) child_fail(sfd, 10);
         ::execve(argv[0], argv.data(), environ);
         child_fail(sfd, 8);
     }
@@ -246,12 +415,12 @@ ChildProcess::~ChildProcess() {
     if (err_fd_ >= 0) ::close(err_fd_);
 }
 
-std::optional<int> ChildProcess::hold_before_reopen(std::chrono::steady_clock::time_point deadline,
-                                                    RunResult& result) {
+std::optional<int> ChildProcess::take_holds(std::chrono::steady_clock::time_point deadline,
+                                            RunResult& result) {
 #if !SWIRL_TEST_CAN_HOLD
     (void)deadline;
     (void)result;
-    throw std::logic_error("before_reopen needs x86_64");
+    throw std::logic_error("holds need x86_64");
 #else
     int status = 0;
     auto next_stop = [&]() -> bool {
@@ -264,7 +433,8 @@ std::optional<int> ChildProcess::hold_before_reopen(std::chrono::steady_clock::t
     if (::ptrace(PTRACE_SETOPTIONS, pid_, nullptr,
                  reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL)) != 0)
         throw_errno("ptrace(PTRACE_SETOPTIONS)");
-    int openings = 0;
+    std::size_t next_hold = 0;
+    int matched = 0;
     int pass_on = 0;
     while (true) {
         if (::ptrace(PTRACE_SYSCALL, pid_, nullptr, reinterpret_cast<void*>(static_cast<long>(pass_on))) != 0)
@@ -282,26 +452,23 @@ std::optional<int> ChildProcess::hold_before_reopen(std::chrono::steady_clock::t
         // At the entry of a system call the kernel has set rax to -ENOSYS;
         // at its exit rax holds the result.
         if (regs.rax != static_cast<unsigned long long>(-ENOSYS)) continue;
-        unsigned long long path = 0;
-        if (regs.orig_rax == SYS_openat)
-            path = regs.rsi;
-#ifdef SYS_openat2
-        else if (regs.orig_rax == SYS_openat2)
-            path = regs.rsi;
-#endif
-        else if (regs.orig_rax == SYS_open)
-            path = regs.rdi;
-        else
-            continue;
-        if (!last_component_is(child_string(pid_, path), reopen_file_) || ++openings < 2) continue;
+        SyscallEntry entry;
+        entry.pid = pid_;
+        entry.number = static_cast<long>(regs.orig_rax);
+        entry.args = {regs.rdi, regs.rsi, regs.rdx, regs.r10, regs.r8, regs.r9};
+        const Hold& hold = holds_[next_hold];
+        if (!hold.matches(entry) || ++matched < hold.nth) continue;
         std::exception_ptr failure;
         try {
-            before_reopen_();
-            result.before_reopen_ran = true;
+            hold.step(pid_);
+            ++result.holds_taken;
+            if (next_hold == 0 && holds_before_reopen_) result.before_reopen_ran = true;
         } catch (...) {
             failure = std::current_exception();
         }
-        // Detached at the entry stop, the child goes on with the opening.
+        matched = 0;
+        if (++next_hold < holds_.size() && !failure) continue;
+        // Detached at the entry stop, the child goes on with that call.
         if (::ptrace(PTRACE_DETACH, pid_, nullptr, nullptr) != 0) throw_errno("ptrace(PTRACE_DETACH)");
         if (failure) std::rethrow_exception(failure);
         return std::nullopt;
@@ -315,7 +482,7 @@ RunResult ChildProcess::wait() {
     const auto deadline = std::chrono::steady_clock::now() + timeout_;
     int status = 0;
     std::optional<int> ended;
-    if (before_reopen_) ended = hold_before_reopen(deadline, result);
+    if (!holds_.empty()) ended = take_holds(deadline, result);
     if (ended) {
         status = *ended;
     } else if (!wait_or_kill(pid_, status, deadline)) {

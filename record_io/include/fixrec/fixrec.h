@@ -10,7 +10,8 @@
 // Failures of opening and reading come back as statuses.  A failure while
 // writing the report cannot be recovered: the statement throws fixrec::Fatal,
 // which run_main() turns into a "run-time error" diagnostic and exit code 1.
-// The report replaces the data file as a whole or not at all.
+// The report replaces the data file as a whole or not at all, also when the
+// file-size limit is reached or an interrupt arrives while it is written.
 #pragma once
 
 #include <cstdint>
@@ -216,8 +217,8 @@ int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)(
 // The last step of a calculator run: connects `unit` to the data file `name`
 // again, writes the report with `write_report()` and closes the unit.  When
 // the reopening fails the console gets `reopen_failed` and the report goes
-// where the implicit connection sends it (a file named on the command line or
-// at the prompt).  When nothing was `computed` (the data file could not be
+// where the implicit connection sends it (a new file named on the command
+// line or at the prompt; an existing one is kept and another name taken).  When nothing was `computed` (the data file could not be
 // opened at all), the run ends with kExitUnreadable, also if the report
 // cannot be written.  Returns the exit code of a run that gets this far.
 template <typename WriteReport>
