@@ -927,10 +927,10 @@ std::string next_file_name(int unit) {
 // One console line, in the manner of the prompt, for a name that is taken.
 void say_kept(const std::string& name) {
     Runtime& r = rt();
-    std::string line;
-    if (r.console_line_open) line += "\r\n";
-    line += "File " + name + " already exists and was kept\r\n";
-    r.console->write_out(line);
+    // The name is the user's own bytes: never converted for a terminal.
+    r.console->write_out(r.console_line_open ? "\r\nFile " : "File ");
+    r.console->write_out_verbatim(name);
+    r.console->write_out(" already exists and was kept\r\n");
     // The line is ended: nothing is left for the end of the run to close.
     r.console_line_open = false;
     r.console_used = false;

@@ -275,8 +275,8 @@ INSTANTIATE_TEST_SUITE_P(BilmBlankForm, PromptOnTerminal, ::testing::Values(To::
 // the messages before it are.
 TEST(DiagnosticOnTerminal, FileNameIsShownAsGiven) {
     TempDir dir;
-    const std::string name = "каталог";  // a directory cannot take the report
-    std::filesystem::create_directory(dir / name);
+    // A file in a directory that does not exist cannot take the report.
+    const std::string name = "каталог/отчёт.DAT";
     const TerminalResult r = run_on_terminal(
         {BILM_PATH, {name}, dir.path().string(), {{"LANG", "C.UTF-8"}}, To::Terminal, To::Terminal, ""});
     EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
@@ -286,7 +286,27 @@ TEST(DiagnosticOnTerminal, FileNameIsShownAsGiven) {
     EXPECT_TRUE(diagnostic.starts_with("run-time error ")) << diagnostic;
     EXPECT_NE(diagnostic.find("file " + name + " "), std::string::npos) << diagnostic;
     EXPECT_TRUE(diagnostic.ends_with("\n")) << diagnostic;
-    EXPECT_EQ(entries(dir.path()), std::set<std::string>{name});
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{});
+}
+
+}  // namespace
+
+namespace {
+
+// A name that is taken is named back as the user typed it: on a UTF-8
+// terminal the Cyrillic name is shown once, not converted a second time.
+TEST(KeptNameOnTerminal, IsShownAsGiven) {
+    TempDir dir;
+    const std::string taken = "отчёт.DAT";
+    const std::string fresh = "новый.DAT";
+    test_support::write_bytes(dir / taken, "keep me\r\n");
+    const TerminalResult r = run_on_terminal(
+        {BILM_PATH, {taken, fresh}, dir.path().string(), {{"LANG", "C.UTF-8"}}, To::Terminal, To::Terminal, ""});
+    EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
+    const Text messages = lines({kBilmOpenFailed, kBilmReopenFailed});
+    EXPECT_EQ(r.terminal, messages.utf8 + "File " + taken + " already exists and was kept\r\n");
+    EXPECT_EQ(read_bytes(dir / taken), "keep me\r\n");
+    EXPECT_EQ(read_bytes(dir / fresh), bilm_expect::blank_report());
 }
 
 }  // namespace

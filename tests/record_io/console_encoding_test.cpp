@@ -71,7 +71,7 @@ void formatted_two_records() {
 }
 void plain_text() { fixrec::write_console({"Файл "_cp, kName}); }
 int failing_report() {
-    fixrec::write_line(1, "(A)", {"x"});  // the implicit connection meets a directory
+    fixrec::write_line(1, "(A)", {"x"});  // the implicit connection cannot make its file
     return 0;
 }
 
@@ -105,11 +105,12 @@ TEST(ConsoleDevice, VerbatimBytesAreHandedOverApart) {
 
 TEST(ConsoleDevice, DiagnosticIsVerbatim) {
     SplitConsole console;
-    const std::string dir = ::testing::TempDir();  // a directory as the report's file name
+    // A file in a directory that does not exist cannot take the report.
+    const std::string dir = ::testing::TempDir() + "missing-directory/report.dat";
     EXPECT_EQ(fixrec::run_with({dir}, &console, failing_report), 1);
     ASSERT_EQ(console.parts.size(), 1u);
     EXPECT_EQ(console.parts[0].first, 'V');
-    EXPECT_NE(console.parts[0].second.find("run-time error 2005"), std::string::npos);
+    EXPECT_NE(console.parts[0].second.find("run-time error 2001"), std::string::npos);
     EXPECT_NE(console.parts[0].second.find(dir), std::string::npos);
 }
 
