@@ -9,6 +9,8 @@ ensure_packages() {
     [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
     [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+    [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
+    [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
     if [ ${#missing[@]} -eq 0 ]; then
         return 0
     fi
