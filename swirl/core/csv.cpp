@@ -79,8 +79,9 @@ private:
             return f;
         }
         ++i_;
+        const std::size_t opened = line_;
         for (;;) {
-            if (at_end()) fail("a quoted field is not closed");
+            if (at_end()) fail("the quoted field opened on line " + std::to_string(opened) + " is not closed");
             const char c = t_[i_++];
             if (c == '"') {
                 if (at_end() || t_[i_] != '"') break;
