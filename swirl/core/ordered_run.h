@@ -64,11 +64,14 @@ void run_ordered(std::int64_t total, unsigned jobs, MakeState make_state, Comput
                  std::int64_t block_size = 0) {
     using State = decltype(make_state());
     const detail::RunPlan plan = detail::plan_run(total, jobs, block_size);
-    std::vector<std::optional<State>> states(std::max(plan.workers, 1u));
+    struct alignas(64) Slot {  // one cache line each: workers write their states often
+        std::optional<State> state;
+    };
+    std::vector<Slot> states(std::max(plan.workers, 1u));
     detail::run_blocks(
         plan, total,
         [&](unsigned worker, std::int64_t begin, std::int64_t end, std::string& out) {
-            auto& state = states[worker];
+            auto& state = states[worker].state;
             if (!state) state.emplace(make_state());
             for (std::int64_t i = begin; i < end; ++i) compute(*state, i, out);
         },
