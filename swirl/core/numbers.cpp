@@ -1,16 +1,38 @@
 #include "swirl/core/numbers.h"
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <system_error>
 
 namespace swirl {
 
+namespace {
+
+// Whether `text` gives `value` back when read as a double and then rounded
+// to float, the way JSON and CSV readers (and this suite) read numbers.
+bool reads_back_via_double(std::string_view text, float value) {
+    double d = 0;
+    std::from_chars(text.data(), text.data() + text.size(), d);
+    return std::bit_cast<std::uint32_t>(static_cast<float>(d)) == std::bit_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
 std::string shortest(float value) {
     if (!std::isfinite(value)) return {};
-    char buf[32];
+    char buf[48];
     const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    return {buf, r.ptr};
+    if (reads_back_via_double({buf, r.ptr}, value)) return {buf, r.ptr};
+    // Rounded twice, first to double, the shortest text can land on the
+    // neighbouring float: more digits, at most 17, always read back exactly.
+    for (int digits = 2;; ++digits) {
+        const auto p = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+        float direct = 0;
+        std::from_chars(buf, p.ptr, direct);
+        if (direct == value && reads_back_via_double({buf, p.ptr}, value)) return {buf, p.ptr};
+    }
 }
 
 namespace {

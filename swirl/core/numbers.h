@@ -4,7 +4,11 @@
 // shortest(f) is the shortest decimal that reads back to exactly the same
 // float (std::to_chars without a precision): 0.1f -> "0.1", 1e20f -> "1e+20",
 // 1.5e-5f -> "1.5e-05"; a whole number written without exponent keeps all
-// its digits: 123456792.f -> "123456792".  The forms it produces (an optional minus,
+// its digits: 123456792.f -> "123456792".  The text also reads back to the
+// same float when it is read as a double and then rounded to float, as JSON
+// and CSV readers (and this suite) read numbers; for two floats the shortest
+// text fails that (7.038531e-26 lands on the neighbouring float), and they
+// get one digit more: 7.0385307e-26.  The forms it produces (an optional minus,
 // digits with at most one point, an optional exponent "e+NN"/"e-NN") are
 // accepted alike by JSON, spreadsheets and CSV readers.  A value that is not
 // finite has no such form: shortest() returns an empty text for infinities
