@@ -42,6 +42,8 @@ ensure_packages() {
     [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
     [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+    [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
+    [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
     install_missing "${missing[@]}"
 }
 
