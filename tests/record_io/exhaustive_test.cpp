@@ -13,6 +13,7 @@
 #include <bit>
 #include <charconv>
 #include <chrono>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,8 @@ struct Tally {
     std::uint64_t checked = 0;
     std::uint64_t asterisks = 0;  // F fields too narrow for the value: not read back
     std::uint64_t failures = 0;
+    std::uint64_t settled_late = 0;  // subnormal fields that settle on the second reading
+    std::vector<std::string> late;   // those fields
     float smallest_starred[2] = {INFINITY, INFINITY};  // magnitudes, positive and negative values
     std::vector<std::string> examples;  // the first few failures
 
@@ -51,6 +54,9 @@ struct Tally {
         checked += t.checked;
         asterisks += t.asterisks;
         failures += t.failures;
+        settled_late += t.settled_late;
+        for (const auto& l : t.late)
+            if (late.size() < 20) late.push_back(l);
         for (int k = 0; k < 2; ++k) smallest_starred[k] = std::min(smallest_starred[k], t.smallest_starred[k]);
         for (const auto& e : t.examples)
             if (examples.size() < 10) examples.push_back(e);
@@ -107,12 +113,17 @@ void report(const char* what, const Tally& t, double seconds) {
                 static_cast<unsigned long long>(t.checked), static_cast<unsigned long long>(t.asterisks),
                 static_cast<unsigned long long>(t.failures), seconds,
                 std::max(1u, std::thread::hardware_concurrency()));
+    if (t.settled_late != 0)
+        std::printf("%s: %llu subnormal fields print one unit lower after the first reading, then stay\n", what,
+                    static_cast<unsigned long long>(t.settled_late));
+    for (const auto& l : t.late) std::printf("  %s\n", l.c_str());
     if (t.asterisks != 0)
         std::printf("%s: asterisks from %.9g up and from %.9g down\n", what,
                     static_cast<double>(t.smallest_starred[0]), -static_cast<double>(t.smallest_starred[1]));
     std::fflush(stdout);
     ::testing::Test::RecordProperty("checked", std::to_string(t.checked));
     ::testing::Test::RecordProperty("asterisks", std::to_string(t.asterisks));
+    ::testing::Test::RecordProperty("settled_late", std::to_string(t.settled_late));
     ::testing::Test::RecordProperty("seconds", std::to_string(seconds));
     for (const auto& e : t.examples) ADD_FAILURE() << e;
     EXPECT_EQ(t.failures, 0u);
@@ -164,8 +175,32 @@ std::string describe(float v, std::string_view field, const char* what) {
     return buf;
 }
 
-// Every finite float, both signs: the field reads back through the same
-// field to the float nearest its printed decimal, which prints the same field.
+// One reading of a printed field: the field reads back to the float nearest
+// its printed decimal (the nearest double, converted on its own by
+// std::from_chars, then the nearest float to that).  Returns what is wrong,
+// or nullptr.
+const char* read_back(const Field& f, const char* field, float& back) {
+    const auto w = static_cast<std::size_t>(f.w);
+    const std::string_view text(field, w);
+    const std::size_t lead = text.find_first_not_of(' ');
+    double decimal = 0.0;
+    const auto res = std::from_chars(field + lead, field + w, decimal);
+    if (res.ec != std::errc{} || res.ptr != field + w) return "not a decimal";
+    const float nearest = static_cast<float>(decimal);
+    if (fixrec::read_real(text, f.d, back) != fixrec::InputStatus::Ok) return "does not read back";
+    if (std::bit_cast<std::uint32_t>(back) != std::bit_cast<std::uint32_t>(nearest))
+        return "reads back to another float than the nearest";
+    return nullptr;
+}
+
+// Every finite float, both signs: the field reads back to the float nearest
+// its printed decimal, which prints the same field.
+//
+// One exception, counted and listed: just above 1E-40 a unit of the fifth
+// digit (1E-45) is finer than the spacing of the subnormal floats (2**-149,
+// about 1.4E-45), so the float nearest a decimal there may print one unit
+// lower (.10000E-39 reads as 9.9999461E-41, which prints .99999E-40).  Such
+// a re-printed field must itself be a fixed point.
 void sweep_field(const Field& f) {
     const auto w = static_cast<std::size_t>(f.w);
     const Stopwatch clock;
@@ -186,30 +221,24 @@ void sweep_field(const Field& f) {
         }
         ++tally.checked;
 
-        // The printed decimal, converted on its own: the nearest double, then
-        // the nearest float to that.
-        const std::size_t lead = text.find_first_not_of(' ');
-        double decimal = 0.0;
-        const auto res = std::from_chars(field + lead, field + w, decimal);
-        if (res.ec != std::errc{} || res.ptr != field + w) {
-            tally.fail(describe(v, text, "not a decimal"));
-            return;
-        }
-        const float nearest = static_cast<float>(decimal);
-
         float back = 0.0f;
-        if (fixrec::read_real(text, f.d, back) != fixrec::InputStatus::Ok) {
-            tally.fail(describe(v, text, "does not read back"));
-            return;
-        }
-        if (std::bit_cast<std::uint32_t>(back) != std::bit_cast<std::uint32_t>(nearest)) {
-            tally.fail(describe(v, text, "reads back to another float than the nearest"));
+        if (const char* wrong = read_back(f, field, back)) {
+            tally.fail(describe(v, text, wrong));
             return;
         }
         char again[kMaxWidth];
         render(back, f, again);
-        if (std::memcmp(again, field, w) != 0)
-            tally.fail(describe(v, text, "read back, prints differently") + " [" + std::string(again, w) + "]");
+        if (std::memcmp(again, field, w) == 0) return;
+
+        const std::string both = ", read back [" + std::string(again, w) + "]";
+        float second = 0.0f;
+        char third[kMaxWidth];
+        if (std::fabs(back) < FLT_MIN && read_back(f, again, second) == nullptr &&
+            (render(second, f, third), std::memcmp(third, again, w) == 0)) {
+            if (tally.settled_late++ < 20) tally.late.push_back(describe(v, text, "prints") + both);
+            return;
+        }
+        tally.fail(describe(v, text, "prints differently once read back") + both);
     });
     report(f.name, t, clock.seconds());
 }
