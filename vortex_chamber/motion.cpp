@@ -126,13 +126,14 @@ Status solve_motion(RunRecord& r, Messages& messages, MotionCoefficients* out) {
     k.E7 = store(f2 - 1.0);
     k.E8 = store(k.BM + 1.0);
     k.E9 = store(-(k.BM + 1.0));
-    if (k.E2 == 0.0f) return Status::F2EqualsPi;
 
     const double e2 = k.E2, e6 = k.E6;
     if (r.XU == 0.0f) {
         k.ZU = 0.0f;
         k.CV = 0.0f;
     } else {
+        // E2 = 0 makes ZU = 1, and CV divides by E2 (by ZU*E6 - 1 = 0 with NVS = 2).
+        if (k.E2 == 0.0f) return Status::F2EqualsPi;
         k.ZU = POWNEG(r.XU, k.E2);
         const double zu = k.ZU;
         if (k.ZU >= kBig) {
@@ -176,6 +177,8 @@ Status solve_motion(RunRecord& r, Messages& messages, MotionCoefficients* out) {
     k.Y2 = POWNEG(r.XU, k.E5);
     k.Y3 = POWNEG(r.XU, k.E9);
 
+    // With XU = 0 the first division by E2.
+    if (k.E2 == 0.0f) return Status::F2EqualsPi;
     const double cv = k.CV;
     k.H1 = store(cv / e2 + 1.0);
     k.A1 = store(cv * k.Y1 / k.E3);
@@ -239,7 +242,9 @@ Status solve_motion(RunRecord& r, Messages& messages, MotionCoefficients* out) {
     }
     if (out) *out = k;
 
-    // Node stage: every node with r <= RK, at most 400.
+    // Node stage: every node with r <= RK, at most 400.  A step that is not
+    // positive never reaches the wall.
+    if (r.DRK <= 0.0f) return Status::BadStep;
     const double pd = k.PD;
     const double gam = k.GAM;
     int last = 0;

@@ -40,9 +40,10 @@ ZoneFactors zone_factors(const RunRecord& r, const MotionCoefficients& k, float 
 
 // The whole solution.  With F2 <= 2 it writes its message and changes nothing;
 // otherwise it sets V1, NK, V, P, P0, PK, P1, VMAX, RV and RP.  Returns a
-// status other than Ok for a zero divisor of its own (E2 = 0, ZU*E6 = 1 with
-// NVS = 2) or a KS beyond the integers; overflow is left to the caller's
-// check of the floating-point flags.
+// status other than Ok, right before the operation that would fail, for a
+// zero divisor of its own (E2 = 0, ZU*E6 = 1 with NVS = 2), a KS beyond the
+// integers, or DRK <= 0 where the node stage begins; overflow is left to the
+// caller's check of the floating-point flags.
 Status solve_motion(RunRecord& r, Messages& messages, MotionCoefficients* out = nullptr);
 
 }  // namespace vortex_chamber

@@ -21,7 +21,7 @@ float vortex_shape(float x, float E) {
     return store(c(1.4f) * F / x);
 }
 
-void analytic_profiles(RunRecord& r, Messages& messages) {
+Status analytic_profiles(RunRecord& r, Messages& messages) {
     const double rv = r.RV;
 
     // The wall velocity VK fixes the amplitude of the vortex.
@@ -30,6 +30,9 @@ void analytic_profiles(RunRecord& r, Messages& messages) {
         const float E = store(-c(1.251f) * (static_cast<double>(x) * x));
         r.VMAX = store(r.VK / static_cast<double>(vortex_shape(x, E)));
     }
+
+    // A step that is not positive never reaches the wall.
+    if (r.DRK <= 0.0f) return Status::BadStep;
 
     r.V[0] = 0.0f;
     // The last node may lie up to 0.4*DRK beyond the wall.
@@ -69,6 +72,7 @@ void analytic_profiles(RunRecord& r, Messages& messages) {
     for (int i = 1; i <= r.NK; ++i) r.P[i - 1] = pressure(node_radius(i, r.DRK));
     r.P0 = r.P[0];
     r.PK = pressure(r.RK);
+    return Status::Ok;
 }
 
 void PROFUW(float U1, float R1, float L, float M, float DRK, float RU, float PI, Profile& U,

@@ -14,8 +14,9 @@ namespace vortex_chamber {
 float vortex_shape(float x, float E);
 
 // Analytic V and P over 0..RK (analytic vortex): VMAX, NK, V, V1, P, P0, P1, PK.
-// Writes the 400-node message when the chamber needs more nodes.
-void analytic_profiles(RunRecord& r, Messages& messages);
+// Writes the 400-node message when the chamber needs more nodes.  Returns
+// BadStep, after VMAX and before the grid, when DRK <= 0.
+Status analytic_profiles(RunRecord& r, Messages& messages);
 
 // Radial and axial velocity over 0..R1: U and W at nodes 1..NITA, NITA <= 399.
 void PROFUW(float U1, float R1, float L, float M, float DRK, float RU, float PI, Profile& U,

@@ -32,23 +32,27 @@ float TABINT(float X, const float* XT, const float* YT, int NT) {
     return YT[0];
 }
 
-void power_law(RunRecord& r) {
+Status power_law(RunRecord& r) {
     const double k = r.K;
     r.N = rpow(k * k * r.RK * c(0.0002f) / r.L + 1.0, c(-0.5f));
     r.V1_N = store(r.VK * static_cast<double>(rpow(static_cast<double>(r.RK) / r.R1, r.N)));
     const float x = store(static_cast<double>(r.R1) / r.RV);
     const double xd = x;
     r.VMAX_N = store(r.V1_N / (2.0 * xd / (xd * xd + 1.0)));
+    // The squares are real powers: a negative RP (1/МА just above 0.42) has none.
+    if (r.RP < 0.0f) return Status::NegativeZeroPressureRadius;
+    const double rp2 = rpow(r.RP, 2.0);
     const double rv2 = rpow(r.RV, 2.0);
+    const double rk2 = rpow(r.RK, 2.0);
     const double vmax = r.VMAX_N;
-    r.PK_N = store(2.0 * r.RO * (vmax * vmax) *
-                   (1.0 / (rpow(r.RP, 2.0) / rv2 + 1.0) - 1.0 / (rpow(r.RK, 2.0) / rv2 + 1.0)));
+    r.PK_N = store(2.0 * r.RO * (vmax * vmax) * (1.0 / (rp2 / rv2 + 1.0) - 1.0 / (rk2 / rv2 + 1.0)));
     if (store(static_cast<double>(r.R1) / r.RK) > 0.05f) {
         const double v = static_cast<double>(r.Q) / r.FVX;
         r.PVXOD_N = store(c(0.75f) * r.RO * (v * v) + r.PK_N);
     } else {
         r.PVXOD_N = r.PVXOD;
     }
+    return Status::Ok;
 }
 
 void height_correction(RunRecord& r) {

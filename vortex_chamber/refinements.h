@@ -4,6 +4,7 @@
 #pragma once
 
 #include "run_record.h"
+#include "status.h"
 
 namespace vortex_chamber {
 
@@ -12,8 +13,9 @@ namespace vortex_chamber {
 // abscissa gives YT(1).
 float TABINT(float X, const float* XT, const float* YT, int NT);
 
-// N, V1_N, VMAX_N, PK_N and PVXOD_N (analytic vortex only).
-void power_law(RunRecord& r);
+// N, V1_N, VMAX_N, PK_N and PVXOD_N (analytic vortex only).  Returns
+// NegativeZeroPressureRadius, before its real power, for RP < 0.
+Status power_law(RunRecord& r);
 
 // P0_H, PK_H and VMAX_H from P0, PK and VMAX.
 void height_correction(RunRecord& r);

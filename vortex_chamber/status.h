@@ -11,13 +11,16 @@ enum class Status {
     ZeroDensity,          // RO = 0: Q divides by it
     ZeroOutletRadius,     // R1 = 0: МА divides by it
     ZeroChamberRadius,    // RK = 0: МА divides by it
-    NoSwirl,              // PSIVX a multiple of 180: the sine of the swirler angle is zero
+    NoSwirl,              // PSIVX a multiple of 180: the swirler gives the flow no swirl
+                          // (0 degrees divides by a zero sine; with the stored PI the
+                          // sine of 180 degrees is tiny, not zero, and МА absurd)
     ZeroSwirlerArea,      // FVX = 0: МА = 0 and the inlet velocity divides by FVX
     NegativeSwirl,        // МА < 0: the swirl parameter has no real root
     ZeroHeight,           // L = 0: the radial velocities divide by it
     ZeroViscosity,        // NU = 0: the Reynolds number divides by it
     ZeroFlow,             // Q = 0: the degree of swirl is 0/0
-    BadStep,              // DRK <= 0: the radial grid never advances
+    BadStep,              // DRK <= 0: the radial grid never advances (refused where
+                          // a grid of the run begins)
     SwirlRootUndefined,   // М cannot be found for this МА (too small or too large)
     F2EqualsPi,           // E2 = 0 in the solution of the equations of motion
     CounterflowDivisor,   // ZU*E6 = 1 with NVS = 2

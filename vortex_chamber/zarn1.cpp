@@ -98,52 +98,66 @@ Status compute_chamber(RunRecord& r, Messages& console) {
     UntilFailure messages(console, guard);
     // After each step: any invalid operation or overflow so far ends the run.
     auto failed = [&] { return guard.failed() || !all_finite(r); };
+    // A step that refuses a value returns before the operation that the value
+    // would make invalid; an operation of the step that failed before that
+    // point is the one that ends the run.
+    auto outcome = [&](Status s) { return failed() ? Status::Overflow : s; };
 
+    // Every check of an input value sits right before the first operation
+    // that the value makes invalid: the run stops where its arithmetic would
+    // stop, and each message of the steps before that operation (the RP
+    // message, the 400-node messages, the F2 message) is written first.
     r.PI = kPi;
 
-    if (r.RO == 0.0f) return Status::ZeroDensity;
+    if (r.RO == 0.0f) return Status::ZeroDensity;  // Q = G/RO
     flow_rate(r);
     if (failed()) return Status::Overflow;
 
+    // МА = FVX/(sin(PSI)*R1*PI*RK).  A zero FVX gives МА = 0 without failing.
     if (r.R1 == 0.0f) return Status::ZeroOutletRadius;
     if (r.RK == 0.0f) return Status::ZeroChamberRadius;
     if (std::fmod(r.PSIVX, 180.0f) == 0.0f) return Status::NoSwirl;
-    if (r.FVX == 0.0f) return Status::ZeroSwirlerArea;
     swirl_parameter(r);
     if (failed()) return Status::Overflow;
-    if (r.MA < 0.0f) return Status::NegativeSwirl;
 
     estimate_rv(r);
-    if (r.L == 0.0f) return Status::ZeroHeight;
+    if (r.L == 0.0f) return Status::ZeroHeight;  // UK and U1 divide by L
     mean_velocities(r);
     if (failed()) return Status::Overflow;
 
-    if (r.NVS != 1) zero_pressure_radius(r, messages);
-    if (failed()) return Status::Overflow;
+    if (r.NVS != 1) {
+        if (r.FVX == 0.0f) return Status::ZeroSwirlerArea;  // T = 1/МА
+        zero_pressure_radius(r, messages);
+        if (failed()) return Status::Overflow;
+    }
 
-    if (r.NU == 0.0f) return Status::ZeroViscosity;
+    if (r.FVX == 0.0f) return Status::ZeroSwirlerArea;  // VWX divides by FVX
+    if (r.NU == 0.0f) return Status::ZeroViscosity;     // REI divides by NU
     inlet_velocity(r);
     if (failed()) return Status::Overflow;
-    if (r.Q == 0.0f) return Status::ZeroFlow;
+    if (r.Q == 0.0f) return Status::ZeroFlow;  // RATIO or К is 0/0
     wall_swirl(r);
     if (failed()) return Status::Overflow;
 
     if (r.NVS == 0) {
-        if (r.DRK <= 0.0f) return Status::BadStep;
-        analytic_profiles(r, messages);
-        if (failed()) return Status::Overflow;
+        // Refuses DRK <= 0 where its grid begins.
+        const Status s = outcome(analytic_profiles(r, messages));
+        if (s != Status::Ok) return s;
     }
 
+    // A negative МА leaves the cubic without a root above PI/2 (a negative
+    // base of the real power, or a negative XU under the root).
+    if (r.MA < 0.0f) return Status::NegativeSwirl;
     zero_radial_velocity_radius(r);
     if (failed()) return Status::SwirlRootUndefined;
 
     if (r.NVS != 0) {
-        if (r.DRK <= 0.0f) return Status::BadStep;
-        const Status s = solve_motion(r, messages);
+        // Refuses DRK <= 0 where its grid begins, after the F2 test.
+        const Status s = outcome(solve_motion(r, messages));
         if (s != Status::Ok) return s;
-        if (failed()) return Status::Overflow;
     }
 
+    // Reached with DRK <= 0 only when the solution stopped at its F2 test.
     if (r.DRK <= 0.0f) return Status::BadStep;
     PROFUW(r.U1, r.R1, r.L, r.M, r.DRK, r.RU, r.PI, r.U, r.W, r.NITA);
     if (failed()) return Status::Overflow;
@@ -152,8 +166,8 @@ Status compute_chamber(RunRecord& r, Messages& console) {
     if (failed()) return Status::Overflow;
 
     if (r.NVS == 0) {
-        power_law(r);
-        if (failed()) return r.RP < 0.0f ? Status::NegativeZeroPressureRadius : Status::Overflow;
+        const Status s = outcome(power_law(r));
+        if (s != Status::Ok) return s;
     }
     height_correction(r);
     if (failed()) return Status::Overflow;
@@ -171,7 +185,7 @@ std::string_view failure_message(Status status) {
         case Status::ZeroChamberRadius:
             return "***ОШИБКА ВЫЧИСЛЕНИЙ: RK=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
         case Status::NoSwirl:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: PSIVX КРАТЕН 180, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
+            return "***ОШИБКА ВЫЧИСЛЕНИЙ: PSIVX КРАТЕН 180, ЗАКРУТКИ НА ВХОДЕ НЕТ***"_cp;
         case Status::ZeroSwirlerArea:
             return "***ОШИБКА ВЫЧИСЛЕНИЙ: FVX=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
         case Status::NegativeSwirl:

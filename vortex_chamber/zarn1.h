@@ -15,11 +15,11 @@ using fixrec::kExitReportNotWritten;
 using fixrec::kExitUnreadable;
 
 // Every step of the computation from the input values to the refinements, in
-// the order of the run.  Stops at the first step whose arithmetic is invalid
-// (division by zero, an invalid root, logarithm or power, overflow) and
-// returns its status; the record is then not to be reported.  A message of
-// the step in which the arithmetic failed is not passed on: the run stops at
-// the failing operation.
+// the order of the run.  Stops at the first operation whose arithmetic is
+// invalid (division by zero, an invalid root, logarithm or power, overflow)
+// and returns its status; the record is then not to be reported.  A value
+// that makes an operation invalid is refused right before that operation, so
+// every message the run writes before it has been written, and none after.
 Status compute_chamber(RunRecord& r, Messages& messages);
 
 // One run in the current directory, between fixrec::begin_run and end_run

@@ -403,35 +403,53 @@ TEST(PowerLaw, SmallOutletKeepsTheUnrefinedInletPressure) {
 // The sequence of the run.
 
 TEST(Run, InvalidInputsStopTheComputation) {
+    // Each input is refused right before the operation that it makes invalid,
+    // after the messages of every step before that operation.
+    using Seen = std::vector<std::string>;
     struct Case {
         const char* what;
         void (*change)(RunRecord&);
         Status status;
+        Seen seen;
     };
+    // F2 = Q/(2*PI*L*NU) equal to PI in single precision for the example chamber.
+    constexpr float kGForF2EqualToPi = 3.55305747e-05f;
     const Case cases[] = {
-        {"RO=0", [](RunRecord& r) { r.RO = 0; }, Status::ZeroDensity},
-        {"RK=0", [](RunRecord& r) { r.RK = 0; }, Status::ZeroChamberRadius},
-        {"R1=0", [](RunRecord& r) { r.R1 = 0; }, Status::ZeroOutletRadius},
-        {"L=0", [](RunRecord& r) { r.L = 0; }, Status::ZeroHeight},
-        {"FVX=0", [](RunRecord& r) { r.FVX = 0; }, Status::ZeroSwirlerArea},
-        {"NU=0", [](RunRecord& r) { r.NU = 0; }, Status::ZeroViscosity},
-        {"G=0", [](RunRecord& r) { r.G = 0; }, Status::ZeroFlow},
-        {"PSIVX=0", [](RunRecord& r) { r.PSIVX = 0; }, Status::NoSwirl},
-        {"PSIVX=180", [](RunRecord& r) { r.PSIVX = 180; }, Status::NoSwirl},
-        {"PSIVX=-360", [](RunRecord& r) { r.PSIVX = -360; }, Status::NoSwirl},
-        {"FVX<0", [](RunRecord& r) { r.FVX = -0.002f; }, Status::NegativeSwirl},
-        {"DRK=0", [](RunRecord& r) { r.DRK = 0; }, Status::BadStep},
-        {"DRK<0, NVS=1", [](RunRecord& r) { r.DRK = -0.002f; r.NVS = 1; }, Status::BadStep},
-        {"tiny MA", [](RunRecord& r) { r.FVX = 1.02e-6f; }, Status::SwirlRootUndefined},
+        {"RO=0", [](RunRecord& r) { r.RO = 0; }, Status::ZeroDensity, {}},
+        {"RK=0", [](RunRecord& r) { r.RK = 0; }, Status::ZeroChamberRadius, {}},
+        {"R1=0", [](RunRecord& r) { r.R1 = 0; }, Status::ZeroOutletRadius, {}},
+        {"L=0", [](RunRecord& r) { r.L = 0; }, Status::ZeroHeight, {}},
+        {"FVX=0", [](RunRecord& r) { r.FVX = 0; }, Status::ZeroSwirlerArea, {}},
+        {"FVX=0, L=0", [](RunRecord& r) { r.FVX = 0; r.L = 0; }, Status::ZeroHeight, {}},
+        {"NU=0", [](RunRecord& r) { r.NU = 0; }, Status::ZeroViscosity, {}},
+        {"G=0", [](RunRecord& r) { r.G = 0; }, Status::ZeroFlow, {}},
+        {"PSIVX=0", [](RunRecord& r) { r.PSIVX = 0; }, Status::NoSwirl, {}},
+        {"PSIVX=180", [](RunRecord& r) { r.PSIVX = 180; }, Status::NoSwirl, {}},
+        {"PSIVX=-360", [](RunRecord& r) { r.PSIVX = -360; }, Status::NoSwirl, {}},
+        {"FVX<0", [](RunRecord& r) { r.FVX = -0.002f; }, Status::NegativeSwirl, {"RP=0"}},
+        {"FVX<0, 401 nodes", [](RunRecord& r) { r.FVX = -0.002f; r.DRK = 0.0002f; }, Status::NegativeSwirl,
+         {"RP=0", "analytic>400"}},
+        {"FVX<0, NVS=1", [](RunRecord& r) { r.FVX = -0.002f; r.NVS = 1; }, Status::NegativeSwirl, {}},
+        {"DRK=0", [](RunRecord& r) { r.DRK = 0; }, Status::BadStep, {}},
+        {"DRK<0, NVS=1", [](RunRecord& r) { r.DRK = -0.002f; r.NVS = 1; }, Status::BadStep, {}},
+        {"DRK=0, NVS=2, F2<=2", [](RunRecord& r) { r.DRK = 0; r.NVS = 2; r.G = 0.00002f; }, Status::BadStep,
+         {"F2<=2"}},
+        {"F2=PI, NVS=1", [](RunRecord& r) { r.G = kGForF2EqualToPi; r.NVS = 1; }, Status::F2EqualsPi, {}},
+        {"F2=PI, NVS=2", [](RunRecord& r) { r.G = kGForF2EqualToPi; r.NVS = 2; }, Status::F2EqualsPi, {}},
+        // МА of 1e7 puts М at PI/2 and XU at 0: E2 is first a divisor in H1.
+        {"F2=PI, XU=0", [](RunRecord& r) { r.G = kGForF2EqualToPi; r.NVS = 1; r.FVX = 1e5f; },
+         Status::F2EqualsPi, {}},
+        {"tiny MA", [](RunRecord& r) { r.FVX = 1.02e-6f; }, Status::SwirlRootUndefined, {}},
         {"RP<0", [](RunRecord& r) { r.FVX = 0.002f * 2.3809523582458496f / 0.21220999956130981f; },
-         Status::NegativeZeroPressureRadius},
-        {"overflow", [](RunRecord& r) { r.G = 3e38f; r.RO = 1e-3f; }, Status::Overflow},
+         Status::NegativeZeroPressureRadius, {}},
+        {"overflow", [](RunRecord& r) { r.G = 3e38f; r.RO = 1e-3f; }, Status::Overflow, {}},
     };
     for (const Case& c : cases) {
         RunRecord r = example_chamber(0);
         c.change(r);
         RecordedMessages messages;
         EXPECT_EQ(compute_chamber(r, messages), c.status) << c.what;
+        EXPECT_EQ(messages.seen, c.seen) << c.what;
         EXPECT_FALSE(failure_message(c.status).empty());
         EXPECT_LE(failure_message(c.status).size(), 79u);
     }

@@ -349,41 +349,71 @@ TEST_F(Zarn1, UnreadableInputSectionLeavesTheFileAsItWas) {
     }
 }
 
-TEST_F(Zarn1, InvalidArithmeticWritesNothing) {
+// An input that makes the computation invalid ends the run where its first
+// invalid operation would stand: every console line of the steps before that
+// operation comes first, then the failure line; the data file is untouched.
+TEST_F(Zarn1, InvalidArithmeticStopsAtItsFirstInvalidOperation) {
+    using Values = std::initializer_list<std::pair<std::string Input::*, const char*>>;
     struct Case {
         Input in;
+        std::vector<std::string> before;  // console records before the failure line
         std::string_view message;
     };
-    auto with = [](std::string Input::*field, const char* value, const char* nvs = "0") {
+    auto with = [](Values values) {
         Input in;
-        in.*field = value;
-        in.NVS = nvs;
+        for (const auto& [field, value] : values) in.*field = value;
         return in;
     };
+    const std::string_view kDRK = "***ОШИБКА ВЫЧИСЛЕНИЙ: DRK<=0, НУЖНО ЗАДАТЬ ШАГ DRK>0***"_cp;
+    const std::string_view kMA = "***ОШИБКА ВЫЧИСЛЕНИЙ: МА<0, ПРОВЕРЬТЕ FVX, PSIVX, R1, RK***"_cp;
+    const char* kStrongSwirl = "0.0236";  // МА = 2.5: 1/МА below 0.42, RP = 0 with its message
+    const char* kWeakFlow = "0.00002";    // F2 = 1.77
     const Case cases[] = {
-        {with(&Input::RO, "0."), "***ОШИБКА ВЫЧИСЛЕНИЙ: RO=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::RK, "0."), "***ОШИБКА ВЫЧИСЛЕНИЙ: RK=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::R1, "0."), "***ОШИБКА ВЫЧИСЛЕНИЙ: R1=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::L, "0."), "***ОШИБКА ВЫЧИСЛЕНИЙ: L=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::FVX, "0.", "1"), "***ОШИБКА ВЫЧИСЛЕНИЙ: FVX=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::NU, "0."), "***ОШИБКА ВЫЧИСЛЕНИЙ: NU=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::G, "0."), "***ОШИБКА ВЫЧИСЛЕНИЙ: G=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::PSIVX, "180."), "***ОШИБКА ВЫЧИСЛЕНИЙ: PSIVX КРАТЕН 180, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
-        {with(&Input::FVX, "-0.002"), "***ОШИБКА ВЫЧИСЛЕНИЙ: МА<0, ПРОВЕРЬТЕ FVX, PSIVX, R1, RK***"_cp},
-        {with(&Input::DRK, "0.", "2"), "***ОШИБКА ВЫЧИСЛЕНИЙ: DRK<=0, НУЖНО ЗАДАТЬ ШАГ DRK>0***"_cp},
-        {with(&Input::DRK, "-0.002"), "***ОШИБКА ВЫЧИСЛЕНИЙ: DRK<=0, НУЖНО ЗАДАТЬ ШАГ DRK>0***"_cp},
-        {with(&Input::FVX, "0.00000102"),
+        {with({{&Input::RO, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: RO=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::RK, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: RK=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::R1, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: R1=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::L, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: L=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        // A zero FVX makes МА = 0 harmlessly; 1/МА (or VWX with NVS = 1) divides
+        // by it, after the radial velocities divide by L.
+        {with({{&Input::FVX, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: FVX=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::FVX, "0."}, {&Input::NVS, "1"}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: FVX=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::FVX, "0."}, {&Input::L, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: L=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::NU, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: NU=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::G, "0."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: G=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::G, "0."}, {&Input::FVX, kStrongSwirl}}), {kRPZero},
+         "***ОШИБКА ВЫЧИСЛЕНИЙ: G=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp},
+        {with({{&Input::PSIVX, "180."}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: PSIVX КРАТЕН 180, ЗАКРУТКИ НА ВХОДЕ НЕТ***"_cp},
+        {with({{&Input::PSIVX, "-360."}, {&Input::NVS, "1"}}), {},
+         "***ОШИБКА ВЫЧИСЛЕНИЙ: PSIVX КРАТЕН 180, ЗАКРУТКИ НА ВХОДЕ НЕТ***"_cp},
+        // A negative МА first fails in the root М: the RP estimate (not with
+        // NVS = 1) and the analytic profiles (NVS = 0) still run before it.
+        {with({{&Input::FVX, "-0.002"}}), {kRPZero}, kMA},
+        {with({{&Input::FVX, "-0.002"}, {&Input::DRK, "0.0002"}}), {kRPZero, kAnalyticNodes}, kMA},
+        {with({{&Input::PSIVX, "-90."}, {&Input::NVS, "1"}}), {}, kMA},
+        {with({{&Input::R1, "-0.03"}, {&Input::NVS, "2"}}), {kRPZero}, kMA},
+        // DRK is refused where a grid begins: the analytic profiles, the node
+        // stage of the solution (after its F2 test), or PROFUW when F2 <= 2.
+        {with({{&Input::DRK, "-0.002"}}), {}, kDRK},
+        {with({{&Input::DRK, "0."}, {&Input::NVS, "2"}}), {}, kDRK},
+        {with({{&Input::DRK, "0."}, {&Input::NVS, "1"}, {&Input::G, kWeakFlow}}), {kFlowTooSmall}, kDRK},
+        {with({{&Input::DRK, "-0.002"}, {&Input::NVS, "2"}, {&Input::G, kWeakFlow}}), {kFlowTooSmall}, kDRK},
+        {with({{&Input::DRK, "0."}, {&Input::NVS, "2"}, {&Input::G, kWeakFlow}, {&Input::FVX, kStrongSwirl}}),
+         {kRPZero, kFlowTooSmall}, kDRK},
+        {with({{&Input::FVX, "0.00000102"}}), {},
          "***ОШИБКА ВЫЧИСЛЕНИЙ: М НЕ ОПРЕДЕЛЕН ПРИ ЭТОМ МА, ПРОВЕРЬТЕ FVX***"_cp},
         // 1/МА = 0.42016, just above 0.42: a negative RP, squared by a real power.
-        {with(&Input::FVX, "0.022431"), "***ОШИБКА ВЫЧИСЛЕНИЙ: RP<0, СТЕПЕНЬ ОТРИЦАТЕЛЬНОГО ЧИСЛА***"_cp},
-        {with(&Input::G, "1.E38"), "***ОШИБКА ВЫЧИСЛЕНИЙ: ПЕРЕПОЛНЕНИЕ, ПРОВЕРЬТЕ ВХОДНЫЕ ДАННЫЕ***"_cp},
+        {with({{&Input::FVX, "0.022431"}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: RP<0, СТЕПЕНЬ ОТРИЦАТЕЛЬНОГО ЧИСЛА***"_cp},
+        {with({{&Input::G, "1.E38"}}), {}, "***ОШИБКА ВЫЧИСЛЕНИЙ: ПЕРЕПОЛНЕНИЕ, ПРОВЕРЬТЕ ВХОДНЫЕ ДАННЫЕ***"_cp},
     };
     for (const Case& c : cases) {
         const std::string content = join(input_lines(c.in));
         write_bytes(data(), content);
         const RunResult r = run();
+        std::string expected;
+        for (const std::string& line : c.before) expected += line + "\r\n";
+        expected += std::string(c.message) + "\r\n";
         EXPECT_EQ(r.exit_code, kExitInvalidArithmetic) << c.message;
-        EXPECT_EQ(r.out, std::string(c.message) + "\r\n");
+        EXPECT_EQ(r.out, expected);
         EXPECT_EQ(read_bytes(data()), content);
     }
 }
