@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 
+#include "reads_back.h"
 #include "swirl/core/numbers.h"
 
 namespace swirl {
@@ -25,33 +26,11 @@ TEST(Shortest, Table) {
     for (const auto& c : cases) EXPECT_EQ(shortest(c.value), c.text) << c.text;
 }
 
-// The text is a plain decimal and reads back to the same float both as a
-// float and as a double rounded to float.
-void expect_reads_back(float f) {
-    const std::string text = shortest(f);
-    float direct = 0;
-    std::from_chars(text.data(), text.data() + text.size(), direct);
-    const auto via_double = parse_plain_decimal(text);
-    ASSERT_TRUE(via_double) << text;
-    ASSERT_EQ(std::bit_cast<std::uint32_t>(direct), std::bit_cast<std::uint32_t>(f)) << text;
-    ASSERT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(*via_double)), std::bit_cast<std::uint32_t>(f)) << text;
-}
-
 TEST(Shortest, ReadsBackToTheSameFloat) {
     std::mt19937 rng(866);
     for (int i = 0; i < 200000; ++i) {
         const float f = std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
         if (std::isfinite(f)) expect_reads_back(f);
-    }
-}
-
-// Every finite float, a few minutes:
-//   swirl_core_tests --gtest_also_run_disabled_tests --gtest_filter='*Exhaustive*'
-TEST(Shortest, DISABLED_ExhaustiveOverAllFloats) {
-    for (std::uint64_t bits = 0; bits < (std::uint64_t{1} << 32); ++bits) {
-        const float f = std::bit_cast<float>(static_cast<std::uint32_t>(bits));
-        if (std::isfinite(f)) expect_reads_back(f);
-        if (HasFatalFailure()) return;
     }
 }
 
