@@ -79,30 +79,18 @@ constexpr float kTailBase = 1.0e-5f;
 
 }  // namespace
 
-void normtl(float& x, const TableT& tabt, float& result) {
-    if (x <= -5.0f) {
-        result = kTailBase;
-        return;
-    }
-    x = -x;
-    result = interpolate(x, tabt, 4.2f, 5.0f, 0.1f);
+float normal_lower_tail(float x) {
+    if (x <= -5.0f) return kTailBase;
+    return interpolate(-x, kTABT, 4.2f, 5.0f, 0.1f);
 }
 
-void normdf(float& x, const TableF& tabf, const TableT& tabt, float& result) {
-    if (x <= -4.2f) {
-        float tail = 0.0f;
-        normtl(x, tabt, tail);
-        result = store(static_cast<double>(kTailBase) - tail);
-        return;
-    }
+float normal_distribution(float x) {
+    if (x <= -4.2f) return store(static_cast<double>(kTailBase) - normal_lower_tail(x));
     const bool negative = x < 0.0f;
     if (negative) x = -x;
-    if (x >= 5.0f) {
-        result = negative ? 0.0f : 1.0f;
-        return;
-    }
-    const float p = interpolate(x, tabf, 0.0f, 5.0f, 0.2f);
-    result = negative ? store(1.0 - static_cast<double>(p)) : p;
+    if (x >= 5.0f) return negative ? 0.0f : 1.0f;
+    const float p = interpolate(x, kTABF, 0.0f, 5.0f, 0.2f);
+    return negative ? store(1.0 - static_cast<double>(p)) : p;
 }
 
 }  // namespace separator
