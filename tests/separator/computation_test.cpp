@@ -10,6 +10,7 @@
 
 #include "kerva.h"
 #include "parameters.h"
+#include "status_lines.h"
 
 namespace {
 
@@ -176,6 +177,10 @@ TEST(Run, LargeBeta1IsFullEfficiency) {
         EXPECT_GT(r.BETA1, 350.0f);
         EXPECT_EQ(r.ETA2, 100.0f);
     }
+}
+
+TEST(Run, EveryFailureHasAConsoleLineOfItsOwn) {
+    test_support::expect_one_line_per_failure(separator::failure_message, Status::Overflow);
 }
 
 TEST(Run, InvalidArithmeticStatuses) {
