@@ -2,15 +2,28 @@
 
 #include <cmath>
 
-#include "fixrec/cp866.h"
 #include "numerics/single.h"
 
 namespace drain_funnel {
 
+using numerics::lit;
 using numerics::rpow;
 using numerics::store;
 
-FunnelStatus compute_funnel(FunnelRun& r) {
+namespace {
+
+// Names the input at fault for a failed computation.
+Status classify(const FunnelRun& r) {
+    if (r.R1 == 0.0f) return Status::ZeroDrainRadius;
+    if (r.R1 < 0.0f) return Status::NegativeDrainRadius;
+    if (r.RCR == 0.0f || r.UPOD == 0.0f) return Status::NoSwirl;
+    if ((r.RCR < 0.0f) != (r.UPOD < 0.0f)) return Status::NegativeSwirl;
+    return Status::Overflow;
+}
+
+}  // namespace
+
+Status compute_funnel(FunnelRun& r) {
     numerics::ArithmeticGuard guard;
     const double pi = r.PI;
 
@@ -30,8 +43,8 @@ FunnelStatus compute_funnel(FunnelRun& r) {
     // an earlier result, so each boundary belongs to the upper law.
     if (r.KWV <= 0.122f) r.RV = r.R1;
     if (0.122f <= r.KWV && r.KWV <= 3.06f)
-        r.RV = store(static_cast<double>(0.35f) * r.R1 / std::sqrt(static_cast<double>(r.KWV)));
-    if (r.KWV >= 3.06f) r.RV = store(static_cast<double>(0.2f) * r.R1);
+        r.RV = store(lit(0.35f) * r.R1 / std::sqrt(static_cast<double>(r.KWV)));
+    if (r.KWV >= 3.06f) r.RV = store(lit(0.2f) * r.R1);
 
     // Rankine-type profile through R1 and RV.
     const double t = static_cast<double>(r.R1) / r.RV;
@@ -39,36 +52,11 @@ FunnelStatus compute_funnel(FunnelRun& r) {
     r.VMAX = store(vmax);
 
     // Depth of the funnel from the pressure drop of the peak rotation.
-    r.HO = store(static_cast<double>(rpow(vmax, 2.0)) * 2.0 / static_cast<double>(9.8f));
+    r.HO = store(static_cast<double>(rpow(vmax, 2.0)) * 2.0 / lit(9.8f));
 
-    const bool finite = std::isfinite(r.WOUT) && std::isfinite(r.CIRC) && std::isfinite(r.VR1) &&
-                        std::isfinite(r.KWV) && std::isfinite(r.RV) && std::isfinite(r.VMAX) &&
-                        std::isfinite(r.HO);
-    if (!guard.failed() && finite) return FunnelStatus::Ok;
-    if (r.R1 == 0.0f) return FunnelStatus::ZeroDrainRadius;
-    if (r.R1 < 0.0f) return FunnelStatus::NegativeDrainRadius;
-    if (r.RCR == 0.0f || r.UPOD == 0.0f) return FunnelStatus::NoSwirl;
-    if ((r.RCR < 0.0f) != (r.UPOD < 0.0f)) return FunnelStatus::NegativeSwirl;
-    return FunnelStatus::Overflow;
-}
-
-std::string_view funnel_failure_message(FunnelStatus status) {
-    using namespace fixrec::literals;
-    switch (status) {
-        case FunnelStatus::Ok:
-            return {};
-        case FunnelStatus::ZeroDrainRadius:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: R1=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case FunnelStatus::NegativeDrainRadius:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: R1<0, СТЕПЕНЬ ОТРИЦАТЕЛЬНОГО ЧИСЛА***"_cp;
-        case FunnelStatus::NoSwirl:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: RCR*UPOD=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case FunnelStatus::NegativeSwirl:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: RCR*UPOD<0, СТЕПЕНЬ ОТРИЦАТЕЛЬНОГО ЧИСЛА***"_cp;
-        case FunnelStatus::Overflow:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ПЕРЕПОЛНЕНИЕ, ПРОВЕРЬТЕ Q, R1, RCR, UPOD***"_cp;
-    }
-    return {};
+    if (!guard.failed() && numerics::all_finite({r.WOUT, r.CIRC, r.VR1, r.KWV, r.RV, r.VMAX, r.HO}))
+        return Status::Ok;
+    return classify(r);
 }
 
 }  // namespace drain_funnel

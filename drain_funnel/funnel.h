@@ -3,7 +3,7 @@
 // swirling make-up flow.
 #pragma once
 
-#include <string_view>
+#include "status.h"
 
 namespace drain_funnel {
 
@@ -26,21 +26,9 @@ struct FunnelRun {
 
 inline constexpr float kPi = 3.1415925f;
 
-enum class FunnelStatus {
-    Ok,
-    ZeroDrainRadius,     // R1 = 0: division by zero
-    NegativeDrainRadius, // R1 < 0: the square of R1 is a real power of a negative base
-    NoSwirl,             // RCR x UPOD = 0: VR1 = 0 and KWV divides by it
-    NegativeSwirl,       // RCR x UPOD < 0: VMAX < 0 and its square is invalid
-    Overflow,            // a result beyond single precision
-};
-
 // Computes WOUT, CIRC, VR1, KWV, RV, VMAX and HO from Q, R1, RCR, UPOD (HG is
 // only compared by the report).  On a status other than Ok the results are
 // not to be reported.
-FunnelStatus compute_funnel(FunnelRun& run);
-
-// The console line (code page 866) that names the inputs at fault.
-std::string_view funnel_failure_message(FunnelStatus status);
+Status compute_funnel(FunnelRun& run);
 
 }  // namespace drain_funnel

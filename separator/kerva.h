@@ -5,6 +5,7 @@
 #include "console.h"
 #include "fixrec/fixrec.h"
 #include "run_record.h"
+#include "status.h"
 
 namespace separator {
 
@@ -18,7 +19,7 @@ using fixrec::kExitUnreadable;
 // when BETA2 <= 1, or both and the interpolated efficiency.  Writes the
 // console lines of the path; on invalid arithmetic it stops at the failing
 // step and returns its status (the failure line is the caller's).
-KervaStatus compute_kerva(KervaRun& run, ConsoleLines& console);
+Status compute_kerva(KervaRun& run, ConsoleLines& console);
 
 // One run in the current directory, between fixrec::begin_run and end_run
 // (use fixrec::run_main or fixrec::run_with).  Returns the exit code.

@@ -5,11 +5,12 @@
 #include "fixrec/cp866.h"
 #include "normdf.h"
 #include "numerics/single.h"
-#include "parameters.h"
 
 namespace separator {
 
 using namespace fixrec::literals;
+using numerics::all_finite;
+using numerics::lit;
 using numerics::store;
 
 namespace {
@@ -17,16 +18,16 @@ namespace {
 constexpr std::string_view kBanner = "**** РАСЧЕТ ПО KERVA1 ****"_cp;
 constexpr std::string_view kEta1frLabel = "ETA1fr="_cp;
 
-KervaStatus classify(const KervaRun& r, bool boundary_computed) {
-    if (!std::isfinite(r.KSC) && r.ROR > 1.0f) return KervaStatus::DenserMedium;
+Status classify(const KervaRun& r, bool boundary_computed) {
+    if (!std::isfinite(r.KSC) && r.ROR > 1.0f) return Status::DenserMedium;
     if (boundary_computed && !(r.DGR / static_cast<double>(r.D50) > 0.0))
-        return KervaStatus::BoundaryDiameter;
-    return KervaStatus::Overflow;
+        return Status::BoundaryDiameter;
+    return Status::Overflow;
 }
 
 }  // namespace
 
-KervaStatus kerva1(KervaRun& r, ConsoleLines& console) {
+Status stokes_efficiency(KervaRun& r, ConsoleLines& console) {
     numerics::ArithmeticGuard guard;
     const double pi = r.PI;
     console.text(kBanner);
@@ -35,7 +36,7 @@ KervaStatus kerva1(KervaRun& r, ConsoleLines& console) {
                             (static_cast<double>(r.B) * r.U2SQ * r.R2 * r.SPC)));
     // The bracket is 1 + (1 - exp(-SPC)) / SPC, between 1 and 2.
     const float ksc_squared = store(static_cast<double>(r.KSC) * r.KSC);
-    r.ETA1FR = store((1.0 - (std::exp(-lit(r.SPC)) - 1.0) / r.SPC) * ksc_squared);
+    r.ETA1FR = store((1.0 - (std::exp(-static_cast<double>(r.SPC)) - 1.0) / r.SPC) * ksc_squared);
     if (guard.failed() || !all_finite({r.KSC, ksc_squared, r.ETA1FR})) return classify(r, false);
 
     if (r.ETA1FR > 1.0f) {
@@ -44,7 +45,7 @@ KervaStatus kerva1(KervaRun& r, ConsoleLines& console) {
     }
     if (r.LGSG == 0.0f) {
         r.ETA1 = store(r.ETA1FR * 100.0);
-        return KervaStatus::Ok;
+        return Status::Ok;
     }
 
     // Size distribution: particles above the boundary diameter DGR are all
@@ -54,24 +55,20 @@ KervaStatus kerva1(KervaRun& r, ConsoleLines& console) {
     const float g = store((1.0 - r.ROR) * r.V2SQ * r.L);
     if (g == 0.0f) {
         r.ETA1 = 0.0f;
-        return KervaStatus::Ok;
+        return Status::Ok;
     }
     r.DGR = store(std::sqrt(static_cast<double>(r.B) * pi * r.U2 * r.R2 * r.ROR * r.NU * r.DE1 *
                             lit(5.72f) / r.D50 / g));
     r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
     if (guard.failed() || !all_finite({g, r.DGR, r.XGR})) return classify(r, true);
 
-    float argument = store(r.XGR - r.LNSG * 2.0);
-    float fs = 0.0f;
-    normdf(argument, kTABF, kTABT, fs);
-    argument = r.XGR;
-    float fx = 0.0f;
-    normdf(argument, kTABF, kTABT, fx);
+    const float shifted = store(r.XGR - r.LNSG * 2.0);
+    const float fs = normal_distribution(shifted);
+    const float fx = normal_distribution(r.XGR);
     r.ETA1FR = store(std::exp(r.LNSGSQ * 2.0) * fs * r.ETA1FR + (1.0 - fx));
     r.ETA1 = store(r.ETA1FR * 100.0);
-    if (guard.failed() || !all_finite({argument, fs, fx, r.ETA1FR, r.ETA1}))
-        return classify(r, true);
-    return KervaStatus::Ok;
+    if (guard.failed() || !all_finite({fs, fx, r.ETA1FR, r.ETA1})) return classify(r, true);
+    return Status::Ok;
 }
 
 }  // namespace separator

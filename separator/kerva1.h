@@ -5,11 +5,15 @@
 
 #include "console.h"
 #include "run_record.h"
+#include "status.h"
 
 namespace separator {
 
-// Computes KSC, ETA1FR, DGR, XGR and ETA1 from the parameters (SPC set) and
-// writes its console lines.  Stops at the first invalid step.
-KervaStatus kerva1(KervaRun& run, ConsoleLines& console);
+// KERVA1: KSC, ETA1FR, DGR, XGR and ETA1 from the parameters (SPC set); writes
+// its console lines.  Stops at the first invalid step.
+Status stokes_efficiency(KervaRun& run, ConsoleLines& console);
+
+// The former name, still called by the run (kerva.cpp); to be removed with it.
+inline Status kerva1(KervaRun& run, ConsoleLines& console) { return stokes_efficiency(run, console); }
 
 }  // namespace separator

@@ -5,11 +5,12 @@
 #include "fixrec/cp866.h"
 #include "normdf.h"
 #include "numerics/single.h"
-#include "parameters.h"
 
 namespace separator {
 
 using namespace fixrec::literals;
+using numerics::all_finite;
+using numerics::lit;
 using numerics::store;
 
 namespace {
@@ -23,18 +24,52 @@ constexpr std::string_view kEta2frLabel = "ETA2fr="_cp;
 // then taken in the equal form TB + ln((1 + exp(-TB)) / 2).
 constexpr double kLargeTB = 700.0;
 
-KervaStatus classify(const KervaRun& r, bool boundary_computed) {
+Status classify(const KervaRun& r, bool boundary_computed) {
     if (boundary_computed && !(r.DGR / static_cast<double>(r.D50) > 0.0))
-        return KervaStatus::BoundaryDiameter;
-    if (r.BETA1 == 0.0f) return KervaStatus::ZeroBeta1;
-    return KervaStatus::Overflow;
+        return Status::BoundaryDiameter;
+    if (r.BETA1 == 0.0f) return Status::ZeroBeta1;
+    return Status::Overflow;
+}
+
+// The terms of the closed-form integral over the log-normal distribution:
+// Phi at the deviate of DGR (fx) and at the deviate shifted by k ln(sigma)
+// (fs), and the exponent E = k**2 ln(sigma)**2 / 2.
+struct DistributionTerms {
+    float fx = 0.0f;
+    float fs = 0.0f;
+    float e = 0.0f;
+};
+
+// Chooses the approximation by BETA1, writes its console line, and sets DGR
+// and XGR.  The fractional efficiency grows as the diameter to the power k up
+// to DGR and is 1 above it: k = 1 in approximation 1, k = 1/2 in
+// approximation 2.
+DistributionTerms distribution_terms(KervaRun& r, float rd, float g3, ConsoleLines& console) {
+    const double pi = r.PI;
+    DistributionTerms t;
+    if (r.BETA1 > 3.0f) {
+        console.text(kAlgorithm2);
+        const float b2 = store(static_cast<double>(r.B) * r.B);
+        r.DGR = store(pi * r.U2SQ * r.R2 * r.ROR * b2 * rd * rd * lit(0.097f) / g3);
+        r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
+        t.fx = normal_distribution(r.XGR);
+        t.fs = normal_distribution(store(r.XGR - r.LNSG * lit(0.5f)));
+        t.e = store(r.LNSGSQ / 8.0);
+    } else {
+        console.text(kAlgorithm1);
+        r.DGR = store(static_cast<double>(r.B) * pi * r.ROR * rd * rd * lit(0.032f));
+        r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
+        t.fx = normal_distribution(r.XGR);
+        t.fs = normal_distribution(store(static_cast<double>(r.XGR) - r.LNSG));
+        t.e = store(r.LNSGSQ / 2.0);
+    }
+    return t;
 }
 
 }  // namespace
 
-KervaStatus kerva2(KervaRun& r, ConsoleLines& console) {
+Status quadratic_efficiency(KervaRun& r, ConsoleLines& console) {
     numerics::ArithmeticGuard guard;
-    const double pi = r.PI;
     console.text(kBanner);
 
     const float rd = store(r.DE2 / static_cast<double>(r.D50));
@@ -43,56 +78,29 @@ KervaStatus kerva2(KervaRun& r, ConsoleLines& console) {
     if (guard.failed() || !all_finite({rd, tb, g3})) return classify(r, false);
     if (g3 == 0.0f) {
         r.ETA2 = 0.0f;
-        return KervaStatus::Ok;
+        return Status::Ok;
     }
 
-    // Size distribution: the fractional efficiency grows as the diameter to
-    // the power k up to DGR (k = 1 in approximation 1, k = 1/2 in
-    // approximation 2) and is 1 above it.
-    float fx = 0.0f;
-    float fs = 0.0f;
-    float e = 0.0f;
     const bool distribution = r.LGSG != 0.0f;
-    if (distribution) {
-        float argument = 0.0f;
-        if (r.BETA1 > 3.0f) {
-            console.text(kAlgorithm2);
-            const float b2 = store(static_cast<double>(r.B) * r.B);
-            r.DGR = store(pi * r.U2SQ * r.R2 * r.ROR * b2 * rd * rd * lit(0.097f) / g3);
-            r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
-            argument = r.XGR;
-            normdf(argument, kTABF, kTABT, fx);
-            argument = store(r.XGR - r.LNSG * lit(0.5f));
-            normdf(argument, kTABF, kTABT, fs);
-            e = store(r.LNSGSQ / 8.0);
-        } else {
-            console.text(kAlgorithm1);
-            r.DGR = store(static_cast<double>(r.B) * pi * r.ROR * rd * rd * lit(0.032f));
-            r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
-            argument = r.XGR;
-            normdf(argument, kTABF, kTABT, fx);
-            argument = store(static_cast<double>(r.XGR) - r.LNSG);
-            normdf(argument, kTABF, kTABT, fs);
-            e = store(r.LNSGSQ / 2.0);
-        }
-    }
+    const DistributionTerms t = distribution ? distribution_terms(r, rd, g3, console) : DistributionTerms{};
 
     // Efficiency for the size D50: (ln cosh BETA1 / BETA1 - 1) x KS2C,
     // evaluated in the form ln((exp(TB) + 1) / 2) / BETA1.
-    const double log_term = tb > kLargeTB ? tb + std::log((1.0 + std::exp(-lit(tb))) / 2.0)
-                                          : std::log((std::exp(lit(tb)) + 1.0) / 2.0);
+    const double tbd = tb;
+    const double log_term = tb > kLargeTB ? tbd + std::log((1.0 + std::exp(-tbd)) / 2.0)
+                                          : std::log((std::exp(tbd) + 1.0) / 2.0);
     r.ETA2FR = store((log_term / r.BETA1 - 1.0) * r.KS2C);
-    if (guard.failed() || !all_finite({r.DGR, r.XGR, fx, fs, e, r.ETA2FR}))
+    if (guard.failed() || !all_finite({r.DGR, r.XGR, t.fx, t.fs, t.e, r.ETA2FR}))
         return classify(r, distribution);
 
     if (r.ETA2FR > 1.0f) {
         console.text_value(kEta2frLabel, r.ETA2FR);
         r.ETA2FR = 1.0f;
     }
-    if (distribution) r.ETA2FR = store(std::exp(lit(e)) * r.ETA2FR * fs + (1.0 - fx));
+    if (distribution) r.ETA2FR = store(std::exp(static_cast<double>(t.e)) * r.ETA2FR * t.fs + (1.0 - t.fx));
     r.ETA2 = store(r.ETA2FR * 100.0);
     if (guard.failed() || !all_finite({r.ETA2FR, r.ETA2})) return classify(r, distribution);
-    return KervaStatus::Ok;
+    return Status::Ok;
 }
 
 void interpolate_efficiency(KervaRun& r) {

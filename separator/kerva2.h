@@ -5,12 +5,16 @@
 
 #include "console.h"
 #include "run_record.h"
+#include "status.h"
 
 namespace separator {
 
-// Computes ETA2FR, DGR, XGR and ETA2 from the quadratic parameters and writes
-// its console lines.  Stops at the first invalid step.
-KervaStatus kerva2(KervaRun& run, ConsoleLines& console);
+// KERVA2: ETA2FR, DGR, XGR and ETA2 from the quadratic parameters; writes its
+// console lines.  Stops at the first invalid step.
+Status quadratic_efficiency(KervaRun& run, ConsoleLines& console);
+
+// The former name, still called by the run (kerva.cpp); to be removed with it.
+inline Status kerva2(KervaRun& run, ConsoleLines& console) { return quadratic_efficiency(run, console); }
 
 // ETA and ETAM after both regimes were computed (SPC < 10, BETA2 > 1).
 void interpolate_efficiency(KervaRun& run);

@@ -54,12 +54,12 @@ inline constexpr TableT kTABT = {
     9.5208e-06f,
     9.7133e-06f};
 
-// Phi of the argument cell `x`, stored into `result`.  The cell may be left
-// holding |x|; callers set it before every call.
-void normdf(float& x, const TableF& tabf, const TableT& tabt, float& result);
+// Phi(x) from the tables (NORMDF).  Exactly 0 for x <= -5 and exactly 1 for
+// x >= 5.
+float normal_distribution(float x);
 
-// 1.0e-5 - Phi(x) for x <= -4.2, stored into `result` (1.0e-5 for x <= -5,
-// so that normdf gives exactly 0 there).  May leave -x in the cell.
-void normtl(float& x, const TableT& tabt, float& result);
+// 1.0e-5 - Phi(x) for x <= -4.2 from the tail table (NORMTL); 1.0e-5 for
+// x <= -5, so that normal_distribution gives exactly 0 there.
+float normal_lower_tail(float x);
 
 }  // namespace separator

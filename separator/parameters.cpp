@@ -1,21 +1,15 @@
 #include "parameters.h"
 
 #include <cmath>
-#include <initializer_list>
 
-#include "fixrec/cp866.h"
 #include "numerics/single.h"
 
 namespace separator {
 
+using numerics::all_finite;
+using numerics::lit;
 using numerics::rpow;
 using numerics::store;
-
-bool all_finite(std::initializer_list<float> values) {
-    for (float v : values)
-        if (!std::isfinite(v)) return false;
-    return true;
-}
 
 namespace {
 
@@ -23,25 +17,39 @@ namespace {
 // shape coefficients.
 bool shape_invalid(float qge) {
     if (!(qge > 0.0f)) return true;
-    return (std::log10(lit(qge)) * lit(0.862f) + 1.0) * qge < 0.0;
+    return (std::log10(static_cast<double>(qge)) * lit(0.862f) + 1.0) * qge < 0.0;
 }
 
 // Names the input at fault for a failed parameter computation, in the order
 // in which the steps meet the faults.
-KervaStatus classify_parameters(const KervaRun& r) {
-    if (r.FVX == 0.0f) return KervaStatus::ZeroInletArea;
-    if (r.DK == 0.0f || r.L == 0.0f) return KervaStatus::ZeroSeparator;
-    if (r.QS == 0.0f) return KervaStatus::NoFlow;
-    if (r.B == 0.0f || r.R2 == 0.0f) return KervaStatus::ZeroAnnulus;
-    if (r.ROP == 0.0f) return KervaStatus::ZeroParticleDensity;
-    if (shape_invalid(r.QGE)) return KervaStatus::InvalidShape;
-    if (r.MP == 0.0f) return KervaStatus::ZeroParticle;
-    return KervaStatus::Overflow;
+Status classify_parameters(const KervaRun& r) {
+    if (r.FVX == 0.0f) return Status::ZeroInletArea;
+    if (r.DK == 0.0f || r.L == 0.0f) return Status::ZeroSeparator;
+    if (r.QS == 0.0f) return Status::NoFlow;
+    if (r.B == 0.0f || r.R2 == 0.0f) return Status::ZeroAnnulus;
+    if (r.ROP == 0.0f) return Status::ZeroParticleDensity;
+    if (shape_invalid(r.QGE)) return Status::InvalidShape;
+    if (r.MP == 0.0f) return Status::ZeroParticle;
+    return Status::Overflow;
+}
+
+// Tangential velocity V1 of the entering stream, by the kind of inlet.
+float entering_tangential_velocity(const KervaRun& r) {
+    const double rk = r.RK;
+    if (r.VID == 1) {
+        // Side inlet: the tangential component; a tangential inlet (90
+        // degrees) is scaled by the radius of the inlet centre line instead.
+        if (r.UVX == 90.0f) return store((rk - r.B * lit(0.5f)) * r.VVX / rk);
+        return store(std::sin(static_cast<double>(r.ALF)) * r.VVX);
+    }
+    if (r.VID == 2) return store(std::sin(static_cast<double>(r.ALF)) * (rk - r.B * lit(0.5f)) * r.VVX / rk);
+    // Volute: the angle does not enter.
+    return store((r.B * lit(0.5f) + rk) * r.VVX / rk);
 }
 
 }  // namespace
 
-KervaStatus compute_parameters(KervaRun& r) {
+Status compute_parameters(KervaRun& r) {
     numerics::ArithmeticGuard guard;
     const double pi = r.PI;
 
@@ -56,19 +64,7 @@ KervaStatus compute_parameters(KervaRun& r) {
     r.VVX = store(r.QS / static_cast<double>(r.FVX));
     r.UK = store(r.QS / (pi * r.L * r.DK));
 
-    // Tangential velocity of the entering stream by the kind of inlet.
-    const double rk = r.RK;
-    if (r.VID == 1) {
-        // Side inlet: the tangential component; a tangential inlet (90
-        // degrees) is scaled by the radius of the inlet centre line instead.
-        r.V1 = store(std::sin(lit(r.ALF)) * r.VVX);
-        if (r.UVX == 90.0f) r.V1 = store((rk - r.B * lit(0.5f)) * r.VVX / rk);
-    } else if (r.VID == 2) {
-        r.V1 = store(std::sin(lit(r.ALF)) * (rk - r.B * lit(0.5f)) * r.VVX / rk);
-    } else {
-        // Volute: the angle does not enter.
-        r.V1 = store((r.B * lit(0.5f) + rk) * r.VVX / rk);
-    }
+    r.V1 = entering_tangential_velocity(r);
     r.KVU = store(r.V1 / static_cast<double>(r.UK));
 
     // Large velocity ratios lose part of the swirl to friction.
@@ -79,7 +75,7 @@ KervaStatus compute_parameters(KervaRun& r) {
     r.U2 = store(r.QS / (static_cast<double>(r.B) * pi * r.R2 * 2.0));
     r.ROR = store(r.ROG / static_cast<double>(r.ROP));
     // Free vortex: V x R constant between RK and R2.
-    r.V2 = store((rk / r.R2) * r.VK);
+    r.V2 = store((static_cast<double>(r.RK) / r.R2) * r.VK);
 
     r.U2SQ = store(static_cast<double>(r.U2) * r.U2);
     r.V2SQ = store(static_cast<double>(r.V2) * r.V2);
@@ -92,17 +88,17 @@ KervaStatus compute_parameters(KervaRun& r) {
     r.MP = store(pi * r.ROP * r.D50CUBE / 6.0);
     // Equivalent diameter in the Stokes regime: the shape coefficient raises
     // the drag of a non-spherical particle.
-    r.DE1 = store(std::sqrt((std::log10(lit(r.QGE)) * lit(0.862f) + 1.0) * r.QGE) * r.D50);
+    r.DE1 = store(std::sqrt((std::log10(static_cast<double>(r.QGE)) * lit(0.862f) + 1.0) * r.QGE) * r.D50);
     r.SPC = store((pi * r.L * r.DE1 * r.MU * 3.0) / (static_cast<double>(r.U2) * r.MP));
 
     const bool finite = all_finite({r.RK, r.QS, r.ALF, r.FVX, r.VVX, r.UK, r.V1, r.KVU, r.FTR,
                                     r.VK, r.U2, r.ROR, r.V2, r.U2SQ, r.V2SQ, r.LSQ, r.D50CUBE,
                                     r.LNSG, r.LNSGSQ, r.MU, r.MP, r.DE1, r.SPC});
-    if (!guard.failed() && finite) return KervaStatus::Ok;
+    if (!guard.failed() && finite) return Status::Ok;
     return classify_parameters(r);
 }
 
-KervaStatus compute_quadratic_parameters(KervaRun& r) {
+Status compute_quadratic_parameters(KervaRun& r) {
     numerics::ArithmeticGuard guard;
     const double pi = r.PI;
 
@@ -119,49 +115,12 @@ KervaStatus compute_quadratic_parameters(KervaRun& r) {
                     std::sqrt(1.0 - r.ROR));
 
     const bool finite = all_finite({r.DE2, r.SP2C, g2, r.KS2C, r.BETA1, r.BETA2});
-    if (!guard.failed() && finite) return KervaStatus::Ok;
-    if (r.QGE * lit(12.4f) - lit(11.4f) <= 0.0) return KervaStatus::QuadraticShape;
-    if (r.ROG == 0.0f) return KervaStatus::ZeroMediumDensity;
-    if (r.ROR > 1.0f) return KervaStatus::DenserMedium;
-    if (r.ROR == 1.0f) return KervaStatus::EqualDensities;
-    return KervaStatus::Overflow;
-}
-
-std::string_view failure_message(KervaStatus status) {
-    using namespace fixrec::literals;
-    switch (status) {
-        case KervaStatus::Ok:
-            return {};
-        case KervaStatus::ZeroInletArea:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ПЛОЩАДЬ ВХОДА=0 (B, HI, NI), ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::ZeroSeparator:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: DK=0 ИЛИ L=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::NoFlow:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: QH=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::ZeroAnnulus:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: R2=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::ZeroParticleDensity:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ROP=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::InvalidShape:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: НЕДОПУСТИМЫЙ QGE, ЛОГАРИФМ ИЛИ КОРЕНЬ***"_cp;
-        case KervaStatus::ZeroParticle:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: МАССА ЧАСТИЦЫ=0 (D50), ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::DenserMedium:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ROP<ROG, КОРЕНЬ ОТРИЦАТЕЛЬНОГО ЧИСЛА***"_cp;
-        case KervaStatus::EqualDensities:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ROG=ROP, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::QuadraticShape:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: QGE<=11.4/12.4, КОРЕНЬ НЕПОЛОЖИТЕЛЬНОГО ЧИСЛА***"_cp;
-        case KervaStatus::ZeroMediumDensity:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ROG=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::ZeroBeta1:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: BETA1=0, ДЕЛЕНИЕ НА НОЛЬ***"_cp;
-        case KervaStatus::BoundaryDiameter:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: DGR/D50<=0, ЛОГАРИФМ НЕПОЛОЖИТЕЛЬНОГО ЧИСЛА***"_cp;
-        case KervaStatus::Overflow:
-            return "***ОШИБКА ВЫЧИСЛЕНИЙ: ПЕРЕПОЛНЕНИЕ, ПРОВЕРЬТЕ ВХОДНЫЕ ДАННЫЕ***"_cp;
-    }
-    return {};
+    if (!guard.failed() && finite) return Status::Ok;
+    if (r.QGE * lit(12.4f) - lit(11.4f) <= 0.0) return Status::QuadraticShape;
+    if (r.ROG == 0.0f) return Status::ZeroMediumDensity;
+    if (r.ROR > 1.0f) return Status::DenserMedium;
+    if (r.ROR == 1.0f) return Status::EqualDensities;
+    return Status::Overflow;
 }
 
 }  // namespace separator

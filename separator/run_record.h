@@ -79,24 +79,4 @@ struct KervaRun {
 
 inline constexpr float kPi = 3.14159f;
 
-// Outcome of a computation step.  Every status other than Ok is invalid
-// arithmetic: the run stops and writes nothing.
-enum class KervaStatus {
-    Ok,
-    ZeroInletArea,        // FVX = 0 (B = 0, or NI = 0 with a rectangular inlet)
-    ZeroSeparator,        // DK = 0 or L = 0: UK or V1 divides by zero
-    NoFlow,               // QH = 0: KVU = 0/0
-    ZeroAnnulus,          // B x R2 = 0: U2 or V2 divides by zero
-    ZeroParticleDensity,  // ROP = 0: ROR divides by zero
-    InvalidShape,         // QGE <= 0 or too small: DE1 takes the log or root of an invalid value
-    ZeroParticle,         // D50 = 0: SPC divides by zero
-    DenserMedium,         // ROP < ROG: root of a negative value
-    EqualDensities,       // ROG = ROP: BETA2 divides by zero
-    QuadraticShape,       // QGE <= 11.4/12.4: DE2 divides by the root of a value not above 0
-    ZeroMediumDensity,    // ROG = 0 on the quadratic path: KS2C divides by zero
-    ZeroBeta1,            // BETA1 = 0: ETA2fr divides by zero
-    BoundaryDiameter,     // DGR / D50 not above zero: its logarithm is undefined
-    Overflow,             // any other invalid result (overflow, root of a negative value)
-};
-
 }  // namespace separator

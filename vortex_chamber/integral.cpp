@@ -6,13 +6,9 @@
 
 namespace vortex_chamber {
 
+using numerics::lit;
 using numerics::rpow;
 using numerics::store;
-
-namespace {
-// A short decimal constant as the single-precision literal it is, widened.
-constexpr double c(float v) { return static_cast<double>(v); }
-}  // namespace
 
 void flow_rate(RunRecord& r) { r.Q = store(static_cast<double>(r.G) / r.RO); }
 
@@ -28,9 +24,9 @@ void estimate_rv(RunRecord& r) {
     if (r.MA < 0.122f)
         r.RV = r.R1;
     else if (r.MA < 3.06f)
-        r.RV = store(c(0.35f) * r.R1 / std::sqrt(static_cast<double>(r.MA)));
+        r.RV = store(lit(0.35f) * r.R1 / std::sqrt(static_cast<double>(r.MA)));
     else
-        r.RV = store(c(0.2f) * r.R1);
+        r.RV = store(lit(0.2f) * r.R1);
 }
 
 void mean_velocities(RunRecord& r) {
@@ -44,7 +40,7 @@ void mean_velocities(RunRecord& r) {
 void zero_pressure_radius(RunRecord& r, Messages& messages) {
     const float T = store(1.0 / r.MA);
     if (T > 0.42f) {
-        r.RP = store((c(0.67f) - c(0.27f) / (static_cast<double>(rpow(T, c(0.8f))) - c(0.1f))) * r.R1);
+        r.RP = store((lit(0.67f) - lit(0.27f) / (static_cast<double>(rpow(T, lit(0.8f))) - lit(0.1f))) * r.R1);
     } else {
         r.RP = 0.0f;
         messages.zero_pressure_radius();
@@ -63,13 +59,13 @@ void wall_swirl(RunRecord& r) {
         // A short or end-face swirler loses part of its tangential velocity
         // when its jets are much faster than the mean radial inflow.
         r.RATIO = store(r.VWX / (-static_cast<double>(r.UK)));
-        r.ALFA = r.RATIO < 82.0f ? 1.0f : store(20.0 * static_cast<double>(rpow(r.RATIO, c(-0.68f))));
+        r.ALFA = r.RATIO < 82.0f ? 1.0f : store(20.0 * static_cast<double>(rpow(r.RATIO, lit(-0.68f))));
     }
     r.VK = store(static_cast<double>(r.ALFA) * r.VWX);
     r.K = store(std::fabs(static_cast<double>(r.VK) / r.UK));
 }
 
-float CUBIC(float A, float MA) {
+float solve_swirl_cubic(float A, float MA) {
     const double a = A;
     const float p = store(-(a * a) / 4.0);
     const float q = store(-(a * a * a) / (8.0 * std::sqrt(2.0) * MA));
@@ -91,14 +87,14 @@ float CUBIC(float A, float MA) {
 }
 
 void zero_radial_velocity_radius(RunRecord& r) {
-    r.M = CUBIC(r.PI, r.MA);
+    r.M = solve_swirl_cubic(r.PI, r.MA);
     r.XU = store(1.0 - static_cast<double>(r.PI) / (2.0 * r.M));
     r.RU = store(std::sqrt(static_cast<double>(r.XU)) * r.R1);
 }
 
 void inlet_pressure(RunRecord& r) {
     const double v = static_cast<double>(r.Q) / r.FVX;
-    r.PVXOD = store(c(0.75f) * r.RO * (v * v) + r.PK);
+    r.PVXOD = store(lit(0.75f) * r.RO * (v * v) + r.PK);
 }
 
 }  // namespace vortex_chamber

@@ -22,9 +22,9 @@ void zero_pressure_radius(RunRecord& r, Messages& messages);
 void inlet_velocity(RunRecord& r);
 // ALFA, VK and К.
 void wall_swirl(RunRecord& r);
-// The largest real root of M**3 - A**2/4*M - A**3/(8*sqrt(2)*МА) = 0.
-float CUBIC(float A, float MA);
-// М = CUBIC(PI, МА), XU = 1 - PI/(2М) and RU = sqrt(XU)*R1.
+// CUBIC: the largest real root of M**3 - A**2/4*M - A**3/(8*sqrt(2)*МА) = 0.
+float solve_swirl_cubic(float A, float MA);
+// М = solve_swirl_cubic(PI, МА), XU = 1 - PI/(2М) and RU = sqrt(XU)*R1.
 void zero_radial_velocity_radius(RunRecord& r);
 // PVXOD from the inlet dynamic pressure and PK.
 void inlet_pressure(RunRecord& r);

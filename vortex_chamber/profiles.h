@@ -18,8 +18,9 @@ float vortex_shape(float x, float E);
 // BadStep, after VMAX and before the grid, when DRK <= 0.
 Status analytic_profiles(RunRecord& r, Messages& messages);
 
-// Radial and axial velocity over 0..R1: U and W at nodes 1..NITA, NITA <= 399.
-void PROFUW(float U1, float R1, float L, float M, float DRK, float RU, float PI, Profile& U,
-            Profile& W, std::int32_t& NITA);
+// PROFUW: radial and axial velocity over 0..R1, U and W at nodes 1..NITA,
+// NITA <= 399.
+void outlet_profiles(float U1, float R1, float L, float M, float DRK, float RU, float PI, Profile& U,
+                     Profile& W, std::int32_t& NITA);
 
 }  // namespace vortex_chamber

@@ -1,15 +1,14 @@
 #include "refinements.h"
 
+#include <cstddef>
+
 #include "numerics/single.h"
 
 namespace vortex_chamber {
 
+using numerics::lit;
 using numerics::rpow;
 using numerics::store;
-
-namespace {
-constexpr double c(float v) { return static_cast<double>(v); }
-}  // namespace
 
 // Measured factors over the relative outlet height H/(2*R1).
 const HeightTable kP0Table{{0.0f, 1.0f, 1.75f, 3.5f, 4.0f, 5.0f, 6.0f, 10.0f},
@@ -19,22 +18,22 @@ const HeightTable kPKTable{{0.0f, 0.75f, 1.0f, 1.5f, 1.85f, 3.0f, 5.0f, 10.0f},
 const HeightTable kVMAXTable{{0.0f, 1.0f, 1.75f, 2.5f, 4.0f, 5.0f, 6.0f, 10.0f},
                              {0.8f, 1.0f, 1.057f, 1.04f, 0.92f, 0.875f, 0.86f, 0.86f}};
 
-float TABINT(float X, const float* XT, const float* YT, int NT) {
-    if (X >= 10.0f) return YT[NT - 1];
-    for (int k = 0; k + 1 < NT; ++k) {
-        if (XT[k] <= X && X < XT[k + 1]) {
-            return store(YT[k] + (static_cast<double>(X) - XT[k]) *
-                                     (static_cast<double>(YT[k + 1]) - YT[k]) /
-                                     (static_cast<double>(XT[k + 1]) - XT[k]));
+float interpolate_table(const HeightTable& t, float X) {
+    if (X >= 10.0f) return t.YT.back();
+    for (std::size_t k = 0; k + 1 < t.XT.size(); ++k) {
+        if (t.XT[k] <= X && X < t.XT[k + 1]) {
+            return store(t.YT[k] + (static_cast<double>(X) - t.XT[k]) *
+                                       (static_cast<double>(t.YT[k + 1]) - t.YT[k]) /
+                                       (static_cast<double>(t.XT[k + 1]) - t.XT[k]));
         }
     }
     // Below the first abscissa (a negative height): the factor of zero height.
-    return YT[0];
+    return t.YT.front();
 }
 
-Status power_law(RunRecord& r) {
+Status power_law_refinement(RunRecord& r) {
     const double k = r.K;
-    r.N = rpow(k * k * r.RK * c(0.0002f) / r.L + 1.0, c(-0.5f));
+    r.N = rpow(k * k * r.RK * lit(0.0002f) / r.L + 1.0, lit(-0.5f));
     r.V1_N = store(r.VK * static_cast<double>(rpow(static_cast<double>(r.RK) / r.R1, r.N)));
     const float x = store(static_cast<double>(r.R1) / r.RV);
     const double xd = x;
@@ -48,7 +47,7 @@ Status power_law(RunRecord& r) {
     r.PK_N = store(2.0 * r.RO * (vmax * vmax) * (1.0 / (rp2 / rv2 + 1.0) - 1.0 / (rk2 / rv2 + 1.0)));
     if (store(static_cast<double>(r.R1) / r.RK) > 0.05f) {
         const double v = static_cast<double>(r.Q) / r.FVX;
-        r.PVXOD_N = store(c(0.75f) * r.RO * (v * v) + r.PK_N);
+        r.PVXOD_N = store(lit(0.75f) * r.RO * (v * v) + r.PK_N);
     } else {
         r.PVXOD_N = r.PVXOD;
     }
@@ -57,9 +56,9 @@ Status power_law(RunRecord& r) {
 
 void height_correction(RunRecord& r) {
     const float XH = store(static_cast<double>(r.H) / (2.0 * r.R1));
-    r.P0_H = store(static_cast<double>(TABINT(XH, kP0Table.XT, kP0Table.YT, 8)) * r.P0);
-    r.PK_H = store(static_cast<double>(TABINT(XH, kPKTable.XT, kPKTable.YT, 8)) * r.PK);
-    r.VMAX_H = store(static_cast<double>(TABINT(XH, kVMAXTable.XT, kVMAXTable.YT, 8)) * r.VMAX);
+    r.P0_H = store(static_cast<double>(interpolate_table(kP0Table, XH)) * r.P0);
+    r.PK_H = store(static_cast<double>(interpolate_table(kPKTable, XH)) * r.PK);
+    r.VMAX_H = store(static_cast<double>(interpolate_table(kVMAXTable, XH)) * r.VMAX);
 }
 
 }  // namespace vortex_chamber

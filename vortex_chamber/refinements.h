@@ -3,30 +3,32 @@
 // factors tabulated over the relative height H/(2*R1).
 #pragma once
 
+#include <array>
+
 #include "run_record.h"
 #include "status.h"
 
 namespace vortex_chamber {
 
-// Linear interpolation in a table of NT points with rising abscissas XT.
-// X >= 10 (the last abscissa of every table) gives YT(NT); X below the first
-// abscissa gives YT(1).
-float TABINT(float X, const float* XT, const float* YT, int NT);
-
-// N, V1_N, VMAX_N, PK_N and PVXOD_N (analytic vortex only).  Returns
-// NegativeZeroPressureRadius, before its real power, for RP < 0.
-Status power_law(RunRecord& r);
-
-// P0_H, PK_H and VMAX_H from P0, PK and VMAX.
-void height_correction(RunRecord& r);
-
-// The correction tables: relative height, factor.
+// A correction table: relative height XT (rising), factor YT.
 struct HeightTable {
-    float XT[8];
-    float YT[8];
+    std::array<float, 8> XT;
+    std::array<float, 8> YT;
 };
 extern const HeightTable kP0Table;
 extern const HeightTable kPKTable;
 extern const HeightTable kVMAXTable;
+
+// TABINT: linear interpolation of the factor at X.  X >= 10 (the last
+// abscissa of every table) gives the last factor; X below the first abscissa
+// gives the first.
+float interpolate_table(const HeightTable& table, float X);
+
+// N, V1_N, VMAX_N, PK_N and PVXOD_N (analytic vortex only).  Returns
+// NegativeZeroPressureRadius, before its real power, for RP < 0.
+Status power_law_refinement(RunRecord& r);
+
+// P0_H, PK_H and VMAX_H from P0, PK and VMAX.
+void height_correction(RunRecord& r);
 
 }  // namespace vortex_chamber

@@ -9,11 +9,20 @@
 #include <array>
 #include <cstdint>
 
+#include "numerics/single.h"
+
 namespace vortex_chamber {
 
 // Nodes of every profile array; node i (1-based) is element i - 1.
 inline constexpr int kNodes = 400;
 using Profile = std::array<float, kNodes>;
+
+// Radius of node i (1-based) of the radial grid of step DRK: the real value of
+// i - 1 times DRK, so that node 1 is the axis.  The profiles and the radius
+// column of the report use this one definition.
+inline float node_radius(int i, float DRK) {
+    return numerics::store(static_cast<double>(static_cast<float>(i - 1)) * DRK);
+}
 
 inline constexpr float kPi = 3.1415925f;
 

@@ -29,7 +29,7 @@ enum class Status {
     Overflow,             // any other invalid operation or overflow
 };
 
-// The console line (code page 866) of a failed computation.
+// The console line (code page 866) of a failed computation; empty for Ok.
 std::string_view failure_message(Status status);
 
 // Messages that the computation writes to the console between its steps.

@@ -10,11 +10,12 @@
 
 #include "kerva.h"
 #include "parameters.h"
+#include "status_lines.h"
 
 namespace {
 
 using separator::KervaRun;
-using separator::KervaStatus;
+using separator::Status;
 
 // Records the console lines: texts as they are, values as "label|value".
 class Recorder final : public separator::ConsoleLines {
@@ -63,7 +64,7 @@ KervaRun example2() {
 
 TEST(Parameters, WorkedExample) {
     KervaRun r = example();
-    ASSERT_EQ(separator::compute_parameters(r), KervaStatus::Ok);
+    ASSERT_EQ(separator::compute_parameters(r), Status::Ok);
     EXPECT_EQ(r.RK, 0.2f);
     EXPECT_NEAR(r.QS, 0.277778f, 1e-6f);
     EXPECT_EQ(r.FVX, 0.020000001415610313f);  // 0.1 x 1 x 0.2 rounded once
@@ -107,7 +108,7 @@ TEST(Parameters, InletKinds) {
         r.UVX = c.uvx;
         r.HI = c.hi;
         r.NI = c.ni;
-        ASSERT_EQ(separator::compute_parameters(r), KervaStatus::Ok) << c.name;
+        ASSERT_EQ(separator::compute_parameters(r), Status::Ok) << c.name;
         EXPECT_EQ(r.FVX, c.fvx) << c.name;
         EXPECT_EQ(r.V1, c.v1) << c.name;
     }
@@ -116,12 +117,12 @@ TEST(Parameters, InletKinds) {
 TEST(Parameters, FrictionStartsAbove82) {
     KervaRun r = example();
     r.L = in(1.7400955);
-    ASSERT_EQ(separator::compute_parameters(r), KervaStatus::Ok);
+    ASSERT_EQ(separator::compute_parameters(r), Status::Ok);
     EXPECT_EQ(r.KVU, 82.0f);
     EXPECT_EQ(r.FTR, 1.0f);
     r = example();
     r.L = in(1.7400957);
-    ASSERT_EQ(separator::compute_parameters(r), KervaStatus::Ok);
+    ASSERT_EQ(separator::compute_parameters(r), Status::Ok);
     EXPECT_GT(r.KVU, 82.0f);
     EXPECT_EQ(r.FTR, 0.9991634488105774f);  // 20 x KVU**-0.68, about 0.999
 }
@@ -160,7 +161,7 @@ TEST(Run, PathsAndTheirConsoleLines) {
     for (const Case& c : cases) {
         KervaRun r = c.run;
         Recorder console;
-        EXPECT_EQ(separator::compute_kerva(r, console), KervaStatus::Ok) << c.name;
+        EXPECT_EQ(separator::compute_kerva(r, console), Status::Ok) << c.name;
         EXPECT_EQ(console.lines, c.lines) << c.name;
     }
 }
@@ -172,42 +173,46 @@ TEST(Run, LargeBeta1IsFullEfficiency) {
         r.BETA = in(beta);
         r.LGSG = 0.0f;
         Recorder console;
-        ASSERT_EQ(separator::compute_kerva(r, console), KervaStatus::Ok) << beta;
+        ASSERT_EQ(separator::compute_kerva(r, console), Status::Ok) << beta;
         EXPECT_GT(r.BETA1, 350.0f);
         EXPECT_EQ(r.ETA2, 100.0f);
     }
+}
+
+TEST(Run, EveryFailureHasAConsoleLineOfItsOwn) {
+    test_support::expect_one_line_per_failure(separator::failure_message, Status::Overflow);
 }
 
 TEST(Run, InvalidArithmeticStatuses) {
     struct Case {
         const char* name;
         KervaRun run;
-        KervaStatus status;
+        Status status;
     };
     auto changed = [](KervaRun r, auto change) {
         change(r);
         return r;
     };
     const Case cases[] = {
-        {"ZeroWidth", changed(example(), [](KervaRun& r) { r.B = 0.0f; }), KervaStatus::ZeroInletArea},
-        {"NoOpenings", changed(example(), [](KervaRun& r) { r.NI = 0; }), KervaStatus::ZeroInletArea},
-        {"ZeroDiameter", changed(example(), [](KervaRun& r) { r.DK = 0.0f; }), KervaStatus::ZeroSeparator},
-        {"NoFlow", changed(example(), [](KervaRun& r) { r.QH = 0.0f; }), KervaStatus::NoFlow},
-        {"ZeroR2", changed(example(), [](KervaRun& r) { r.R2 = 0.0f; }), KervaStatus::ZeroAnnulus},
-        {"ZeroROP", changed(example(), [](KervaRun& r) { r.ROP = 0.0f; }), KervaStatus::ZeroParticleDensity},
-        {"NegativeShape", changed(example(), [](KervaRun& r) { r.QGE = -1.0f; }), KervaStatus::InvalidShape},
-        {"ZeroD50", changed(example(), [](KervaRun& r) { r.D50 = 0.0f; }), KervaStatus::ZeroParticle},
-        {"DenserMedium", changed(example(), [](KervaRun& r) { r.ROP = 1.0f; }), KervaStatus::DenserMedium},
+        {"ZeroWidth", changed(example(), [](KervaRun& r) { r.B = 0.0f; }), Status::ZeroInletArea},
+        {"NoOpenings", changed(example(), [](KervaRun& r) { r.NI = 0; }), Status::ZeroInletArea},
+        {"ZeroDiameter", changed(example(), [](KervaRun& r) { r.DK = 0.0f; }), Status::ZeroSeparator},
+        {"NoFlow", changed(example(), [](KervaRun& r) { r.QH = 0.0f; }), Status::NoFlow},
+        {"ZeroR2", changed(example(), [](KervaRun& r) { r.R2 = 0.0f; }), Status::ZeroAnnulus},
+        {"ZeroROP", changed(example(), [](KervaRun& r) { r.ROP = 0.0f; }), Status::ZeroParticleDensity},
+        {"NegativeShape", changed(example(), [](KervaRun& r) { r.QGE = -1.0f; }), Status::InvalidShape},
+        {"ZeroD50", changed(example(), [](KervaRun& r) { r.D50 = 0.0f; }), Status::ZeroParticle},
+        {"DenserMedium", changed(example(), [](KervaRun& r) { r.ROP = 1.0f; }), Status::DenserMedium},
         {"EqualDensities",
          changed(example2(), [](KervaRun& r) { r.ROP = in(1.2); r.NU = in(7.5e-9); }),
-         KervaStatus::EqualDensities},
+         Status::EqualDensities},
         {"QuadraticShape", changed(example2(), [](KervaRun& r) { r.QGE = in(0.9); }),
-         KervaStatus::QuadraticShape},
-        {"ZeroROG", changed(example(), [](KervaRun& r) { r.ROG = 0.0f; }), KervaStatus::ZeroMediumDensity},
+         Status::QuadraticShape},
+        {"ZeroROG", changed(example(), [](KervaRun& r) { r.ROG = 0.0f; }), Status::ZeroMediumDensity},
         {"NegativeD50", changed(example(), [](KervaRun& r) { r.D50 = in(-1e-5); }),
-         KervaStatus::BoundaryDiameter},
+         Status::BoundaryDiameter},
         {"Overflow", changed(example(), [](KervaRun& r) { r.QH = 3.0e38f; r.B = 1e-30f; }),
-         KervaStatus::Overflow},
+         Status::Overflow},
     };
     for (const Case& c : cases) {
         KervaRun r = c.run;

@@ -13,6 +13,7 @@
 #include "profiles.h"
 #include "refinements.h"
 #include "run_record.h"
+#include "status_lines.h"
 #include "zarn1.h"
 
 namespace vortex_chamber {
@@ -60,7 +61,7 @@ TEST(Cubic, RootLiesAbovePiOverTwoOnBothBranches) {
         {1.8371174335479736f, 1.813799262046814f},   // three real roots, the largest
     };
     for (const Case& c : cases) {
-        const float m = CUBIC(kPi, c.ma);
+        const float m = solve_swirl_cubic(kPi, c.ma);
         EXPECT_EQ(m, c.root) << c.ma;
         EXPECT_GT(m, kPi / 2) << c.ma;
     }
@@ -68,7 +69,7 @@ TEST(Cubic, RootLiesAbovePiOverTwoOnBothBranches) {
     // approaches PI/2 from above as МА grows.
     float previous = 1e30f;
     for (float ma : {0.001f, 0.05f, 0.21221f, 1.0f, 1.8f, 1.9f, 3.0f, 10.0f, 100.0f, 1.0e4f}) {
-        const double m = CUBIC(kPi, ma);
+        const double m = solve_swirl_cubic(kPi, ma);
         const double pi = kPi;
         const double residual = m * m * m - pi * pi / 4 * m - pi * pi * pi / (8 * std::sqrt(2.0) * ma);
         // Single precision loses digits to cancellation for a small МА.
@@ -81,7 +82,7 @@ TEST(Cubic, RootLiesAbovePiOverTwoOnBothBranches) {
 
 TEST(Cubic, ExampleChamberGivesTheHandCheckedRoot) {
     // МА = 0.21221: M**3 - 2.4674*M - 12.914 = 0 has the root 2.6945.
-    EXPECT_NEAR(CUBIC(kPi, 0.21221f), 2.6945f, 5e-5f);
+    EXPECT_NEAR(solve_swirl_cubic(kPi, 0.21221f), 2.6945f, 5e-5f);
 }
 
 // ---------------------------------------------------------------------------
@@ -137,18 +138,18 @@ TEST(Estimates, ZeroPressureRadiusAroundTEqualsPoint42) {
 }
 
 // ---------------------------------------------------------------------------
-// PROFUW: radial and axial velocity over the outlet radius.
+// Radial and axial velocity over the outlet radius.
 
-TEST(Profuw, ZoneFormulasMeetAtRUAndReachU1AtR1) {
+TEST(OutletProfiles, ZoneFormulasMeetAtRUAndReachU1AtR1) {
     // R1 = 0.5 and RU = 0.25: (RU/R1)**2 = 1/4 = 1 - PI/(2М), so М = 2*PI/3.
     // DRK = 1/16 puts node 5 exactly at RU and node 9 exactly at R1.
     const float R1 = 0.5f, RU = 0.25f, DRK = 0.0625f, L = 0.2f, U1 = -3.0f;
     const float M = static_cast<float>(2.0 * kPi / 3.0);
     Profile Ucore{}, Wcore{}, Uring{}, Wring{};
     std::int32_t n_core = 0, n_ring = 0;
-    PROFUW(U1, R1, L, M, DRK, RU, kPi, Ucore, Wcore, n_core);
+    outlet_profiles(U1, R1, L, M, DRK, RU, kPi, Ucore, Wcore, n_core);
     // The same grid with RU a hair lower: node 5 falls in the outer ring.
-    PROFUW(U1, R1, L, M, DRK, std::nextafter(RU, 0.0f), kPi, Uring, Wring, n_ring);
+    outlet_profiles(U1, R1, L, M, DRK, std::nextafter(RU, 0.0f), kPi, Uring, Wring, n_ring);
     ASSERT_EQ(n_core, 9);
     ASSERT_EQ(n_ring, 9);
 
@@ -169,18 +170,18 @@ TEST(Profuw, ZoneFormulasMeetAtRUAndReachU1AtR1) {
     EXPECT_LT(Ucore[5], 0.0f);  // ring: inwards
 }
 
-TEST(Profuw, ZeroRUPutsOnlyTheAxisInTheCore) {
+TEST(OutletProfiles, ZeroRUPutsOnlyTheAxisInTheCore) {
     const float R1 = 0.5f, L = 0.2f, U1 = -3.0f, M = 1.5f;
     Profile U{}, W{};
     std::int32_t n = 0;
-    PROFUW(U1, R1, L, M, 0.125f, 0.0f, kPi, U, W, n);
+    outlet_profiles(U1, R1, L, M, 0.125f, 0.0f, kPi, U, W, n);
     EXPECT_EQ(n, 5);
     EXPECT_EQ(U[0], 0.0f);
     EXPECT_FLOAT_EQ(W[0], static_cast<float>(-std::sin(1.5) * (2.0 * 1.5 / 0.5) * 0.2 * -3.0));
     EXPECT_EQ(U[4], U1);
 }
 
-TEST(Profuw, AtMost399NodesAndTheLastNodeWithinPoint4DRK) {
+TEST(OutletProfiles, AtMost399NodesAndTheLastNodeWithinPoint4DRK) {
     struct Case {
         float r1_in_steps;
         int nita;
@@ -193,7 +194,7 @@ TEST(Profuw, AtMost399NodesAndTheLastNodeWithinPoint4DRK) {
         Profile U{}, W{};
         U[399] = W[399] = 7.0f;  // beyond the 399 nodes: never written
         std::int32_t n = 0;
-        PROFUW(-1.0f, c.r1_in_steps * DRK, 0.1f, 2.0f, DRK, 0.0f, kPi, U, W, n);
+        outlet_profiles(-1.0f, c.r1_in_steps * DRK, 0.1f, 2.0f, DRK, 0.0f, kPi, U, W, n);
         EXPECT_EQ(n, c.nita) << c.r1_in_steps;
         EXPECT_EQ(U[399], 7.0f);
         EXPECT_EQ(W[399], 7.0f);
@@ -256,14 +257,14 @@ TEST(AnalyticProfiles, FreeVortexFarOutAndZeroPressureAtRP) {
 // ---------------------------------------------------------------------------
 // Solution of the equations of motion.
 
-TEST(Motion, PownegIsAClampedNegativePower) {
-    EXPECT_EQ(POWNEG(0.0f, 3.0f), 0.0f);
-    EXPECT_EQ(POWNEG(0.0f, -3.0f), 0.0f);
-    EXPECT_FLOAT_EQ(POWNEG(4.0f, 0.5f), 0.5f);
-    EXPECT_FLOAT_EQ(POWNEG(4.0f, -1.5f), 8.0f);
+TEST(Motion, NegativePowerIsClampedToExpOf87) {
+    EXPECT_EQ(bounded_negative_power(0.0f, 3.0f), 0.0f);
+    EXPECT_EQ(bounded_negative_power(0.0f, -3.0f), 0.0f);
+    EXPECT_FLOAT_EQ(bounded_negative_power(4.0f, 0.5f), 0.5f);
+    EXPECT_FLOAT_EQ(bounded_negative_power(4.0f, -1.5f), 8.0f);
     // exp(+-87) at most.
-    EXPECT_FLOAT_EQ(POWNEG(1e-10f, 100.0f), static_cast<float>(std::exp(87.0)));
-    EXPECT_FLOAT_EQ(POWNEG(1e10f, 100.0f), static_cast<float>(std::exp(-87.0)));
+    EXPECT_FLOAT_EQ(bounded_negative_power(1e-10f, 100.0f), static_cast<float>(std::exp(87.0)));
+    EXPECT_FLOAT_EQ(bounded_negative_power(1e10f, 100.0f), static_cast<float>(std::exp(-87.0)));
 }
 
 RunRecord integral_parameters(int nvs, float g, float psivx) {
@@ -286,6 +287,7 @@ TEST(Motion, F2AtMostTwoLeavesTheProfilesEmpty) {
     RunRecord r = integral_parameters(1, 2.0e-5f, 90.0f);
     r.RV = 0.0123f;
     r.RP = 0.0f;
+    EXPECT_FALSE(solvable(motion_coefficients(r).k));
     RecordedMessages messages;
     EXPECT_EQ(solve_motion(r, messages), Status::Ok);
     EXPECT_EQ(messages.seen, std::vector<std::string>{"F2<=2"});
@@ -301,9 +303,10 @@ TEST(Motion, CounterflowSwitchChangesOnlyTheCore) {
     // Both variants share the formulas of the ring and the outer zone; they
     // differ in the core inside RU.
     RunRecord r1 = integral_parameters(1, 5.0e-4f, 90.0f);
-    RecordedMessages messages;
-    MotionCoefficients k;
-    ASSERT_EQ(solve_motion(r1, messages, &k), Status::Ok);
+    const CoefficientStage stage = motion_coefficients(r1);
+    ASSERT_EQ(stage.status, Status::Ok);
+    ASSERT_TRUE(solvable(stage.k));
+    MotionCoefficients k = stage.k;
     RunRecord r2 = r1;
     r2.NVS = 2;
     for (float y : {r1.XU, 0.6f, 0.999f, 1.0f, 2.0f, 11.1f}) {
@@ -344,10 +347,12 @@ TEST(Motion, ProfilesEndAtTheWallWith400NodesAtMost) {
 TEST(Motion, WeakSwirlWithoutCounterflowTakesRPAtTheOuterZeroNode) {
     // PSIVX = 1 degree: VK below |UK|, so KS = 0 and the whole core has P = 0.
     RunRecord r = integral_parameters(2, 0.05f, 1.0f);
+    const CoefficientStage stage = motion_coefficients(r);
+    ASSERT_EQ(stage.status, Status::Ok);
+    ASSERT_EQ(stage.k.KS, 0);
     RecordedMessages messages;
-    MotionCoefficients k;
-    ASSERT_EQ(solve_motion(r, messages, &k), Status::Ok);
-    ASSERT_EQ(k.KS, 0);
+    ASSERT_EQ(motion_profiles(r, stage.k, messages), Status::Ok);
+    motion_derived_values(r, stage.k);
     int last_zero = 0;
     for (int i = 1; i <= r.NK; ++i)
         if (r.P[i - 1] == 0.0f) last_zero = i;
@@ -360,10 +365,64 @@ TEST(Motion, WeakSwirlWithoutCounterflowTakesRPAtTheOuterZeroNode) {
     EXPECT_FLOAT_EQ(r.RP, static_cast<float>(last_zero - 1) * r.DRK);
 }
 
+TEST(Motion, DerivedValuesFollowTheProfiles) {
+    // P0 is the axis node, VMAX the last node of the peak of V and RV its
+    // radius; P1 is PD*CP up to rounding; the wall node (RK = 50*DRK) carries
+    // PK; RP lies between the two nodes of the outermost sign change of P.
+    struct Case {
+        int nvs;
+        float g, psivx;
+    };
+    const Case cases[] = {{1, 0.05f, 90.0f}, {2, 0.05f, 90.0f}, {1, 5.0e-4f, 90.0f},
+                          {2, 5.0e-4f, 30.0f}, {3, 0.01f, 60.0f}};
+    for (const Case& c : cases) {
+        RunRecord r = integral_parameters(c.nvs, c.g, c.psivx);
+        const CoefficientStage stage = motion_coefficients(r);
+        ASSERT_EQ(stage.status, Status::Ok) << c.nvs << " " << c.g;
+        RecordedMessages messages;
+        ASSERT_EQ(solve_motion(r, messages), Status::Ok);
+        ASSERT_EQ(r.NK, 51);
+        EXPECT_EQ(r.V1, stage.k.V1);
+        EXPECT_EQ(r.P0, r.P[0]);
+        EXPECT_EQ(r.PK, r.P[50]);
+        EXPECT_NEAR(r.P1, static_cast<double>(stage.k.PD) * stage.k.CP, 1e-5 * std::fabs(r.P1));
+        int peak = 1;
+        for (int i = 1; i <= r.NK; ++i)
+            if (r.V[i - 1] >= r.V[peak - 1]) peak = i;
+        EXPECT_EQ(r.VMAX, r.V[peak - 1]);
+        EXPECT_EQ(r.RV, node_radius(peak, r.DRK));
+        int crossing = 0;
+        for (int i = 2; i <= r.NK; ++i)
+            if (static_cast<double>(r.P[i - 1]) * r.P[i - 2] <= 0.0) crossing = i;
+        if (crossing == 0) {
+            EXPECT_EQ(r.RP, 0.0f);
+        } else {
+            EXPECT_GE(r.RP, node_radius(crossing - 1, r.DRK));
+            EXPECT_LE(r.RP, node_radius(crossing, r.DRK));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The radial grid.
+
+TEST(Grid, NodeRadiusIsOneRoundingOfTheNodeCountTimesTheStep) {
+    // Not a running sum: ten additions of 0.1f give 1.0000001, node 11 is 1.
+    struct Case {
+        int node;
+        float DRK;
+        float radius;
+    };
+    const Case cases[] = {{1, 0.1f, 0.0f},          {2, 0.1f, 0.1f},           {4, 0.1f, 0.3f},
+                          {11, 0.1f, 1.0f},         {400, 0.0078125f, 3.1171875f},
+                          {401, 0.002f, 0.8f},      {51, 0.002f, 0.1f},        {3, -0.5f, -1.0f}};
+    for (const Case& c : cases) EXPECT_EQ(node_radius(c.node, c.DRK), c.radius) << c.node << " " << c.DRK;
+}
+
 // ---------------------------------------------------------------------------
 // Height correction tables.
 
-TEST(Tabint, FactorsOfTheRelativeOutletHeight) {
+TEST(HeightTables, FactorsOfTheRelativeOutletHeight) {
     struct Case {
         float xh;
         float p0, pk, vmax;
@@ -380,9 +439,9 @@ TEST(Tabint, FactorsOfTheRelativeOutletHeight) {
         {-1.0f, 0.3f, 0.95f, 0.8f},  // below the table: the factor of zero height
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(TABINT(c.xh, kP0Table.XT, kP0Table.YT, 8), c.p0) << c.xh;
-        EXPECT_EQ(TABINT(c.xh, kPKTable.XT, kPKTable.YT, 8), c.pk) << c.xh;
-        EXPECT_EQ(TABINT(c.xh, kVMAXTable.XT, kVMAXTable.YT, 8), c.vmax) << c.xh;
+        EXPECT_EQ(interpolate_table(kP0Table, c.xh), c.p0) << c.xh;
+        EXPECT_EQ(interpolate_table(kPKTable, c.xh), c.pk) << c.xh;
+        EXPECT_EQ(interpolate_table(kVMAXTable, c.xh), c.vmax) << c.xh;
     }
 }
 
@@ -401,6 +460,10 @@ TEST(PowerLaw, SmallOutletKeepsTheUnrefinedInletPressure) {
 
 // ---------------------------------------------------------------------------
 // The sequence of the run.
+
+TEST(Run, EveryFailureHasAConsoleLineOfItsOwn) {
+    test_support::expect_one_line_per_failure(failure_message, Status::Overflow);
+}
 
 TEST(Run, InvalidInputsStopTheComputation) {
     // Each input is refused right before the operation that it makes invalid,
