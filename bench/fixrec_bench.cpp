@@ -129,7 +129,7 @@ template <class WriteRecord>
 bool write_file(const std::string& path, WriteRecord write_record) {
     fixrec::begin_run({}, nullptr);
     try {
-        if (fixrec::open_old(kUnit, path) != fixrec::kOk) {
+        if (fixrec::open_old(kUnit, path) != fixrec::Status::Ok) {
             fixrec::end_run();
             return false;
         }
@@ -164,9 +164,9 @@ std::int64_t read_value_file(const std::string& path, double& sum) {
     const fixrec::Format& f = value_field();
     fixrec::begin_run({}, nullptr);
     std::int64_t n = 0;
-    if (fixrec::open_old(kUnit, path) == fixrec::kOk) {
+    if (fixrec::open_old(kUnit, path) == fixrec::Status::Ok) {
         float x = 0.0f;
-        while (fixrec::read_fields(kUnit, f, {x}) == fixrec::kOk) {
+        while (fixrec::read_fields(kUnit, f, {x}) == fixrec::Status::Ok) {
             sum += x;
             ++n;
         }
@@ -180,9 +180,9 @@ std::int64_t read_profile_file(const std::string& path, double& sum) {
     const fixrec::Format& f = profile_row();
     fixrec::begin_run({}, nullptr);
     std::int64_t n = 0;
-    if (fixrec::open_old(kUnit, path) == fixrec::kOk) {
+    if (fixrec::open_old(kUnit, path) == fixrec::Status::Ok) {
         float a = 0.0f, b = 0.0f, c = 0.0f;
-        while (fixrec::read_fields(kUnit, f, {a, b, c}) == fixrec::kOk) {
+        while (fixrec::read_fields(kUnit, f, {a, b, c}) == fixrec::Status::Ok) {
             sum += static_cast<double>(a) + b + c;
             ++n;
         }

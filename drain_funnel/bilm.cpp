@@ -45,9 +45,9 @@ ReadOutcome read_input(FunnelRun& run) {
     char header[80];
     const auto header_dests = fixrec::each_char(header);
     for (int line = 1; line <= 6; ++line)
-        if (fixrec::read_fields(kUnit, kHeaderLine, header_dests) != 0) return ReadOutcome::Failed;
+        if (fixrec::read_fields(kUnit, kHeaderLine, header_dests) != fixrec::Status::Ok) return ReadOutcome::Failed;
     for (float* target : {&run.Q, &run.HG, &run.R1, &run.RCR, &run.UPOD})
-        if (fixrec::read_fields(kUnit, kValueLine, {*target}) != 0) return ReadOutcome::Failed;
+        if (fixrec::read_fields(kUnit, kValueLine, {*target}) != fixrec::Status::Ok) return ReadOutcome::Failed;
     return ReadOutcome::Ok;
 }
 
@@ -78,7 +78,7 @@ int run_bilm() {
     run.PI = kPi;
     bool open_failed = false;
 
-    if (fixrec::open_old(kUnit, kFileName) != 0) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         fixrec::write_console({kOpenFailed});
         open_failed = true;
     } else if (read_input(run) != ReadOutcome::Ok) {

@@ -69,12 +69,12 @@ const Format kETALine(R"fmt((2X,'СТЕПЕНЬ ОЧИСТКИ ИНТЕРПОЛ�
 ReadOutcome read_input(KervaRun& r) {
     char header[80];
     const auto text = fixrec::each_char(header);
-    auto skip = [&] { return fixrec::read_fields(kUnit, kTextLine, text) == fixrec::kOk; };
+    auto skip = [&] { return fixrec::read_fields(kUnit, kTextLine, text) == fixrec::Status::Ok; };
     auto real = [](const Format& format, float& value) {
-        return fixrec::read_fields(kUnit, format, {value}) == fixrec::kOk;
+        return fixrec::read_fields(kUnit, format, {value}) == fixrec::Status::Ok;
     };
     auto integer = [](std::int32_t& value) {
-        return fixrec::read_fields(kUnit, kILine, {value}) == fixrec::kOk;
+        return fixrec::read_fields(kUnit, kILine, {value}) == fixrec::Status::Ok;
     };
     for (int line = 1; line <= 10; ++line)
         if (!skip()) return ReadOutcome::Failed;

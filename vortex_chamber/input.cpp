@@ -22,15 +22,15 @@ ReadOutcome read_input(RunRecord& r) {
     char header[80];
     const auto text = fixrec::each_char(header);
     auto line = [](const Format& format, fixrec::Dest dest) {
-        return fixrec::read_fields(kUnit, format, {dest}) == fixrec::kOk;
+        return fixrec::read_fields(kUnit, format, {dest}) == fixrec::Status::Ok;
     };
     for (int i = 1; i <= 10; ++i)
-        if (fixrec::read_fields(kUnit, kTextLine, text) != fixrec::kOk) return ReadOutcome::Failed;
+        if (fixrec::read_fields(kUnit, kTextLine, text) != fixrec::Status::Ok) return ReadOutcome::Failed;
     for (float* target : {&r.G, &r.RK, &r.L, &r.R1, &r.H, &r.FVX})
         if (!line(kRealLine, *target)) return ReadOutcome::Failed;
     if (!line(kAngleLine, r.PSIVX)) return ReadOutcome::Failed;
     // The first line of the swirler-type legend.
-    if (fixrec::read_fields(kUnit, kTextLine, text) != fixrec::kOk) return ReadOutcome::Failed;
+    if (fixrec::read_fields(kUnit, kTextLine, text) != fixrec::Status::Ok) return ReadOutcome::Failed;
     if (!line(kDigitLine, r.VID)) return ReadOutcome::Failed;
     for (float* target : {&r.NU, &r.RO, &r.PVN})
         if (!line(kRealLine, *target)) return ReadOutcome::Failed;

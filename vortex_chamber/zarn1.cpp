@@ -205,7 +205,7 @@ int run_zarn1() {
     r.IERR = 0;
     r.NVS = 0;
 
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::kOk) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         fixrec::write_console({kOpenFailed});
         r.IERR = 1;
         fixrec::close_unit(kUnit);
@@ -226,7 +226,7 @@ int run_zarn1() {
         return kExitInvalidArithmetic;
     }
 
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::kOk) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         report_reopen_failure();
         fixrec::close_unit(kUnit);
         return kExitReportNotWritten;

@@ -288,11 +288,11 @@ void discard(Connection* c) {
     remove_unit(c);
 }
 
-[[noreturn]] void fail(Connection* c, int number, const char* statement, const std::string& why) {
-    std::string message = "run-time error " + std::to_string(number) + ": " + statement + " on " +
-                          describe(*c) + " - " + why;
+[[noreturn]] void fail(Connection* c, RunTimeError error, const char* statement,
+                       const std::string& why) {
+    std::string detail = std::string(statement) + " on " + describe(*c) + " - " + why;
     discard(c);
-    throw Fatal(std::move(message));
+    throw Fatal(error, detail);
 }
 
 void write_all(Connection* c, const char* p, std::size_t n) {
@@ -300,9 +300,9 @@ void write_all(Connection* c, const char* p, std::size_t n) {
         const ssize_t k = ::write(c->out_fd, p, n);
         if (k < 0) {
             if (errno == EINTR) continue;
-            fail(c, 2002, "WRITE", errno_text(errno));
+            fail(c, RunTimeError::WriteFailed, "WRITE", errno_text(errno));
         }
-        if (k == 0) fail(c, 2002, "WRITE", "no space left");
+        if (k == 0) fail(c, RunTimeError::WriteFailed, "WRITE", "no space left");
         p += k;
         n -= static_cast<std::size_t>(k);
     }
@@ -350,7 +350,7 @@ bool read_snapshot(Connection* c) {
 // position.  The cut is virtual until the report is complete.
 void begin_write(Connection* c) {
     if (c->access == Access::ReadOnly)
-        fail(c, 2001, "WRITE", "the file can be opened for reading only");
+        fail(c, RunTimeError::ReportNotStarted, "WRITE", "the file can be opened for reading only");
     const off_t cut = c->fd >= 0 ? c->position() : 0;
     c->buf_pos = c->buf_len = 0;
     c->out_len = 0;
@@ -360,7 +360,7 @@ void begin_write(Connection* c) {
     bool several_links = false;
     mode_t mode = 0;
     if (c->fd >= 0) {
-        if (::fstat(c->fd, &st) != 0) fail(c, 2001, "WRITE", errno_text(errno));
+        if (::fstat(c->fd, &st) != 0) fail(c, RunTimeError::ReportNotStarted, "WRITE", errno_text(errno));
         regular = S_ISREG(st.st_mode);
         several_links = st.st_nlink > 1;
         mode = st.st_mode & 07777;
@@ -388,15 +388,15 @@ void begin_write(Connection* c) {
             c->method = WriteMethod::Replace;
             c->out_fd = tfd;
             c->temp_path = temp;
-            if (::fchmod(tfd, mode) != 0) fail(c, 2001, "WRITE", errno_text(errno));
+            if (::fchmod(tfd, mode) != 0) fail(c, RunTimeError::ReportNotStarted, "WRITE", errno_text(errno));
             if (c->fd >= 0 && ::geteuid() == 0 && ::fchown(tfd, st.st_uid, st.st_gid) != 0)
-                fail(c, 2001, "WRITE", errno_text(errno));
+                fail(c, RunTimeError::ReportNotStarted, "WRITE", errno_text(errno));
             // Keep what lies before the cut.
             off_t at = 0;
             while (at < cut) {
                 const auto want = static_cast<std::size_t>(std::min<off_t>(cut - at, kBufferSize));
                 const ssize_t k = ::pread(c->fd, c->buf.data(), want, at);
-                if (k <= 0) fail(c, 2001, "WRITE", k < 0 ? errno_text(errno) : "file shrank");
+                if (k <= 0) fail(c, RunTimeError::ReportNotStarted, "WRITE", k < 0 ? errno_text(errno) : "file shrank");
                 write_all(c, c->buf.data(), static_cast<std::size_t>(k));
                 at += k;
             }
@@ -405,13 +405,13 @@ void begin_write(Connection* c) {
         }
         const int err = errno;
         if (c->fd < 0 || !(err == EACCES || err == EPERM || err == EROFS))
-            fail(c, 2001, "WRITE", errno_text(err));
+            fail(c, RunTimeError::ReportNotStarted, "WRITE", errno_text(err));
     }
 
     // In place: remember the old content; the file changes only at closing.
-    if (c->fd < 0) fail(c, 2001, "WRITE", "cannot create the file");
+    if (c->fd < 0) fail(c, RunTimeError::ReportNotStarted, "WRITE", "cannot create the file");
     if (regular && !read_snapshot(c))
-        fail(c, 2001, "WRITE", "cannot keep the old content: " + errno_text(errno));
+        fail(c, RunTimeError::ReportNotStarted, "WRITE", "cannot keep the old content: " + errno_text(errno));
     c->method = WriteMethod::InPlace;
     c->out_fd = c->fd;
     c->write_mode = true;
@@ -429,14 +429,14 @@ void finish_in_place(Connection* c) {
     struct rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
         static_cast<rlim_t>(new_size) > limit.rlim_cur)
-        fail(c, 2002, "WRITE", errno_text(EFBIG));
+        fail(c, RunTimeError::WriteFailed, "WRITE", errno_text(EFBIG));
     if (new_size > old_size) {
         const int err = ::posix_fallocate(c->fd, old_size, new_size - old_size);
         if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
             if (::ftruncate(c->fd, old_size) != 0) {
                 // The size did not change if the allocation failed.
             }
-            fail(c, 2002, "WRITE", errno_text(err));
+            fail(c, RunTimeError::WriteFailed, "WRITE", errno_text(err));
         }
     }
     c->modified = true;
@@ -445,10 +445,10 @@ void finish_in_place(Connection* c) {
         const ssize_t k = ::pwrite(c->fd, c->held.data() + done, c->held.size() - done,
                                    c->cut + static_cast<off_t>(done));
         if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) fail(c, 2002, "WRITE", k < 0 ? errno_text(errno) : "no space left");
+        if (k <= 0) fail(c, RunTimeError::WriteFailed, "WRITE", k < 0 ? errno_text(errno) : "no space left");
         done += static_cast<std::size_t>(k);
     }
-    if (::ftruncate(c->fd, new_size) != 0) fail(c, 2002, "WRITE", errno_text(errno));
+    if (::ftruncate(c->fd, new_size) != 0) fail(c, RunTimeError::WriteFailed, "WRITE", errno_text(errno));
 }
 
 // A new file of the implicit connection gets its name only if nothing took
@@ -467,8 +467,8 @@ void create_from_scratch(Connection* c) {
         }
     }
     if (err == EEXIST)
-        fail(c, 2003, "CLOSE", "a file of that name appeared meanwhile and was kept");
-    if (err != 0) fail(c, 2003, "CLOSE", errno_text(err));
+        fail(c, RunTimeError::CloseFailed, "CLOSE", "a file of that name appeared meanwhile and was kept");
+    if (err != 0) fail(c, RunTimeError::CloseFailed, "CLOSE", errno_text(err));
 }
 
 void finish_write(Connection* c) {
@@ -482,10 +482,10 @@ void finish_write(Connection* c) {
         // in use flush a file's data before a rename that replaces another.
         const int out = c->out_fd;
         c->out_fd = -1;
-        if (::close(out) != 0) fail(c, 2003, "CLOSE", errno_text(errno));
+        if (::close(out) != 0) fail(c, RunTimeError::CloseFailed, "CLOSE", errno_text(errno));
         if (c->exists) {
             if (::rename(c->temp_path.c_str(), c->target_path.c_str()) != 0)
-                fail(c, 2003, "CLOSE", errno_text(errno));
+                fail(c, RunTimeError::CloseFailed, "CLOSE", errno_text(errno));
         } else {
             create_from_scratch(c);
         }
@@ -807,19 +807,19 @@ bool next_record(Connection* c, std::string& store, std::size_t keep, std::strin
     }
 }
 
-int to_status(InputStatus s) {
-    if (s == InputStatus::Ok) return kOk;
-    if (s == InputStatus::EndOfFile) return kEndOfFile;
-    return kBadField;
+Status to_status(InputStatus s) {
+    if (s == InputStatus::Ok) return Status::Ok;
+    if (s == InputStatus::EndOfFile) return Status::EndOfFile;
+    return Status::BadField;
 }
 
-int input_statement(Connection* c, const Format& f, std::span<const Dest> dests) {
+Status input_statement(Connection* c, const Format& f, std::span<const Dest> dests) {
     if (!dests.empty() && f.data_count() == 0)
         throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
     std::string& store = rt().input_record;
     std::string_view rec;
     const std::size_t keep = f.input_extent();
-    if (!next_record(c, store, keep, rec)) return kEndOfFile;
+    if (!next_record(c, store, keep, rec)) return Status::EndOfFile;
     std::size_t col = 0;
     std::size_t next = 0;
     auto advance = [&](std::size_t n) { col = std::min(col + n, rec.size()); };
@@ -832,11 +832,11 @@ int input_statement(Connection* c, const Format& f, std::span<const Dest> dests)
                     advance(static_cast<std::size_t>(d.w));
                     break;
                 case DescKind::Slash:
-                    if (!next_record(c, store, keep, rec)) return kEndOfFile;
+                    if (!next_record(c, store, keep, rec)) return Status::EndOfFile;
                     col = 0;
                     break;
                 default: {
-                    if (next == dests.size()) return kOk;
+                    if (next == dests.size()) return Status::Ok;
                     const Dest& dest = dests[next++];
                     const auto w = static_cast<std::size_t>(d.w);
                     if (d.kind == DescKind::A || dest.kind() == Dest::Kind::Text) {
@@ -881,9 +881,9 @@ int input_statement(Connection* c, const Format& f, std::span<const Dest> dests)
                 }
             }
         }
-        if (next == dests.size()) return kOk;
+        if (next == dests.size()) return Status::Ok;
         // Destinations remain at the closing parenthesis: next record, same format.
-        if (!next_record(c, store, keep, rec)) return kEndOfFile;
+        if (!next_record(c, store, keep, rec)) return Status::EndOfFile;
         col = 0;
     }
 }
@@ -904,8 +904,8 @@ std::string ask_file_name(int unit) {
         r.console_line_open = true;
         r.console_used = true;
         if (!r.console->read_line(line))
-            throw Fatal("run-time error 2004: no file name for unit " + std::to_string(unit) +
-                        " - end of console input; nothing was written");
+            throw Fatal(RunTimeError::NoFileName, "no file name for unit " + std::to_string(unit) +
+                                                  " - end of console input; nothing was written");
         r.console_line_open = false;  // the answer's Enter ended the line
         if (line.size() > kPromptLineMax) line.resize(kPromptLineMax);
         const std::string_view name = trim_blanks(line);
@@ -963,17 +963,17 @@ Connection* connect_implicitly(int unit) {
 // ---------------------------------------------------------------------------
 // Public operations.
 
-int open_old(int unit, std::string_view raw_name) {
+Status open_old(int unit, std::string_view raw_name) {
     std::string name(trim_blanks(raw_name));
     if (name.empty()) {
         try {
             name = ask_file_name(unit);
         } catch (const Fatal&) {
-            return kOpenFailed;
+            return Status::OpenFailed;
         }
     }
     if (Connection* c = find_unit(unit)) {
-        if (c->name == name) return kOk;
+        if (c->name == name) return Status::Ok;
         close_unit(unit);
     }
     // Read and write, else read only, else write only.  O_NONBLOCK keeps a
@@ -983,13 +983,13 @@ int open_old(int unit, std::string_view raw_name) {
     for (int k = 0; k < 3; ++k) {
         const int fd = ::open(name.c_str(), kModes[k] | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
-            if (errno == EISDIR) return kOpenFailed;
+            if (errno == EISDIR) return Status::OpenFailed;
             continue;
         }
         struct stat st{};
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             ::close(fd);
-            return kOpenFailed;
+            return Status::OpenFailed;
         }
         ::fcntl(fd, F_SETFL, 0);
         auto c = std::make_unique<Connection>();
@@ -998,9 +998,9 @@ int open_old(int unit, std::string_view raw_name) {
         c->fd = fd;
         c->access = kAccess[k];
         rt().units.push_back(std::move(c));
-        return kOk;
+        return Status::Ok;
     }
-    return kOpenFailed;
+    return Status::OpenFailed;
 }
 
 void close_unit(int unit) {
@@ -1012,22 +1012,22 @@ void close_unit(int unit) {
     remove_unit(c);
 }
 
-int read_fields(int unit, const Format& format, std::span<const Dest> dests) {
+Status read_fields(int unit, const Format& format, std::span<const Dest> dests) {
     Connection* c = find_unit(unit);
-    if (c == nullptr) return kNotConnected;
-    if (c->write_mode) return kEndOfFile;  // a report being written has no further record
+    if (c == nullptr) return Status::NotConnected;
+    if (c->write_mode) return Status::EndOfFile;  // a report being written has no further record
     return input_statement(c, format, dests);
 }
 
-int read_fields(int unit, const Format& format, std::initializer_list<Dest> dests) {
+Status read_fields(int unit, const Format& format, std::initializer_list<Dest> dests) {
     return read_fields(unit, format, std::span<const Dest>(dests.begin(), dests.size()));
 }
 
-int read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests) {
+Status read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests) {
     return read_fields(unit, cached_format(format), std::span<const Dest>(dests.begin(), dests.size()));
 }
 
-int read_fields(int unit, std::string_view format, std::span<const Dest> dests) {
+Status read_fields(int unit, std::string_view format, std::span<const Dest> dests) {
     return read_fields(unit, cached_format(format), dests);
 }
 

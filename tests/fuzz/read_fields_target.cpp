@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     SilentConsole console;
     fixrec::begin_run({}, &console);
-    if (fixrec::open_old(kUnit, kName) != fixrec::kOk) fail("an existing file opens");
+    if (fixrec::open_old(kUnit, kName) != fixrec::Status::Ok) fail("an existing file opens");
     // A record takes one byte at the least, so the reading ends within this
     // many statements (the end of the file is reported twice, the second time
     // for good: a Ctrl-Z in a numeric field ends its record as an end of file).
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (statements > limit) fail("the reading reaches the end of the file");
         const InputFormat& f = kFormats[(order + statements * (1 + order / kFormatCount)) % kFormatCount];
         const fixrec::Format& format = formats[&f - kFormats];
-        int status = 0;
+        fixrec::Status status = fixrec::Status::Ok;
         if (f.kind == Kind::Text) {
             char text[80];
             std::memset(text, '#', sizeof text);
@@ -79,15 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (f.kind == Kind::Real) {
             float value = -7.25f;
             status = fixrec::read_fields(kUnit, format, {value});
-            if (status == fixrec::kOk && !std::isfinite(value)) fail("a real that was read is finite");
+            if (status == fixrec::Status::Ok && !std::isfinite(value)) fail("a real that was read is finite");
         } else {
             std::int32_t value = -7;
             status = fixrec::read_fields(kUnit, format, {value});
         }
-        if (status != fixrec::kOk && status != fixrec::kEndOfFile && status != fixrec::kBadField) {
-            fail("read_fields returns a documented status", std::to_string(status));
+        if (status != fixrec::Status::Ok && status != fixrec::Status::EndOfFile && status != fixrec::Status::BadField) {
+            fail("read_fields returns a documented status", std::to_string(static_cast<int>(status)));
         }
-        if (status == fixrec::kEndOfFile && ++ends == 2) break;
+        if (status == fixrec::Status::EndOfFile && ++ends == 2) break;
     }
     fixrec::close_unit(kUnit);
     fixrec::end_run();

@@ -22,19 +22,19 @@ using fixrec_test::write_file;
 const std::string kLabel41(41, 'L');
 
 // Reads `line` (written as the only record of a file) with `format` into one real.
-int read_one_real(const std::string& format, const std::string& line, float& out) {
+fixrec::Status read_one_real(const std::string& format, const std::string& line, float& out) {
     ScratchDir dir;
     write_file(dir.file("D.DAT"), line + "\r\n");
     ScopedRun run;
-    if (fixrec::open_old(1, dir.file("D.DAT")) != 0) return -1;
+    if (fixrec::open_old(1, dir.file("D.DAT")) != fixrec::Status::Ok) return fixrec::Status::OpenFailed;
     return fixrec::read_fields(1, format, {out});
 }
 
-int read_one_int(const std::string& format, const std::string& line, std::int32_t& out) {
+fixrec::Status read_one_int(const std::string& format, const std::string& line, std::int32_t& out) {
     ScratchDir dir;
     write_file(dir.file("D.DAT"), line + "\r\n");
     ScopedRun run;
-    if (fixrec::open_old(1, dir.file("D.DAT")) != 0) return -1;
+    if (fixrec::open_old(1, dir.file("D.DAT")) != fixrec::Status::Ok) return fixrec::Status::OpenFailed;
     return fixrec::read_fields(1, format, {out});
 }
 
@@ -65,7 +65,7 @@ TEST(FieldReading, ValueColumnsOfE16_5) {
     };
     for (const auto& c : cases) {
         float v = -99.0f;
-        ASSERT_EQ(read_one_real("(41X,E16.5)", kLabel41 + c.field, v), 0) << c.field;
+        ASSERT_EQ(read_one_real("(41X,E16.5)", kLabel41 + c.field, v), fixrec::Status::Ok) << c.field;
         EXPECT_EQ(v, c.expected) << "field \"" << c.field << "\"";
     }
 }
@@ -76,7 +76,7 @@ TEST(FieldReading, MalformedRealsFail) {
                          "1e44"};  // 1e44 has no point: 1e39 after the implied decimals
     for (const char* field : bad) {
         float v = 7.0f;
-        EXPECT_NE(read_one_real("(41X,E16.5)", kLabel41 + field, v), 0) << field;
+        EXPECT_NE(read_one_real("(41X,E16.5)", kLabel41 + field, v), fixrec::Status::Ok) << field;
         EXPECT_EQ(v, 7.0f) << "a failing field leaves its destination unchanged: " << field;
     }
     // A NUL byte is a character like any other letter: the field fails, it
@@ -84,7 +84,7 @@ TEST(FieldReading, MalformedRealsFail) {
     for (const std::string& field : {std::string("1\0", 2), std::string("1.5\0  ", 6),
                                     std::string("\0", 1)}) {
         float v = 7.0f;
-        EXPECT_NE(read_one_real("(41X,E16.5)", kLabel41 + field, v), 0);
+        EXPECT_NE(read_one_real("(41X,E16.5)", kLabel41 + field, v), fixrec::Status::Ok);
         EXPECT_EQ(v, 7.0f);
     }
 }
@@ -94,11 +94,11 @@ TEST(FieldReading, CharactersAfterTheFieldAreNeverLookedAt) {
     // Columns 39-50 hold the value; the unit of measure follows in column 51.
     ASSERT_EQ(read_one_real("(38X,E12.5)",
                             std::string(38, '#') + "  .12000E-02(м3/с) anything 1.2.3", v),
-              0);
+              fixrec::Status::Ok);
     EXPECT_EQ(v, 0.0012f);
-    ASSERT_EQ(read_one_real("(41X,F11.4)", kLabel41 + "    45.0000XYZ", v), 0);
+    ASSERT_EQ(read_one_real("(41X,F11.4)", kLabel41 + "    45.0000XYZ", v), fixrec::Status::Ok);
     EXPECT_EQ(v, 45.0f);
-    ASSERT_EQ(read_one_real("(41X,F11.4)", kLabel41 + "12345", v), 0);
+    ASSERT_EQ(read_one_real("(41X,F11.4)", kLabel41 + "12345", v), fixrec::Status::Ok);
     EXPECT_EQ(v, 1.2345f);  // 4 implied decimals in F11.4
 }
 
@@ -123,13 +123,13 @@ TEST(FieldReading, IntegerFields) {
     };
     for (const auto& c : cases) {
         std::int32_t v = -1;
-        ASSERT_EQ(read_one_int(c.format, c.line, v), 0) << c.line;
+        ASSERT_EQ(read_one_int(c.format, c.line, v), fixrec::Status::Ok) << c.line;
         EXPECT_EQ(v, c.expected) << c.line;
     }
     const char* bad[] = {".", "A", "1.", "2147483648", "-2147483649", "1-", "10-5", "-0-5"};
     for (const char* field : bad) {
         std::int32_t v = 42;
-        EXPECT_NE(read_one_int("(46X,I11)", std::string(46, ' ') + field, v), 0) << field;
+        EXPECT_NE(read_one_int("(46X,I11)", std::string(46, ' ') + field, v), fixrec::Status::Ok) << field;
         EXPECT_EQ(v, 42);
     }
 }
@@ -141,32 +141,32 @@ TEST(FieldReading, HeaderLinesFillEightyCharacters) {
     for (int i = 0; i < 100; ++i) hundred.push_back(static_cast<char>('A' + i % 26));
     write_file(dir.file("H.DAT"), thirty + "\r\n" + hundred + "\r\n" + "a\tb\r\n" + "last");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("H.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("H.DAT")), fixrec::Status::Ok);
     char header[80];
     const auto dests = fixrec::each_char(header);
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), fixrec::Status::Ok);
     EXPECT_EQ(std::string(header, 80), thirty + std::string(50, ' '));
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), fixrec::Status::Ok);
     EXPECT_EQ(std::string(header, 80), hundred.substr(0, 80));
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), fixrec::Status::Ok);
     EXPECT_EQ(std::string(header, 3), "a\tb");  // a tab is an ordinary character here
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), 0);  // last line without LF
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", dests), fixrec::Status::Ok);  // last line without LF
     EXPECT_EQ(std::string(header, 4), "last");
-    EXPECT_NE(fixrec::read_fields(1, "(80A1)", dests), 0);  // no further record
+    EXPECT_NE(fixrec::read_fields(1, "(80A1)", dests), fixrec::Status::Ok);  // no further record
 }
 
 TEST(FieldReading, CharacterFieldWidths) {
     ScratchDir dir;
     write_file(dir.file("A.DAT"), "abcdefgh\r\nxy\r\n");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("A.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("A.DAT")), fixrec::Status::Ok);
     char three[3];
     char two[2];
     // A5 into 3 characters: the first two are skipped.  A1 into 2: leftmost, rest blank.
-    ASSERT_EQ(fixrec::read_fields(1, "(A5,A1)", {std::span<char>(three), std::span<char>(two)}), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(A5,A1)", {std::span<char>(three), std::span<char>(two)}), fixrec::Status::Ok);
     EXPECT_EQ(std::string(three, 3), "cde");
     EXPECT_EQ(std::string(two, 2), "f ");
-    ASSERT_EQ(fixrec::read_fields(1, "(A5,A1)", {std::span<char>(three), std::span<char>(two)}), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(A5,A1)", {std::span<char>(three), std::span<char>(two)}), fixrec::Status::Ok);
     EXPECT_EQ(std::string(three, 3), "   ");  // the record ended during the skip
     EXPECT_EQ(std::string(two, 2), "  ");
 }
@@ -175,9 +175,9 @@ TEST(FieldReading, BareAFieldTakesTheDestinationLength) {
     ScratchDir dir;
     write_file(dir.file("W.DAT"), std::string(100, 'w') + "xyz\r\n");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("W.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("W.DAT")), fixrec::Status::Ok);
     char text[103];
-    ASSERT_EQ(fixrec::read_fields(1, "(A)", {std::span<char>(text)}), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(A)", {std::span<char>(text)}), fixrec::Status::Ok);
     EXPECT_EQ(std::string(text, 103), std::string(100, 'w') + "xyz");
 }
 
@@ -187,17 +187,17 @@ TEST(FieldReading, LineEndsReadAlike) {
         ScratchDir dir;
         write_file(dir.file("E.DAT"), "header" + ending + line + ending);
         ScopedRun run;
-        ASSERT_EQ(fixrec::open_old(1, dir.file("E.DAT")), 0);
+        ASSERT_EQ(fixrec::open_old(1, dir.file("E.DAT")), fixrec::Status::Ok);
         char header[80];
         float v = 0.0f;
         if (ending.empty()) {
             // Without any line end the whole file is one record.
-            ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
-            EXPECT_NE(fixrec::read_fields(1, "(41X,E16.5)", {v}), 0);
+            ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
+            EXPECT_NE(fixrec::read_fields(1, "(41X,E16.5)", {v}), fixrec::Status::Ok);
             continue;
         }
-        ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
-        ASSERT_EQ(fixrec::read_fields(1, "(41X,E16.5)", {v}), 0);
+        ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
+        ASSERT_EQ(fixrec::read_fields(1, "(41X,E16.5)", {v}), fixrec::Status::Ok);
         EXPECT_EQ(v, 1234.5f);
     }
 }
@@ -207,11 +207,11 @@ TEST(FieldReading, CarriageReturnEndsTheUsableText) {
     // CR-only line ends: one record whose text stops at the first CR.
     write_file(dir.file("C.DAT"), kLabel41 + "  1.5\r" + kLabel41 + "  2.5\r");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("C.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("C.DAT")), fixrec::Status::Ok);
     float v = 0.0f;
-    ASSERT_EQ(fixrec::read_fields(1, "(41X,E16.5)", {v}), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(41X,E16.5)", {v}), fixrec::Status::Ok);
     EXPECT_EQ(v, 1.5f);
-    EXPECT_NE(fixrec::read_fields(1, "(41X,E16.5)", {v}), 0);
+    EXPECT_NE(fixrec::read_fields(1, "(41X,E16.5)", {v}), fixrec::Status::Ok);
 }
 
 TEST(FieldReading, RecordsSpanningBufferRefills) {
@@ -225,28 +225,28 @@ TEST(FieldReading, RecordsSpanningBufferRefills) {
     }
     write_file(dir.file("B.DAT"), content);
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("B.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("B.DAT")), fixrec::Status::Ok);
     char header[80];
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
     EXPECT_EQ(std::string(header, 80), std::string(80, 'x'));
     for (int i = 1; i <= 50; ++i) {
         float v = 0.0f;
-        ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
-        ASSERT_EQ(fixrec::read_fields(1, "(41X,E16.5)", {v}), 0);
+        ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
+        ASSERT_EQ(fixrec::read_fields(1, "(41X,E16.5)", {v}), fixrec::Status::Ok);
         EXPECT_EQ(v, static_cast<float>(i) + 0.25f);
     }
-    EXPECT_NE(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
+    EXPECT_NE(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
 }
 
 TEST(FieldReading, FailureKeepsEarlierDestinations) {
     ScratchDir dir;
     write_file(dir.file("F.DAT"), "1.5 2.5X 3.5\r\n");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("F.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("F.DAT")), fixrec::Status::Ok);
     float a = 0.0f;
     float b = 9.0f;
     float c = 9.0f;
-    EXPECT_NE(fixrec::read_fields(1, "(E4.0,E4.0,E4.0)", {a, b, c}), 0);
+    EXPECT_NE(fixrec::read_fields(1, "(E4.0,E4.0,E4.0)", {a, b, c}), fixrec::Status::Ok);
     EXPECT_EQ(a, 1.5f);
     EXPECT_EQ(b, 9.0f);
     EXPECT_EQ(c, 9.0f);
@@ -256,13 +256,13 @@ TEST(FieldReading, FormatReversionReadsFurtherRecords) {
     ScratchDir dir;
     write_file(dir.file("R.DAT"), "  1.0\r\n  2.0\r\n  3.0\r\n");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("R.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("R.DAT")), fixrec::Status::Ok);
     float a = 0.0f;
     float b = 0.0f;
-    ASSERT_EQ(fixrec::read_fields(1, "(E5.0)", {a, b}), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(E5.0)", {a, b}), fixrec::Status::Ok);
     EXPECT_EQ(a, 1.0f);
     EXPECT_EQ(b, 2.0f);
-    ASSERT_EQ(fixrec::read_fields(1, "(E5.0)", {a}), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(E5.0)", {a}), fixrec::Status::Ok);
     EXPECT_EQ(a, 3.0f);
 }
 

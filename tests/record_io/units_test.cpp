@@ -25,7 +25,7 @@ std::string report_of(Statements&& statements) {
     const std::string path = dir.file("R.DAT");
     write_file(path, "old content that must disappear\r\n");
     ScopedRun run;
-    EXPECT_EQ(fixrec::open_old(1, path), 0);
+    EXPECT_EQ(fixrec::open_old(1, path), fixrec::Status::Ok);
     statements();
     fixrec::close_unit(1);
     run.end();
@@ -98,7 +98,7 @@ TEST(OutputStatement, MismatchedItemIsAProgrammingError) {
     ScratchDir dir;
     write_file(dir.file("M.DAT"), "");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("M.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("M.DAT")), fixrec::Status::Ok);
     EXPECT_THROW(fixrec::write_line(1, "(I3)", {1.0f}), std::invalid_argument);
     EXPECT_THROW(fixrec::write_line(1, "('no data')", {1.0f}), std::invalid_argument);
 }
@@ -158,26 +158,26 @@ TEST(Console, FormattedStatementWithSlashAndCharacterItems) {
 TEST(DataFileCycle, OpenOldNeverCreates) {
     ScratchDir dir;
     ScopedRun run;
-    EXPECT_NE(fixrec::open_old(1, dir.file("MISSING.DAT")), 0);
+    EXPECT_NE(fixrec::open_old(1, dir.file("MISSING.DAT")), fixrec::Status::Ok);
     fixrec::close_unit(1);  // closing a unit that is not connected does nothing
     EXPECT_FALSE(std::filesystem::exists(dir.file("MISSING.DAT")));
-    EXPECT_NE(fixrec::open_old(1, dir.path().string()), 0);  // a directory
+    EXPECT_NE(fixrec::open_old(1, dir.path().string()), fixrec::Status::Ok);  // a directory
 }
 
 TEST(DataFileCycle, NameWithTrailingBlanks) {
     ScratchDir dir;
     write_file(dir.file("BILM.DAT"), "x\r\n");
     ScopedRun run;
-    EXPECT_EQ(fixrec::open_old(1, "  " + dir.file("BILM.DAT") + "   "), 0);
+    EXPECT_EQ(fixrec::open_old(1, "  " + dir.file("BILM.DAT") + "   "), fixrec::Status::Ok);
 }
 
 TEST(DataFileCycle, EmptyFileFailsTheFirstRead) {
     ScratchDir dir;
     write_file(dir.file("E.DAT"), "");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, dir.file("E.DAT")), 0);
+    ASSERT_EQ(fixrec::open_old(1, dir.file("E.DAT")), fixrec::Status::Ok);
     char header[80];
-    EXPECT_NE(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
+    EXPECT_NE(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
 }
 
 TEST(DataFileCycle, ReportReplacesALongerFileWhole) {
@@ -187,11 +187,11 @@ TEST(DataFileCycle, ReportReplacesALongerFileWhole) {
     for (int i = 0; i < 400; ++i) old += "an earlier and longer report line " + std::to_string(i) + "\r\n";
     write_file(path, old);
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, path), 0);
+    ASSERT_EQ(fixrec::open_old(1, path), fixrec::Status::Ok);
     char header[80];
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
     fixrec::close_unit(1);
-    ASSERT_EQ(fixrec::open_old(1, path), 0);
+    ASSERT_EQ(fixrec::open_old(1, path), fixrec::Status::Ok);
     for (int i = 0; i < 100; ++i) fixrec::write_line(1, "(I3,' new')", {std::int32_t{i}});
     // Nothing of the report is on disk before the unit is closed.
     EXPECT_EQ(read_file(path), old);
@@ -213,9 +213,9 @@ TEST(DataFileCycle, OutputAfterReadingCutsAtThePosition) {
     const std::string path = dir.file("P.DAT");
     write_file(path, "keep me\r\ndrop me\r\nand me\r\n");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, path), 0);
+    ASSERT_EQ(fixrec::open_old(1, path), fixrec::Status::Ok);
     char header[80];
-    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(80A1)", fixrec::each_char(header)), fixrec::Status::Ok);
     fixrec::write_line(1, "('new')");
     fixrec::close_unit(1);
     EXPECT_EQ(read_file(path), "keep me\r\nnew\r\n");
@@ -226,11 +226,11 @@ TEST(DataFileCycle, ReopeningTheSameFileKeepsThePosition) {
     const std::string path = dir.file("S.DAT");
     write_file(path, "one\r\ntwo\r\n");
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, path), 0);
+    ASSERT_EQ(fixrec::open_old(1, path), fixrec::Status::Ok);
     char line[3];
-    ASSERT_EQ(fixrec::read_fields(1, "(3A1)", fixrec::each_char(line)), 0);
-    ASSERT_EQ(fixrec::open_old(1, path + " "), 0);
-    ASSERT_EQ(fixrec::read_fields(1, "(3A1)", fixrec::each_char(line)), 0);
+    ASSERT_EQ(fixrec::read_fields(1, "(3A1)", fixrec::each_char(line)), fixrec::Status::Ok);
+    ASSERT_EQ(fixrec::open_old(1, path + " "), fixrec::Status::Ok);
+    ASSERT_EQ(fixrec::read_fields(1, "(3A1)", fixrec::each_char(line)), fixrec::Status::Ok);
     EXPECT_EQ(std::string(line, 3), "two");
 }
 
@@ -240,7 +240,7 @@ TEST(DataFileCycle, EndOfRunClosesUnits) {
     write_file(path, "old\r\n");
     {
         ScopedRun run;
-        ASSERT_EQ(fixrec::open_old(7, path), 0);
+        ASSERT_EQ(fixrec::open_old(7, path), fixrec::Status::Ok);
         fixrec::write_line(7, "('written at the end of the run')");
         run.end();
     }
@@ -255,7 +255,7 @@ TEST(DataFileCycle, PermissionBitsAndSymbolicLinksSurvive) {
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
     ASSERT_EQ(::symlink("target.dat", link.c_str()), 0);
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, link), 0);
+    ASSERT_EQ(fixrec::open_old(1, link), fixrec::Status::Ok);
     fixrec::write_line(1, "('report')");
     fixrec::close_unit(1);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
@@ -272,7 +272,7 @@ TEST(DataFileCycle, HardLinksAllSeeTheReport) {
     write_file(first, "an old content longer than the report\r\n");
     ASSERT_EQ(::link(first.c_str(), second.c_str()), 0);
     ScopedRun run;
-    ASSERT_EQ(fixrec::open_old(1, first), 0);
+    ASSERT_EQ(fixrec::open_old(1, first), fixrec::Status::Ok);
     fixrec::write_line(1, "('report')");
     EXPECT_EQ(read_file(first), "an old content longer than the report\r\n");
     fixrec::close_unit(1);

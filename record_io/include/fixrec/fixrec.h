@@ -25,6 +25,7 @@
 
 #include "fixrec/cp866.h"
 #include "fixrec/format.h"
+#include "fixrec/status.h"
 
 namespace fixrec {
 
@@ -100,34 +101,6 @@ std::vector<Dest> each_char(char (&chars)[N]) {
 }
 
 // ---------------------------------------------------------------------------
-// Statuses and the unrecoverable failure.
-
-// Status of open_old and read_fields: 0 on success, nonzero otherwise.
-enum Status : int {
-    kOk = 0,
-    kOpenFailed = 1,
-    kEndOfFile = 2,
-    kBadField = 3,
-    kNotConnected = 4,
-};
-
-// An output statement, a closing or the implicit connection that cannot be
-// completed.  The unit's pending report has been discarded and the data file
-// keeps its old content when this is thrown.
-class Fatal : public std::runtime_error {
-public:
-    explicit Fatal(std::string message, int code = 1)
-        : std::runtime_error(std::move(message)), exit_code(code) {}
-    int exit_code;
-};
-
-// Exit codes of every program of the suite.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitReportNotWritten = 1;   // a Fatal: "run-time error" on stderr
-inline constexpr int kExitUnreadable = 2;         // not opened, or input section unreadable
-inline constexpr int kExitInvalidArithmetic = 3;  // the input makes the computation invalid
-
-// ---------------------------------------------------------------------------
 // Units.
 
 constexpr int kConsoleUnit = -1;  // the unit written `*` in the programs
@@ -135,17 +108,17 @@ constexpr int kConsoleUnit = -1;  // the unit written `*` in the programs
 // Connects `unit` to the existing file `name` (leading and trailing blanks are
 // not part of it).  Tries read-write, then read only, then write only; never
 // creates the file and never prints anything.
-int open_old(int unit, std::string_view name);
+[[nodiscard]] Status open_old(int unit, std::string_view name);
 
 // Disconnects `unit`, writing any report still in its buffer.  Closing a unit
 // that is not connected does nothing.
 void close_unit(int unit);
 
 // One formatted input statement: reads the next record of `unit` into `dests`.
-int read_fields(int unit, const Format& format, std::span<const Dest> dests);
-int read_fields(int unit, const Format& format, std::initializer_list<Dest> dests);
-int read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests);
-int read_fields(int unit, std::string_view format, std::span<const Dest> dests);
+[[nodiscard]] Status read_fields(int unit, const Format& format, std::span<const Dest> dests);
+[[nodiscard]] Status read_fields(int unit, const Format& format, std::initializer_list<Dest> dests);
+[[nodiscard]] Status read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests);
+[[nodiscard]] Status read_fields(int unit, std::string_view format, std::span<const Dest> dests);
 
 // One formatted output statement on `unit`.  The first output statement after
 // a connection cuts the file at the current position.  `unit` may be
@@ -224,7 +197,7 @@ int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)(
 template <typename WriteReport>
 int rewrite_data_file(int unit, std::string_view name, std::string_view reopen_failed,
                       bool computed, WriteReport&& write_report) {
-    if (open_old(unit, name) != kOk) write_console({reopen_failed});
+    if (open_old(unit, name) != Status::Ok) write_console({reopen_failed});
     try {
         write_report();
         close_unit(unit);
