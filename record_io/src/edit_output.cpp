@@ -323,33 +323,4 @@ std::size_t edit_list_real(float value, char* out) {
     return static_cast<std::size_t>(p - out);
 }
 
-namespace {
-
-std::string right_justify(const char* text, std::size_t len, int w) {
-    const auto width = static_cast<std::size_t>(w);
-    if (len > width) return std::string(width, '*');
-    return std::string(width - len, ' ') + std::string(text, len);
-}
-
-std::string real_field(float value, int w, int d, bool e_form) {
-    const std::string_view marker = nonfinite_marker(value);
-    if (!marker.empty()) {
-        if (marker.size() > static_cast<std::size_t>(w)) return std::string(static_cast<std::size_t>(w), '*');
-        return std::string(marker) + std::string(static_cast<std::size_t>(w) - marker.size(), '.');
-    }
-    std::string buf(edit_capacity(d), '\0');
-    const std::size_t len = e_form ? edit_e(value, d, buf.data()) : edit_f(value, d, buf.data());
-    return right_justify(buf.data(), len, w);
-}
-
-}  // namespace
-
-std::string format_e(float value, int w, int d) { return real_field(value, w, d, true); }
-std::string format_f(float value, int w, int d) { return real_field(value, w, d, false); }
-
-std::string format_i(std::int32_t value, int w) {
-    char buf[16];
-    return right_justify(buf, edit_i(value, buf), w);
-}
-
 }  // namespace fixrec

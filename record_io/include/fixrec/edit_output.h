@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace fixrec {
@@ -50,11 +49,5 @@ std::string_view nonfinite_marker(float value);
 // one-digit E form "d.ddddddE+xx".
 std::size_t edit_list_real(float value, char* out);
 constexpr int kListRealWidth = 15;
-
-// Convenience for tests and tools: the whole field of width w as it would be
-// written (right-justified, asterisks on overflow, markers for non-finite values).
-std::string format_e(float value, int w, int d);
-std::string format_f(float value, int w, int d);
-std::string format_i(std::int32_t value, int w);
 
 }  // namespace fixrec
