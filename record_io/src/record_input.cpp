@@ -100,6 +100,22 @@ void read_text(Cursor& at, const Descriptor& d, const Dest& dest) {
     at.advance(std::min(aw, len));
 }
 
+// A run of A1 fields into single characters, as "(80A1)" reads a line: one
+// character each, blanks after the end of the record.  Takes at most `run`
+// fields, and stops at a destination that is not one character; returns
+// how many it took (at least one).
+std::size_t read_char_run(Cursor& at, std::size_t run, std::span<const Dest> dests) {
+    const std::size_t n = std::min(run, dests.size());
+    const std::size_t have = std::min(n, at.rec.size() - at.col);
+    const char* src = at.rec.data() + at.col;
+    std::size_t j = 0;
+    for (; j < have && dests[j].single_char(); ++j) *dests[j].text() = src[j];
+    at.col += j;
+    if (j == have)
+        for (; j < n && dests[j].single_char(); ++j) *dests[j].text() = ' ';
+    return j;
+}
+
 // A numeric field: up to w characters, ended early by the end of the
 // record or by a comma (which is consumed).
 Status read_number(Cursor& at, const Descriptor& d, const Dest& dest) {
@@ -147,16 +163,9 @@ Status input_statement(Connection& c, FormatView f, std::span<const Dest> dests)
                 default: {
                     if (next == dests.size()) return Status::Ok;
                     if (d.kind == DescKind::A && d.w == 1 && dests[next].single_char()) {
-                        // A run of A1 fields into single characters, as
-                        // "(80A1)" reads a line: one character each, blanks
-                        // after the end of the record.
-                        std::size_t k = i;
-                        do {
-                            *dests[next++].text() = at.col < at.rec.size() ? at.rec[at.col++] : ' ';
-                            ++k;
-                        } while (k < descs.size() && descs[k].kind == DescKind::A && descs[k].w == 1 &&
-                                 next < dests.size() && dests[next].single_char());
-                        i = k - 1;
+                        const std::size_t taken = read_char_run(at, d.repeat_left, dests.subspan(next));
+                        next += taken;
+                        i += taken - 1;
                         break;
                     }
                     const Dest& dest = dests[next++];

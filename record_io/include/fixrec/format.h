@@ -39,6 +39,10 @@ struct Descriptor {
     int d = 0;                      // digits after the point (E, F)
     std::uint32_t text_offset = 0;  // a literal's text in the text pool
     std::uint32_t text_size = 0;
+    // This descriptor and the copies of it that follow from the same repeat
+    // count: 80, 79, ... 1 along "80A1".  Lets a statement take a whole run
+    // of A1 fields at once.
+    std::uint32_t repeat_left = 1;
 
     constexpr bool is_data() const {
         return kind == DescKind::E || kind == DescKind::F || kind == DescKind::I ||
@@ -262,8 +266,9 @@ constexpr FormatError scan_descriptor(Scanner& sc, Written& out, std::size_t& er
 // The descriptor `repeat` times into the sink, and its share of the summary.
 template <class Sink>
 constexpr void expand(const Written& w, Sink& sink, FormatSummary& sum) {
-    const Descriptor& d = w.desc;
+    Descriptor d = w.desc;
     for (int r = 0; r < w.repeat; ++r) {
+        d.repeat_left = static_cast<std::uint32_t>(w.repeat - r);
         sink.descriptor(d);
         ++sum.descriptors;
         if (d.is_data()) ++sum.data_count;

@@ -55,8 +55,9 @@ public:
 
     constexpr Dest(float& v) : kind_(Kind::Real), target_(&v), length_(1) {}           // NOLINT
     constexpr Dest(std::int32_t& v) : kind_(Kind::Integer), target_(&v), length_(1) {}  // NOLINT
-    constexpr Dest(char& c) : kind_(Kind::Text), target_(&c), length_(1) {}             // NOLINT
-    constexpr Dest(std::span<char> s) : kind_(Kind::Text), target_(s.data()), length_(s.size()) {}  // NOLINT
+    constexpr Dest(char& c) : kind_(Kind::Text), single_char_(true), target_(&c), length_(1) {}  // NOLINT
+    constexpr Dest(std::span<char> s)  // NOLINT
+        : kind_(Kind::Text), single_char_(s.size() == 1), target_(s.data()), length_(s.size()) {}
 
     constexpr Kind kind() const { return kind_; }
     float* real() const { return kind_ == Kind::Real ? static_cast<float*>(target_) : nullptr; }
@@ -66,10 +67,11 @@ public:
     char* text() const { return kind_ == Kind::Text ? static_cast<char*>(target_) : nullptr; }
     constexpr std::size_t length() const { return length_; }
     // One character, as each destination of "(80A1)" is.
-    constexpr bool single_char() const { return kind_ == Kind::Text && length_ == 1; }
+    constexpr bool single_char() const { return single_char_; }
 
 private:
     Kind kind_;
+    bool single_char_ = false;
     void* target_;
     std::size_t length_;
 };

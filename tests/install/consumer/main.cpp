@@ -16,7 +16,8 @@ using namespace fixrec::literals;
 constexpr int kUnit = 1;
 constexpr const char* kFile = "CONSUMER.DAT";
 // 2 blanks and the 9-character label "ВЫСОТА HO": the value stands in columns 12-23.
-const fixrec::Format kReportLine(R"fmt((2X,'ВЫСОТА HO',E12.5,'(м)'))fmt"_cp);
+constexpr fixrec::FormatView kReportLine = R"fmt((2X,'ВЫСОТА HO',E12.5,'(м)'))fmt"_fmt;
+// Parsed at run time: a format a tool builds or reads.
 const fixrec::Format kValueField("(11X,E12.5)");
 
 // The same line spelt out in code page 866 bytes.
