@@ -16,19 +16,34 @@
 namespace fixrec::detail {
 
 namespace {
+
+// Constant-initialized: the table lies in zero pages, and a run pays nothing
+// for it at start-up.  Clang 14 cannot evaluate libstdc++ 12's std::string
+// constructor at compile time, so there the table is initialized at start-up.
+#if defined(__clang__)
+Runtime g_runtime;
+#else
 constinit Runtime g_runtime;
+#endif
+
 }  // namespace
 
 Runtime& runtime() { return g_runtime; }
 
-Connection* find_unit(int unit) {
+namespace {
+
+Connection* slot_of(int unit) {
     for (Connection& c : g_runtime.units)
         if (c.unit == unit) return &c;
     return nullptr;
 }
 
+}  // namespace
+
+Connection* find_unit(int unit) { return unit == kNoUnit ? nullptr : slot_of(unit); }
+
 Connection* claim_slot(int unit) {
-    Connection* c = find_unit(kNoUnit);
+    Connection* c = unit == kNoUnit ? nullptr : slot_of(kNoUnit);
     if (c == nullptr) return nullptr;
     c->unit = unit;
     c->serial = g_runtime.next_serial++;

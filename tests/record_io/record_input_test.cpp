@@ -184,8 +184,8 @@ TEST(InputStatement, NoRecordToRead) {
         EXPECT_EQ(fixrec::read_fields(1, "(80A1)"_fmt, fixrec::each_char(header)), Status::EndOfFile);
         EXPECT_EQ(fixrec::read_fields(2, "(80A1)"_fmt, fixrec::each_char(header)), Status::NotConnected);
     }
+    std::string report;  // outlives the run, which closes the unit at its end
     ScopedRun run;
-    std::string report;
     ASSERT_EQ(fixrec::open_memory_output(1, report), Status::Ok);
     fixrec::write_line(1, "('a report being written has no further record')"_fmt);
     float v = 0.0f;

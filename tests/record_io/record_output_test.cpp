@@ -18,8 +18,8 @@ using test_support::ScopedRun;
 // The report that `statements` write on unit 1.
 template <typename Statements>
 std::string report_of(Statements&& statements) {
+    std::string report;  // outlives the run, which closes the unit at its end
     ScopedRun run;
-    std::string report;
     EXPECT_EQ(fixrec::open_memory_output(1, report), Status::Ok);
     statements();
     fixrec::close_unit(1);
@@ -97,8 +97,8 @@ TEST(OutputStatement, RecordsAreWrittenWholeAcrossTheBuffer) {
 }
 
 TEST(OutputStatement, MismatchedItemIsAProgrammingError) {
+    std::string report;  // outlives the run, which closes the unit at its end
     ScopedRun run;
-    std::string report;
     ASSERT_EQ(fixrec::open_memory_output(1, report), Status::Ok);
     EXPECT_THROW(fixrec::write_line(1, "(I3)"_fmt, {1.0f}), std::invalid_argument);
     EXPECT_THROW(fixrec::write_line(1, "('no data')"_fmt, {1.0f}), std::invalid_argument);

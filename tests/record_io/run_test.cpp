@@ -21,7 +21,7 @@ using test_support::ScopedRun;
 using test_support::TempDir;
 using test_support::write_bytes;
 
-TEST(Run, EndClosesUnitsInTheOrderTheyWereConnected) {
+TEST(Run, EndClosesEveryUnit) {
     TempDir dir;
     const std::string file = (dir / "U.DAT").string();
     write_bytes(file, "old\r\n");

@@ -62,8 +62,8 @@ TEST(OpenOld, ReopeningTheSameFileKeepsThePosition) {
 }
 
 TEST(MemoryUnits, ConnectingAnewClosesTheUnitFirst) {
+    std::string report;  // outlives the run, which closes the unit at its end
     ScopedRun run;
-    std::string report;
     ASSERT_EQ(fixrec::open_memory_output(1, report), Status::Ok);
     fixrec::write_line(1, "('first report')"_fmt);
     const std::string bytes = "input\r\n";

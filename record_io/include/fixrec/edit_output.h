@@ -1,4 +1,6 @@
-// Output editing: one value -> the text of its field, before right-justification.
+// Output editing: one value -> the digits of its field, before
+// right-justification.  The whole field (width, asterisks, markers) is the
+// renderer's: render_field in fixrec/render.h.
 //
 // The digits come from the shortest exact route the standard library offers:
 // the single-precision value is widened to double and written with 17 significant

@@ -11,8 +11,9 @@
 // of it.  A malformed format is a compile error whose message names the
 // fault and its position:
 //
-//     error: static assertion failed: malformed format: see well_formed<error, position>
-//     note: 'well_formed<fixrec::FormatError::WidthExpected, 4>' evaluates to false
+//     In instantiation of 'struct fixrec::format_compile::malformed_format<
+//         fixrec::FormatError::PointExpected, 8>':
+//     error: static assertion failed: malformed format: ...
 //
 // So a run parses nothing and allocates nothing for its formats.
 #pragma once
@@ -57,17 +58,23 @@ struct ArraySink {
     constexpr void descriptor(const Descriptor& d) { descs[descs_used++] = d; }
 };
 
-// False for a malformed format; its arguments show in the compiler's message.
+// Instantiated for a malformed format only, and then an error: its template
+// arguments, which the compiler's message shows, name the fault and where
+// it is.
 template <FormatError E, std::size_t Position>
-inline constexpr bool well_formed = E == FormatError::None;
+struct malformed_format {
+    static_assert(E == FormatError::None,
+                  "malformed format: the arguments of malformed_format<> name the fault and its position");
+    static constexpr bool reported = true;
+};
 
 template <cp866_detail::Utf8Literal S>
 consteval auto compile() {
     constexpr auto& encoded = cp866_detail::kEncoded<S>;
     constexpr std::string_view source(encoded.bytes, encoded.size);
     constexpr FormatSummary summary = check_format(source);
-    static_assert(well_formed<summary.error, summary.position>,
-                  "malformed format: see well_formed<error, position>");
+    if constexpr (summary.error != FormatError::None)
+        static_assert(malformed_format<summary.error, summary.position>::reported);
     CompiledFormat<summary.descriptors, summary.pool_size, source.size()> out{};
     ArraySink sink{out.descs, out.pool};
     const FormatSummary parsed = format_parse::parse(source, sink);
