@@ -217,7 +217,7 @@ void console_end_line() {
     r.console_used = r.console_line_open = false;
 }
 
-void console_statement(FormatView format, std::span<const Item> items) {
+void console_statement(const FormatView& format, std::span<const Item> items) {
     ConsoleWriter writer;
     render_statement(format, items, writer);
 }

@@ -138,7 +138,7 @@ Status read_number(Cursor& at, const Descriptor& d, const Dest& dest) {
     return to_status(s);
 }
 
-Status input_statement(Connection& c, FormatView f, std::span<const Dest> dests) {
+Status input_statement(Connection& c, const FormatView& f, std::span<const Dest> dests) {
     if (!dests.empty() && f.data_count() == 0)
         throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
     std::string& store = runtime().input_record;
@@ -162,16 +162,22 @@ Status input_statement(Connection& c, FormatView f, std::span<const Dest> dests)
                     break;
                 default: {
                     if (next == dests.size()) return Status::Ok;
-                    if (d.kind == DescKind::A && d.w == 1 && dests[next].single_char()) {
-                        const std::size_t taken = read_char_run(at, d.repeat_left, dests.subspan(next));
-                        next += taken;
-                        i += taken - 1;
-                        break;
-                    }
-                    const Dest& dest = dests[next++];
-                    if (d.kind == DescKind::A || dest.kind() == Dest::Kind::Text) {
+                    const Dest& dest = dests[next];
+                    if (d.kind == DescKind::A) {
+                        if (d.w == 1 && dest.single_char()) {
+                            const std::size_t taken = read_char_run(at, d.repeat_left, dests.subspan(next));
+                            next += taken;
+                            i += taken - 1;
+                            break;
+                        }
                         if (dest.kind() != Dest::Kind::Text)
                             throw std::invalid_argument("A field into a numeric destination");
+                        ++next;
+                        read_text(at, d, dest);
+                        break;
+                    }
+                    ++next;
+                    if (dest.kind() == Dest::Kind::Text) {  // a numeric field read as characters
                         read_text(at, d, dest);
                         break;
                     }
@@ -191,15 +197,23 @@ Status input_statement(Connection& c, FormatView f, std::span<const Dest> dests)
 
 }  // namespace detail
 
-Status read_fields(int unit, FormatView format, std::span<const Dest> dests) {
+namespace {
+
+Status read_statement(int unit, const FormatView& format, std::span<const Dest> dests) {
     detail::Connection* c = detail::find_unit(unit);
     if (c == nullptr) return Status::NotConnected;
     if (c->write_mode) return Status::EndOfFile;  // a report being written has no further record
     return detail::input_statement(*c, format, dests);
 }
 
+}  // namespace
+
+Status read_fields(int unit, FormatView format, std::span<const Dest> dests) {
+    return read_statement(unit, format, dests);
+}
+
 Status read_fields(int unit, FormatView format, std::initializer_list<Dest> dests) {
-    return read_fields(unit, format, std::span<const Dest>(dests.begin(), dests.size()));
+    return read_statement(unit, format, std::span<const Dest>(dests.begin(), dests.size()));
 }
 
 }  // namespace fixrec

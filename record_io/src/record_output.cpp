@@ -104,7 +104,9 @@ private:
 
 }  // namespace detail
 
-void write_line(int unit, FormatView format, std::span<const Item> items) {
+namespace {
+
+void output_statement(int unit, const FormatView& format, std::span<const Item> items) {
     using namespace detail;
     if (unit == kConsoleUnit) {
         console_statement(format, items);
@@ -117,8 +119,14 @@ void write_line(int unit, FormatView format, std::span<const Item> items) {
     render_statement(format, items, writer);
 }
 
+}  // namespace
+
+void write_line(int unit, FormatView format, std::span<const Item> items) {
+    output_statement(unit, format, items);
+}
+
 void write_line(int unit, FormatView format, std::initializer_list<Item> items) {
-    write_line(unit, format, std::span<const Item>(items.begin(), items.size()));
+    output_statement(unit, format, std::span<const Item>(items.begin(), items.size()));
 }
 
 }  // namespace fixrec

@@ -100,7 +100,7 @@ void render_field(const Descriptor& d, const Item& item, std::string_view source
 // (or its end), so trailing literals are written; items left over at the
 // closing parenthesis start a new record with the format from its start.
 template <class Out>
-void render_statement(FormatView f, std::span<const Item> items, Out& out) {
+void render_statement(const FormatView& f, std::span<const Item> items, Out& out) {
     if (!items.empty() && f.data_count() == 0)
         throw std::invalid_argument("format without data descriptors: " + std::string(f.source()));
     std::size_t next = 0;

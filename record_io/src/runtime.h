@@ -126,7 +126,7 @@ void console_begin_run(ConsoleDevice* device);
 // After the last console output of a run: one CR LF ends its line.
 void console_end_line();
 // A formatted console statement.
-void console_statement(FormatView format, std::span<const Item> items);
+void console_statement(const FormatView& format, std::span<const Item> items);
 // Asks for a file name at the prompt until a non-blank one is given; throws
 // Fatal at the end of the console input.
 std::string ask_file_name(int unit);
