@@ -10,19 +10,25 @@
 // (scripts/bench prints both side by side).
 //
 // A timed write is a whole run on a new empty file: open_old, the records,
-// and close_unit, which writes the last buffer, makes the scratch file durable
-// (fdatasync) and renames it over the data file.  A timed read is open_old,
-// the records and close_unit on the file the write left.
+// and close_unit, which writes the last buffer and renames the scratch file
+// over the data file.  A timed read is open_old, the records and close_unit
+// on the file the write left.
+//
+// BM_WriteValueLinesToChars is the yardstick of the value-line writer: the
+// same lines made by hand with std::to_chars into a 1 KiB buffer that goes
+// to the file with write(2) whenever it is full, nothing else.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -76,7 +82,7 @@ public:
         dir_ = tmpl;
     }
     ~Scratch() {
-        for (const char* name : {kValueFile, kProfileFile}) ::unlink(path(name).c_str());
+        for (const char* name : {kValueFile, kProfileFile, kHandFile}) ::unlink(path(name).c_str());
         ::rmdir(dir_.c_str());
     }
     Scratch(const Scratch&) = delete;
@@ -86,6 +92,7 @@ public:
 
     static constexpr const char* kValueFile = "VALUES.DAT";
     static constexpr const char* kProfileFile = "PROFILE.DAT";
+    static constexpr const char* kHandFile = "BYHAND.DAT";
 
 private:
     std::string dir_;
@@ -105,22 +112,12 @@ bool create_empty(const std::string& path) {
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-const fixrec::Format& value_line() {
-    static const fixrec::Format f(std::string("(2X,'")
-                                      .append(kLabel)
-                                      .append("',E16.5,'")
-                                      .append(" (м)"_cp)
-                                      .append("')"));
-    return f;
-}
-const fixrec::Format& value_field() {
-    static const fixrec::Format f("(41X,E16.5)");
-    return f;
-}
-const fixrec::Format& profile_row() {
-    static const fixrec::Format f("(6X,E12.5,6X,E12.5,6X,E12.5)");
-    return f;
-}
+// The formats, compiled.
+constexpr fixrec::FormatView kValueLine =
+    R"fmt((2X,'ГЛУБИНА ВОРОНКИ НАД СЛИВНЫМ ОТВЕРСТИЕМ:',E16.5,' (м)'))fmt"_fmt;
+constexpr fixrec::FormatView kValueField = "(41X,E16.5)"_fmt;
+constexpr fixrec::FormatView kProfileRow = "(6X,E12.5,6X,E12.5,6X,E12.5)"_fmt;
+static_assert(kValueLine.text(kValueLine.descriptors()[1]) == kLabel);
 
 // One run writing kRecords records with `write_record(i)` into the empty file
 // at `path`.  A failure to write ends the run as a calculator's would (the
@@ -129,7 +126,7 @@ template <class WriteRecord>
 bool write_file(const std::string& path, WriteRecord write_record) {
     fixrec::begin_run({}, nullptr);
     try {
-        if (fixrec::open_old(kUnit, path) != fixrec::kOk) {
+        if (fixrec::open_old(kUnit, path) != fixrec::Status::Ok) {
             fixrec::end_run();
             return false;
         }
@@ -145,28 +142,26 @@ bool write_file(const std::string& path, WriteRecord write_record) {
 
 bool write_value_file(const std::string& path) {
     const auto& v = values().v;
-    const fixrec::Format& f = value_line();
-    return write_file(path, [&](std::size_t i) { fixrec::write_line(kUnit, f, {v[i % kValues]}); });
+    return write_file(path, [&](std::size_t i) { fixrec::write_line(kUnit, kValueLine, {v[i % kValues]}); });
 }
 
 bool write_profile_file(const std::string& path) {
     const auto& v = values().v;
-    const fixrec::Format& f = profile_row();
     return write_file(path, [&](std::size_t i) {
         const std::size_t k = i * 3;
-        fixrec::write_line(kUnit, f, {v[k % kValues], v[(k + 1) % kValues], v[(k + 2) % kValues]});
+        fixrec::write_line(kUnit, kProfileRow, {v[k % kValues], v[(k + 1) % kValues], v[(k + 2) % kValues]});
     });
 }
 
 // Reads every record back; the sum keeps the conversions from being dropped.
 // Returns the number of records read with status kOk.
 std::int64_t read_value_file(const std::string& path, double& sum) {
-    const fixrec::Format& f = value_field();
+    const fixrec::FormatView f = kValueField;
     fixrec::begin_run({}, nullptr);
     std::int64_t n = 0;
-    if (fixrec::open_old(kUnit, path) == fixrec::kOk) {
+    if (fixrec::open_old(kUnit, path) == fixrec::Status::Ok) {
         float x = 0.0f;
-        while (fixrec::read_fields(kUnit, f, {x}) == fixrec::kOk) {
+        while (fixrec::read_fields(kUnit, f, {x}) == fixrec::Status::Ok) {
             sum += x;
             ++n;
         }
@@ -177,12 +172,12 @@ std::int64_t read_value_file(const std::string& path, double& sum) {
 }
 
 std::int64_t read_profile_file(const std::string& path, double& sum) {
-    const fixrec::Format& f = profile_row();
+    const fixrec::FormatView f = kProfileRow;
     fixrec::begin_run({}, nullptr);
     std::int64_t n = 0;
-    if (fixrec::open_old(kUnit, path) == fixrec::kOk) {
+    if (fixrec::open_old(kUnit, path) == fixrec::Status::Ok) {
         float a = 0.0f, b = 0.0f, c = 0.0f;
-        while (fixrec::read_fields(kUnit, f, {a, b, c}) == fixrec::kOk) {
+        while (fixrec::read_fields(kUnit, f, {a, b, c}) == fixrec::Status::Ok) {
             sum += static_cast<double>(a) + b + c;
             ++n;
         }
@@ -190,6 +185,68 @@ std::int64_t read_profile_file(const std::string& path, double& sum) {
     }
     fixrec::end_run();
     return n;
+}
+
+// The E16.5 field of `v` made from std::to_chars: 5 significant digits as
+// d.dddde+xx, rearranged into .ddddd and the exponent one higher.
+char* put_e16_5(char* p, float v) {
+    char tmp[32];
+    const auto res = std::to_chars(tmp, tmp + sizeof tmp, v, std::chars_format::scientific, 4);
+    const char* t = tmp;
+    const bool negative = *t == '-';
+    if (negative) ++t;
+    // t: d.dddde[+-]xx
+    const bool zero = t[0] == '0';
+    int x = 0;
+    std::from_chars(t[7] == '+' ? t + 8 : t + 7, res.ptr, x);
+    x = zero ? 0 : x + 1;
+    std::memset(p, ' ', 16);
+    char* q = p + (negative ? 4 : 5);
+    if (negative) *q++ = '-';
+    *q++ = '.';
+    *q++ = t[0];
+    std::memcpy(q, t + 2, 4);
+    q += 4;
+    *q++ = 'E';
+    *q++ = x < 0 ? '-' : '+';
+    const int mag = x < 0 ? -x : x;
+    *q++ = static_cast<char>('0' + mag / 10);
+    *q++ = static_cast<char>('0' + mag % 10);
+    return p + 16;
+}
+
+bool write_value_file_by_hand(const std::string& path) {
+    constexpr std::string_view kUnitText = " (м)"_cp;
+    const auto& v = values().v;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buf[1024];
+    std::size_t used = 0;
+    bool ok = true;
+    auto flush = [&] {
+        for (std::size_t done = 0; done < used;) {
+            const ssize_t k = ::write(fd, buf + done, used - done);
+            if (k <= 0) return false;
+            done += static_cast<std::size_t>(k);
+        }
+        used = 0;
+        return true;
+    };
+    constexpr std::size_t kLine = 2 + kLabel.size() + 16 + kUnitText.size() + 2;
+    for (std::int64_t i = 0; i < kRecords && ok; ++i) {
+        if (used + kLine > sizeof buf) ok = flush();
+        char* p = buf + used;
+        p[0] = ' ';
+        p[1] = ' ';
+        std::memcpy(p + 2, kLabel.data(), kLabel.size());
+        p = put_e16_5(p + 2 + kLabel.size(), v[static_cast<std::size_t>(i) % kValues]);
+        std::memcpy(p, kUnitText.data(), kUnitText.size());
+        p[kUnitText.size()] = '\r';
+        p[kUnitText.size() + 1] = '\n';
+        used += kLine;
+    }
+    ok = ok && flush();
+    return ::close(fd) == 0 && ok;
 }
 
 void BM_WriteValueLines(benchmark::State& state) {
@@ -200,6 +257,18 @@ void BM_WriteValueLines(benchmark::State& state) {
         const bool created = create_empty(path);
         state.ResumeTiming();
         if (!created || !write_value_file(path)) state.SkipWithError("cannot write the value file");
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+
+void BM_WriteValueLinesToChars(benchmark::State& state) {
+    const std::string path = g_scratch->path(Scratch::kHandFile);
+    values();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool created = create_empty(path);
+        state.ResumeTiming();
+        if (!created || !write_value_file_by_hand(path)) state.SkipWithError("cannot write the value file by hand");
     }
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
@@ -250,6 +319,7 @@ void BM_ReadProfileRows(benchmark::State& state) {
 // Fortran program measures it.
 #define FIXREC_CASE(fn) BENCHMARK(fn)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond)
 FIXREC_CASE(BM_WriteValueLines);
+FIXREC_CASE(BM_WriteValueLinesToChars);
 FIXREC_CASE(BM_ReadValueLines);
 FIXREC_CASE(BM_WriteProfileRows);
 FIXREC_CASE(BM_ReadProfileRows);

@@ -9,13 +9,13 @@ namespace drain_funnel {
 namespace {
 
 using namespace fixrec::literals;
-using fixrec::Format;
+using fixrec::FormatView;
 
 constexpr int kUnit = 1;
 
 // Input section: six header lines, then five values in columns 39-50.
-const Format kHeaderLine(R"fmt((80A1))fmt"_cp);
-const Format kValueLine(R"fmt((38X,E12.5))fmt"_cp);
+constexpr FormatView kHeaderLine = R"fmt((80A1))fmt"_fmt;
+constexpr FormatView kValueLine = R"fmt((38X,E12.5))fmt"_fmt;
 
 // Console messages.
 constexpr std::string_view kOpenFailed = "***ОШИБКА ОТКРЫТИЯ ФАЙЛА  BILM.DAT***"_cp;
@@ -25,19 +25,19 @@ constexpr std::string_view kReopenFailed = "***OШИБКА ОТКРЫТИЯ ФА
 
 // Report.  Lines 1-6 are the banner (the next run's header lines), lines 7-11
 // the input values in the columns the reader reads back.
-const Format kStars(R"fmt((5X,'**************************************************',/))fmt"_cp);
-const Format kTitle(R"fmt((5X,'     ***  РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ BILM  ***',/))fmt"_cp);
-const Format kInputTitle(R"fmt((5X,'              ******ВХОДНЫЕ ДАННЫЕ******',/))fmt"_cp);
-const Format kQLine(R"fmt((2X,'ОБЬЕМНЫЙ РАСХОД ЖИДКОСТИ           Q',E12.5,'(м3/с)'))fmt"_cp);
-const Format kHGLine(R"fmt((2X,'ВЫСОТА ЖИДКОСТИ В БАКЕ            HG',E12.5,'(м)'))fmt"_cp);
-const Format kR1Line(R"fmt((2X,'РАДИУС ОТВЕРСТИЯ СТОКА            R1',E12.5,'(м)'))fmt"_cp);
-const Format kRCRLine(R"fmt((2X,'СРЕДНИЙ РАДИУС СЕЧЕНИЯ ПОДПИТКИ  RCR',E12.5,'(м)'))fmt"_cp);
-const Format kUPODLine(R"fmt((2X,'СРЕДНЯЯ СКОРОСТЬ ПОДПИТКИ       UPOD',E12.5,'(м/с)'))fmt"_cp);
-const Format kResultsTitle(R"fmt((10X,'*************РЕЗУЛЬТАТЫ РАСЧЕТОВ***************',/))fmt"_cp);
-const Format kHOLine(R"fmt((2X,'ВЫСОТА ВОРОНКИ                   HO',E12.5,'(м)'))fmt"_cp);
-const Format kRVLine(R"fmt((2X,'РАДИУС ВОРОНКИ при 0.5*HO        RV',E12.5,'(м)'))fmt"_cp);
-const Format kVMAXLine(R"fmt((2X,'МАКСИМАЛЬНАЯ СКОРОСТЬ ВРАЩЕНИЯ VMAX',E12.5,'(м/с)'))fmt"_cp);
-const Format kReachedOutlet(R"fmt((2X,'ВОРОНКА ДОСТИГЛА ВЫХОДНОГО ОТВЕРСТИЯ  HO=',E12.5))fmt"_cp);
+constexpr FormatView kStars = R"fmt((5X,'**************************************************',/))fmt"_fmt;
+constexpr FormatView kTitle = R"fmt((5X,'     ***  РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ BILM  ***',/))fmt"_fmt;
+constexpr FormatView kInputTitle = R"fmt((5X,'              ******ВХОДНЫЕ ДАННЫЕ******',/))fmt"_fmt;
+constexpr FormatView kQLine = R"fmt((2X,'ОБЬЕМНЫЙ РАСХОД ЖИДКОСТИ           Q',E12.5,'(м3/с)'))fmt"_fmt;
+constexpr FormatView kHGLine = R"fmt((2X,'ВЫСОТА ЖИДКОСТИ В БАКЕ            HG',E12.5,'(м)'))fmt"_fmt;
+constexpr FormatView kR1Line = R"fmt((2X,'РАДИУС ОТВЕРСТИЯ СТОКА            R1',E12.5,'(м)'))fmt"_fmt;
+constexpr FormatView kRCRLine = R"fmt((2X,'СРЕДНИЙ РАДИУС СЕЧЕНИЯ ПОДПИТКИ  RCR',E12.5,'(м)'))fmt"_fmt;
+constexpr FormatView kUPODLine = R"fmt((2X,'СРЕДНЯЯ СКОРОСТЬ ПОДПИТКИ       UPOD',E12.5,'(м/с)'))fmt"_fmt;
+constexpr FormatView kResultsTitle = R"fmt((10X,'*************РЕЗУЛЬТАТЫ РАСЧЕТОВ***************',/))fmt"_fmt;
+constexpr FormatView kHOLine = R"fmt((2X,'ВЫСОТА ВОРОНКИ                   HO',E12.5,'(м)'))fmt"_fmt;
+constexpr FormatView kRVLine = R"fmt((2X,'РАДИУС ВОРОНКИ при 0.5*HO        RV',E12.5,'(м)'))fmt"_fmt;
+constexpr FormatView kVMAXLine = R"fmt((2X,'МАКСИМАЛЬНАЯ СКОРОСТЬ ВРАЩЕНИЯ VMAX',E12.5,'(м/с)'))fmt"_fmt;
+constexpr FormatView kReachedOutlet = R"fmt((2X,'ВОРОНКА ДОСТИГЛА ВЫХОДНОГО ОТВЕРСТИЯ  HO=',E12.5))fmt"_fmt;
 
 }  // namespace
 
@@ -45,9 +45,9 @@ ReadOutcome read_input(FunnelRun& run) {
     char header[80];
     const auto header_dests = fixrec::each_char(header);
     for (int line = 1; line <= 6; ++line)
-        if (fixrec::read_fields(kUnit, kHeaderLine, header_dests) != 0) return ReadOutcome::Failed;
+        if (fixrec::read_fields(kUnit, kHeaderLine, header_dests) != fixrec::Status::Ok) return ReadOutcome::Failed;
     for (float* target : {&run.Q, &run.HG, &run.R1, &run.RCR, &run.UPOD})
-        if (fixrec::read_fields(kUnit, kValueLine, {*target}) != 0) return ReadOutcome::Failed;
+        if (fixrec::read_fields(kUnit, kValueLine, {*target}) != fixrec::Status::Ok) return ReadOutcome::Failed;
     return ReadOutcome::Ok;
 }
 
@@ -78,7 +78,7 @@ int run_bilm() {
     run.PI = kPi;
     bool open_failed = false;
 
-    if (fixrec::open_old(kUnit, kFileName) != 0) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         fixrec::write_console({kOpenFailed});
         open_failed = true;
     } else if (read_input(run) != ReadOutcome::Ok) {

@@ -65,7 +65,7 @@ int run_kerva() {
     run.PI = kPi;
     bool open_failed = false;
 
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::kOk) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         fixrec::write_console({kOpenFailed});
         open_failed = true;
     } else if (read_input(run) != ReadOutcome::Ok) {

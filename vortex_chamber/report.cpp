@@ -10,79 +10,79 @@ namespace vortex_chamber {
 namespace {
 
 using namespace fixrec::literals;
-using fixrec::Format;
+using fixrec::FormatView;
 
 constexpr int kUnit = 1;
 
 // Lines 1-10 are the ten header lines of the next run's input section, lines
 // 11-25 its values: every label is 39 characters after a 2-blank indent, so a
 // value stands in columns 42-57 (E16.5), 42-52 (F11.4) or 47 (5X,I1).
-const Format kStars(R"fmt((8X,'****************************************************',/))fmt"_cp);
-const Format kOrganisation(R"fmt((20X,'           ОРВЕЛАНТ           ',/))fmt"_cp);
-const Format kTitle(R"fmt((8X,'      ***   РЕЗУЛЬТАТЫ РАБОТЫ  З А Р Н 1 ***',/))fmt"_cp);
-const Format kStars01(R"fmt((8X,'************************(01)************************',/))fmt"_cp);
-const Format kInputTitle(R"fmt((8X,'         *******   ВХОДНЫЕ ДАННЫЕ  ********',/))fmt"_cp);
-const Format kG(R"fmt((2X,'МАССОВЫЙ РАСХОД ГАЗА                  G',E16.5,' (кг/сек)'))fmt"_cp);
-const Format kRK(R"fmt((2X,'РАДИУС ВИХРЕВОЙ КАМЕРЫ               RK',E16.5,' (м)'))fmt"_cp);
-const Format kL(R"fmt((2X,'ВЫСОТА ВИХРЕВОЙ КАМЕРЫ                L',E16.5,' (м)'))fmt"_cp);
-const Format kR1(R"fmt((2X,'РАДИУС ВЫХ. ОТВЕРСТИЯ                R1',E16.5,' (м)'))fmt"_cp);
-const Format kH(R"fmt((2X,'ВЫСОТА ВЫХ. ОТВЕРСТИЯ                 H',E16.5,' (м)'))fmt"_cp);
-const Format kFVX(R"fmt((2X,'ПЛОЩАДЬ ОТВЕРСТ.ЗАВИХРИТ.           FVX',E16.5,' (м**2)'))fmt"_cp);
-const Format kPSIVX(R"fmt((2X,'УГОЛ НАКЛОНА ЗАВИХРИТ.            PSIVX',F11.4,'      (град.)'))fmt"_cp);
-const Format kLegend(R"fmt((2X,'ВИД ЗАВИХРИТЕЛЯ (1-боковой,длиной L;'))fmt"_cp);
-const Format kVID(R"fmt((2X,'2-боковой-меньше 0,5L и торцевой)   VID',5X,I1))fmt"_cp);
-const Format kNU(R"fmt((2X,'КИНЕМАТИЧЕСКАЯ ВЯЗКОСТЬ              NU',E16.5,' (м**2/сек)'))fmt"_cp);
-const Format kRO(R"fmt((2X,'ПЛОТНОСТЬ ГАЗА                       RO',E16.5,' (кг/м**3)'))fmt"_cp);
-const Format kPVN(R"fmt((2X,'ДАВЛЕНИЕ ВНЕШНЕЙ СРЕДЫ              PVN',E16.5,' (Па)'))fmt"_cp);
-const Format kTK(R"fmt((2X,'ТЕМПЕР.ГАЗА У СТЕНКИ КАМЕРЫ          ТК',F11.4,'      (град.)'))fmt"_cp);
-const Format kDRK(R"fmt((2X,'РАСЧЕТНЫЙ ШАГ ПО РАДИУСУ            DRK',E16.5,' (м)'))fmt"_cp);
-const Format kNVS(R"fmt((2X,'РЕШЕНИЕ УР-ИЙ НАВЬЕ СТОКСА дляV и P NVS',5X,I1))fmt"_cp);
-const Format kNVSLegend(R"fmt((2X,'(0-нет,1-да,2-без противотока в обьеме камеры)',/))fmt"_cp);
-const Format kResultsTitle(R"fmt((10X,'          ******   РЕЗУЛЬТАТЫ РАСЧЕТОВ ******',/))fmt"_cp);
-const Format kQ(R"fmt((2X,'ОБЬЕМНЫЙ РАСХОД ГАЗА                  Q',E16.5,' (м**3/сек)'))fmt"_cp);
-const Format kMA(R"fmt((2X,'КОНСТРУКТИВНЫЙ ПАРАМЕТР ЗАКРУТКИ     МА',E16.5,' '))fmt"_cp);
-const Format kK(R"fmt((2X,'СТЕПЕНЬ ЗАКРУТКИ НА ПЕРИФЕРИИ         К',E16.5,' '))fmt"_cp);
-const Format kM(R"fmt((2X,'ТЕОРЕТИЧЕСКИЙ ПАРАМЕТР                М',E16.5))fmt"_cp);
-const Format kUK(R"fmt((2X,'СРЕДНЕРАС-АЯ РАД.СКОРОСТЬ У СТЕНКИ   UK',E16.5,' (м/сек)'))fmt"_cp);
-const Format kU1(R"fmt((2X,'СР-АЯ РАД.СКОРОСТЬ У ВЫХ.ОТВ-ИЯ      U1',E16.5,' (м/сек)'))fmt"_cp);
-const Format kWSR1(R"fmt((2X,'СР-АЯ ОСЕВАЯ СКОРОСТЬ              WSR1',E16.5,' (м/сек)'))fmt"_cp);
-const Format kRP(R"fmt((2X,'РАДИУС ЗОНЫ НУЛЯ СТАТ.ДАВЛЕНИЯ       RP',E16.5,' (м)'))fmt"_cp);
-const Format kRU(R"fmt((2X,'РАДИУС ЗОНЫ НУЛЯ РАД.СКОРОСТИ        RU',E16.5,' (м)'))fmt"_cp);
-const Format kRV(R"fmt((2X,'РАД.ЗОНЫ МАХ.ТАНГЕНЦ.СКОРОСТИ        RV',E16.5,' (м)'))fmt"_cp);
-const Format kVMAX(R"fmt((2X,'МАХ.ТАНГЕНЦ.СКОРОСТЬ               VMAX',E16.5,' (м/сек)'))fmt"_cp);
-const Format kV1(R"fmt((2X,'ТАНГ.СКОРОСТЬ НА РАДИУСЕ R1          V1',E16.5,' (м/сек'))fmt"_cp);
-const Format kVK(R"fmt((2X,'ТАНГ.СКОРОСТЬ У СТЕНКИ КАМЕРЫ        VK',E16.5,' (м/сек)'))fmt"_cp);
-const Format kVWX(R"fmt((2X,'ТАНГ.СКОРОСТЬ НА ВЫХОДЕ  ЗАВИХР.    VWX',E16.5,' (м/сек)'))fmt"_cp);
-const Format kALFA(R"fmt((2X,'КОЭФ.ПРЕОБРАЗОВ. СКОРОСТИ          ALFA',E16.5))fmt"_cp);
-const Format kREI(R"fmt((2X,'ЧИСЛО РЕЙНОЛЬДСА                    REI',E16.5))fmt"_cp);
-const Format kNITA(R"fmt((2X,'КОЛ-ВО ТОЧЕК НА (0-R1)             NITA',5X,I3))fmt"_cp);
-const Format kNK(R"fmt((2X,'КОЛ-ВО ТОЧЕК НА (0-Rк)               NK',5X,I3))fmt"_cp);
-const Format kPVXOD(R"fmt((2X,'ДАВЛЕНИЕ ПЕРЕД ЗАВИХРИТЕЛЕМ       PVXOD',E16.5,' (Па)'))fmt"_cp);
-const Format kPK(R"fmt((2X,'ДАВЛЕНИЕ У СТЕНКИ КАМЕРЫ             PK',E16.5,' (Па)'))fmt"_cp);
-const Format kP1(R"fmt((2X,'ДАВЛЕНИЕ  НА  РАДИУСЕ  R1            P1',E16.5,' (Па)'))fmt"_cp);
-const Format kP0(R"fmt((2X,'ДАВЛЕНИЕ В ЦЕНТРЕ КАМЕРЫ             P0',E16.5,' (Па)'))fmt"_cp);
-const Format kTwoEmptyLines(R"fmt((2X,/))fmt"_cp);
-const Format kVPTitle(R"fmt((8X,'    ******* ПРОФИЛИ ТАНГ.СКОР. V И ДАВЛ. P ******',/))fmt"_cp);
-const Format kVPHeading(R"fmt((7X,' РАДИУС  м         V    м/сек       P   Па   ',/))fmt"_cp);
-const Format kProfileRow(R"fmt((6X,E12.5,6X,E12.5,6X,E12.5))fmt"_cp);
-const Format kUWTitle(R"fmt((6X,'     ****  ПРОФИЛИ РАД.СКОР. U   И ОСЕВОЙ W ***',/))fmt"_cp);
-const Format kUWHeading(R"fmt((7X,' РАДИУС м          U    м/сек      W (Z=L)м/сек',/))fmt"_cp);
-const Format kEnd(R"fmt((/))fmt"_cp);
-const Format kPowerLawTitle(R"fmt((' ** УТОЧНЕНИЕ РЕЗУЛЬТАТОВ ПО ФОРМУЛЕ V*R**N=const **',/))fmt"_cp);
-const Format kPowerN(R"fmt((2X,'ПОКАЗАТЕЛЬ СТЕПЕНИ                 N ',E12.5))fmt"_cp);
-const Format kPowerV1(R"fmt((2X,'TAНГЕНЦ.СКОРОСТЬ НА РАДИУСЕ R1    V1 ',E12.5))fmt"_cp);
-const Format kPowerVMAX(R"fmt((2X,'MAX.TAНГЕНЦ.СКОРОСТЬ            VMAX ',E12.5))fmt"_cp);
-const Format kPowerPK(R"fmt((2X,'ДАВЛЕНИЕ У СТЕНКИ КАМЕРЫ          PK ',E12.5))fmt"_cp);
-const Format kPowerPVXOD(R"fmt((2X,'ДАВЛЕНИЕ   ПЕРЕД ЗАВИХР.       PVXOD ',E12.5,/))fmt"_cp);
-const Format kHeightTitle(R"fmt((2X,' УТОЧНЕНИЕ РЕЗУЛЬТАТОВ С УЧЕТОМ ВЫСОТЫ  H ',/))fmt"_cp);
-const Format kHeightP0(R"fmt((2X,' ДАВЛЕНИЕ В ЦЕНТРЕ КАМЕРЫ  P0 =',E12.5))fmt"_cp);
-const Format kHeightPK(R"fmt((2X,' ДАВЛЕНИЕ НА СТЕНКЕ КАМЕРЫ PK =',E12.5))fmt"_cp);
-const Format kHeightVMAX(R"fmt((2X,' MAX.TAНГЕНЦ.СКОРОСТЬ    VMAX =',E12.5))fmt"_cp);
+constexpr FormatView kStars = R"fmt((8X,'****************************************************',/))fmt"_fmt;
+constexpr FormatView kOrganisation = R"fmt((20X,'           ОРВЕЛАНТ           ',/))fmt"_fmt;
+constexpr FormatView kTitle = R"fmt((8X,'      ***   РЕЗУЛЬТАТЫ РАБОТЫ  З А Р Н 1 ***',/))fmt"_fmt;
+constexpr FormatView kStars01 = R"fmt((8X,'************************(01)************************',/))fmt"_fmt;
+constexpr FormatView kInputTitle = R"fmt((8X,'         *******   ВХОДНЫЕ ДАННЫЕ  ********',/))fmt"_fmt;
+constexpr FormatView kG = R"fmt((2X,'МАССОВЫЙ РАСХОД ГАЗА                  G',E16.5,' (кг/сек)'))fmt"_fmt;
+constexpr FormatView kRK = R"fmt((2X,'РАДИУС ВИХРЕВОЙ КАМЕРЫ               RK',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kL = R"fmt((2X,'ВЫСОТА ВИХРЕВОЙ КАМЕРЫ                L',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kR1 = R"fmt((2X,'РАДИУС ВЫХ. ОТВЕРСТИЯ                R1',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kH = R"fmt((2X,'ВЫСОТА ВЫХ. ОТВЕРСТИЯ                 H',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kFVX = R"fmt((2X,'ПЛОЩАДЬ ОТВЕРСТ.ЗАВИХРИТ.           FVX',E16.5,' (м**2)'))fmt"_fmt;
+constexpr FormatView kPSIVX = R"fmt((2X,'УГОЛ НАКЛОНА ЗАВИХРИТ.            PSIVX',F11.4,'      (град.)'))fmt"_fmt;
+constexpr FormatView kLegend = R"fmt((2X,'ВИД ЗАВИХРИТЕЛЯ (1-боковой,длиной L;'))fmt"_fmt;
+constexpr FormatView kVID = R"fmt((2X,'2-боковой-меньше 0,5L и торцевой)   VID',5X,I1))fmt"_fmt;
+constexpr FormatView kNU = R"fmt((2X,'КИНЕМАТИЧЕСКАЯ ВЯЗКОСТЬ              NU',E16.5,' (м**2/сек)'))fmt"_fmt;
+constexpr FormatView kRO = R"fmt((2X,'ПЛОТНОСТЬ ГАЗА                       RO',E16.5,' (кг/м**3)'))fmt"_fmt;
+constexpr FormatView kPVN = R"fmt((2X,'ДАВЛЕНИЕ ВНЕШНЕЙ СРЕДЫ              PVN',E16.5,' (Па)'))fmt"_fmt;
+constexpr FormatView kTK = R"fmt((2X,'ТЕМПЕР.ГАЗА У СТЕНКИ КАМЕРЫ          ТК',F11.4,'      (град.)'))fmt"_fmt;
+constexpr FormatView kDRK = R"fmt((2X,'РАСЧЕТНЫЙ ШАГ ПО РАДИУСУ            DRK',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kNVS = R"fmt((2X,'РЕШЕНИЕ УР-ИЙ НАВЬЕ СТОКСА дляV и P NVS',5X,I1))fmt"_fmt;
+constexpr FormatView kNVSLegend = R"fmt((2X,'(0-нет,1-да,2-без противотока в обьеме камеры)',/))fmt"_fmt;
+constexpr FormatView kResultsTitle = R"fmt((10X,'          ******   РЕЗУЛЬТАТЫ РАСЧЕТОВ ******',/))fmt"_fmt;
+constexpr FormatView kQ = R"fmt((2X,'ОБЬЕМНЫЙ РАСХОД ГАЗА                  Q',E16.5,' (м**3/сек)'))fmt"_fmt;
+constexpr FormatView kMA = R"fmt((2X,'КОНСТРУКТИВНЫЙ ПАРАМЕТР ЗАКРУТКИ     МА',E16.5,' '))fmt"_fmt;
+constexpr FormatView kK = R"fmt((2X,'СТЕПЕНЬ ЗАКРУТКИ НА ПЕРИФЕРИИ         К',E16.5,' '))fmt"_fmt;
+constexpr FormatView kM = R"fmt((2X,'ТЕОРЕТИЧЕСКИЙ ПАРАМЕТР                М',E16.5))fmt"_fmt;
+constexpr FormatView kUK = R"fmt((2X,'СРЕДНЕРАС-АЯ РАД.СКОРОСТЬ У СТЕНКИ   UK',E16.5,' (м/сек)'))fmt"_fmt;
+constexpr FormatView kU1 = R"fmt((2X,'СР-АЯ РАД.СКОРОСТЬ У ВЫХ.ОТВ-ИЯ      U1',E16.5,' (м/сек)'))fmt"_fmt;
+constexpr FormatView kWSR1 = R"fmt((2X,'СР-АЯ ОСЕВАЯ СКОРОСТЬ              WSR1',E16.5,' (м/сек)'))fmt"_fmt;
+constexpr FormatView kRP = R"fmt((2X,'РАДИУС ЗОНЫ НУЛЯ СТАТ.ДАВЛЕНИЯ       RP',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kRU = R"fmt((2X,'РАДИУС ЗОНЫ НУЛЯ РАД.СКОРОСТИ        RU',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kRV = R"fmt((2X,'РАД.ЗОНЫ МАХ.ТАНГЕНЦ.СКОРОСТИ        RV',E16.5,' (м)'))fmt"_fmt;
+constexpr FormatView kVMAX = R"fmt((2X,'МАХ.ТАНГЕНЦ.СКОРОСТЬ               VMAX',E16.5,' (м/сек)'))fmt"_fmt;
+constexpr FormatView kV1 = R"fmt((2X,'ТАНГ.СКОРОСТЬ НА РАДИУСЕ R1          V1',E16.5,' (м/сек'))fmt"_fmt;
+constexpr FormatView kVK = R"fmt((2X,'ТАНГ.СКОРОСТЬ У СТЕНКИ КАМЕРЫ        VK',E16.5,' (м/сек)'))fmt"_fmt;
+constexpr FormatView kVWX = R"fmt((2X,'ТАНГ.СКОРОСТЬ НА ВЫХОДЕ  ЗАВИХР.    VWX',E16.5,' (м/сек)'))fmt"_fmt;
+constexpr FormatView kALFA = R"fmt((2X,'КОЭФ.ПРЕОБРАЗОВ. СКОРОСТИ          ALFA',E16.5))fmt"_fmt;
+constexpr FormatView kREI = R"fmt((2X,'ЧИСЛО РЕЙНОЛЬДСА                    REI',E16.5))fmt"_fmt;
+constexpr FormatView kNITA = R"fmt((2X,'КОЛ-ВО ТОЧЕК НА (0-R1)             NITA',5X,I3))fmt"_fmt;
+constexpr FormatView kNK = R"fmt((2X,'КОЛ-ВО ТОЧЕК НА (0-Rк)               NK',5X,I3))fmt"_fmt;
+constexpr FormatView kPVXOD = R"fmt((2X,'ДАВЛЕНИЕ ПЕРЕД ЗАВИХРИТЕЛЕМ       PVXOD',E16.5,' (Па)'))fmt"_fmt;
+constexpr FormatView kPK = R"fmt((2X,'ДАВЛЕНИЕ У СТЕНКИ КАМЕРЫ             PK',E16.5,' (Па)'))fmt"_fmt;
+constexpr FormatView kP1 = R"fmt((2X,'ДАВЛЕНИЕ  НА  РАДИУСЕ  R1            P1',E16.5,' (Па)'))fmt"_fmt;
+constexpr FormatView kP0 = R"fmt((2X,'ДАВЛЕНИЕ В ЦЕНТРЕ КАМЕРЫ             P0',E16.5,' (Па)'))fmt"_fmt;
+constexpr FormatView kTwoEmptyLines = R"fmt((2X,/))fmt"_fmt;
+constexpr FormatView kVPTitle = R"fmt((8X,'    ******* ПРОФИЛИ ТАНГ.СКОР. V И ДАВЛ. P ******',/))fmt"_fmt;
+constexpr FormatView kVPHeading = R"fmt((7X,' РАДИУС  м         V    м/сек       P   Па   ',/))fmt"_fmt;
+constexpr FormatView kProfileRow = R"fmt((6X,E12.5,6X,E12.5,6X,E12.5))fmt"_fmt;
+constexpr FormatView kUWTitle = R"fmt((6X,'     ****  ПРОФИЛИ РАД.СКОР. U   И ОСЕВОЙ W ***',/))fmt"_fmt;
+constexpr FormatView kUWHeading = R"fmt((7X,' РАДИУС м          U    м/сек      W (Z=L)м/сек',/))fmt"_fmt;
+constexpr FormatView kEnd = R"fmt((/))fmt"_fmt;
+constexpr FormatView kPowerLawTitle = R"fmt((' ** УТОЧНЕНИЕ РЕЗУЛЬТАТОВ ПО ФОРМУЛЕ V*R**N=const **',/))fmt"_fmt;
+constexpr FormatView kPowerN = R"fmt((2X,'ПОКАЗАТЕЛЬ СТЕПЕНИ                 N ',E12.5))fmt"_fmt;
+constexpr FormatView kPowerV1 = R"fmt((2X,'TAНГЕНЦ.СКОРОСТЬ НА РАДИУСЕ R1    V1 ',E12.5))fmt"_fmt;
+constexpr FormatView kPowerVMAX = R"fmt((2X,'MAX.TAНГЕНЦ.СКОРОСТЬ            VMAX ',E12.5))fmt"_fmt;
+constexpr FormatView kPowerPK = R"fmt((2X,'ДАВЛЕНИЕ У СТЕНКИ КАМЕРЫ          PK ',E12.5))fmt"_fmt;
+constexpr FormatView kPowerPVXOD = R"fmt((2X,'ДАВЛЕНИЕ   ПЕРЕД ЗАВИХР.       PVXOD ',E12.5,/))fmt"_fmt;
+constexpr FormatView kHeightTitle = R"fmt((2X,' УТОЧНЕНИЕ РЕЗУЛЬТАТОВ С УЧЕТОМ ВЫСОТЫ  H ',/))fmt"_fmt;
+constexpr FormatView kHeightP0 = R"fmt((2X,' ДАВЛЕНИЕ В ЦЕНТРЕ КАМЕРЫ  P0 =',E12.5))fmt"_fmt;
+constexpr FormatView kHeightPK = R"fmt((2X,' ДАВЛЕНИЕ НА СТЕНКЕ КАМЕРЫ PK =',E12.5))fmt"_fmt;
+constexpr FormatView kHeightVMAX = R"fmt((2X,' MAX.TAНГЕНЦ.СКОРОСТЬ    VMAX =',E12.5))fmt"_fmt;
 
 }  // namespace
 
 void write_report(RunRecord& r) {
-    auto line = [](const Format& format, std::initializer_list<fixrec::Item> items = {}) {
+    auto line = [](FormatView format, std::initializer_list<fixrec::Item> items = {}) {
         fixrec::write_line(kUnit, format, items);
     };
     line(kStars);

@@ -23,7 +23,7 @@ namespace vortex_chamber {
 namespace {
 
 using namespace fixrec::literals;
-using fixrec::Format;
+using fixrec::FormatView;
 
 constexpr int kUnit = 1;
 // The file-name variable holds 30 characters, blank-padded.
@@ -35,10 +35,10 @@ constexpr std::string_view kReadFailed = "***Ошибка чтения файл�
 constexpr std::string_view kFlowTooSmall = " Из-за F2<=2 расчет V и P не проводился; нужно увеличить расход G."_cp;
 
 // Console statements; the first blank of each record is its carriage control.
-const Format kReopenFailed(R"fmt(('***Ошибка открытия имени файла',/,' Прочитано имя с входного файла',30A1))fmt"_cp);
-const Format kRPZero(R"fmt((4X,'РАДИУС ЗОНЫ НУЛЕВОГО СТАТИЧ. ДАВЛЕНИЯ РАВЕН 0.0'))fmt"_cp);
-const Format kAnalyticNodes(R"fmt((4X,'ЧИСЛО УЗЛОВ БОЛЬШЕ 400',/,4X,'НУЖНО УВЕЛИЧИТЬ DRK'))fmt"_cp);
-const Format kMotionNodes(R"fmt((4X,' число узлов больше 400',4X,' нужно увеличить DRK'))fmt"_cp);
+constexpr FormatView kReopenFailed = R"fmt(('***Ошибка открытия имени файла',/,' Прочитано имя с входного файла',30A1))fmt"_fmt;
+constexpr FormatView kRPZero = R"fmt((4X,'РАДИУС ЗОНЫ НУЛЕВОГО СТАТИЧ. ДАВЛЕНИЯ РАВЕН 0.0'))fmt"_fmt;
+constexpr FormatView kAnalyticNodes = R"fmt((4X,'ЧИСЛО УЗЛОВ БОЛЬШЕ 400',/,4X,'НУЖНО УВЕЛИЧИТЬ DRK'))fmt"_fmt;
+constexpr FormatView kMotionNodes = R"fmt((4X,' число узлов больше 400',4X,' нужно увеличить DRK'))fmt"_fmt;
 
 class ConsoleMessages final : public Messages {
 public:
@@ -217,7 +217,7 @@ int run_zarn1() {
     r.IERR = 0;
     r.NVS = 0;
 
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::kOk) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         fixrec::write_console({kOpenFailed});
         r.IERR = 1;
         fixrec::close_unit(kUnit);
@@ -238,7 +238,7 @@ int run_zarn1() {
         return kExitInvalidArithmetic;
     }
 
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::kOk) {
+    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
         report_reopen_failure();
         fixrec::close_unit(kUnit);
         return kExitReportNotWritten;

@@ -31,20 +31,25 @@ char* put_exponent(char* p, int x, bool with_letter) {
     return p;
 }
 
-// The first 17 significant digits of a finite magnitude > 0, as std::to_chars
-// writes them (correctly rounded, ties to even), and the exponent X of
-// 0.D x 10^X: the general route.
-int significant_digits_general(double magnitude, char* digits) {
+// The first 17 significant digits of a finite magnitude > 0 as std::to_chars
+// writes them (correctly rounded, ties to even), as the integer Q with
+// 10^16 <= Q < 10^17, and the exponent X of 0.D x 10^X: the general route.
+struct Digits17 {
+    std::uint64_t q;
+    int x;
+};
+
+Digits17 significant_digits_general(double magnitude) {
     char buf[40];
     const auto res =
         std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 16);
     // buf: d.dddddddddddddddde[+-]xx[x]
-    digits[0] = buf[0];
-    std::memcpy(digits + 1, buf + 2, 16);
+    std::uint64_t q = static_cast<std::uint64_t>(buf[0] - '0');
+    for (int k = 2; k < 18; ++k) q = q * 10 + static_cast<std::uint64_t>(buf[k] - '0');
     const char* p = buf + 20;  // after the exponent's sign: two digits, or three
     int e = (p[0] - '0') * 10 + (p[1] - '0');
     if (res.ptr - p == 3) e = e * 10 + (p[2] - '0');
-    return (buf[19] == '-' ? -e : e) + 1;
+    return {q, (buf[19] == '-' ? -e : e) + 1};
 }
 
 __extension__ typedef unsigned __int128 u128;
@@ -88,7 +93,7 @@ void put_eight_digits(std::uint32_t v, char* out) {
 // has 17 digits, and the remainder decides the rounding (ties to even, as the
 // standard library rounds).  About ten times cheaper than the general route;
 // magnitudes below about 1e-27 take the general route.
-bool significant_digits_single(float magnitude, char* digits, int& x_out) {
+bool significant_digits_single(float magnitude, Digits17& out) {
     const auto bits = std::bit_cast<std::uint32_t>(magnitude);
     const auto biased = static_cast<int>(bits >> 23);
     std::uint32_t m = bits & 0x7FFFFFu;
@@ -159,28 +164,31 @@ bool significant_digits_single(float magnitude, char* digits, int& x_out) {
             q = kLow17;
             ++x;
         }
-        // 17 digits: the leading one, then two groups of eight.
-        const auto n = static_cast<std::uint64_t>(q);
-        digits[0] = static_cast<char>('0' + n / kLow17);
-        const std::uint64_t rest = n % kLow17;
-        put_eight_digits(static_cast<std::uint32_t>(rest / 100000000u), digits + 1);
-        put_eight_digits(static_cast<std::uint32_t>(rest % 100000000u), digits + 9);
-        x_out = x;
+        out = {static_cast<std::uint64_t>(q), x};
         return true;
     }
     return false;
 }
 
-int significant_digits(double magnitude, char* digits) {
-    int x = 0;
+Digits17 significant_digits(double magnitude) {
     if (magnitude <= static_cast<double>(FLT_MAX)) {
         const auto single = static_cast<float>(magnitude);
-        if (static_cast<double>(single) == magnitude &&
-            significant_digits_single(single, digits, x))
-            return x;
+        Digits17 d{};
+        if (static_cast<double>(single) == magnitude && significant_digits_single(single, d)) return d;
     }
-    return significant_digits_general(magnitude, digits);
+    return significant_digits_general(magnitude);
 }
+
+// The 17 digits as characters: the leading one, then two groups of eight.
+void put_digits17(std::uint64_t q, char* digits) {
+    digits[0] = static_cast<char>('0' + q / kLow17);
+    const std::uint64_t rest = q % kLow17;
+    put_eight_digits(static_cast<std::uint32_t>(rest / 100000000u), digits + 1);
+    put_eight_digits(static_cast<std::uint32_t>(rest % 100000000u), digits + 9);
+}
+
+constexpr std::uint32_t kPow10u32[] = {1,      10,      100,      1000,      10000,
+                                       100000, 1000000, 10000000, 100000000};
 
 }  // namespace
 
@@ -218,7 +226,9 @@ DecimalForm decimal_form(double value) {
         f.exponent = 0;
         return f;
     }
-    f.exponent = significant_digits(std::fabs(value), f.digits);
+    const Digits17 d = significant_digits(std::fabs(value));
+    put_digits17(d.q, f.digits);
+    f.exponent = d.x;
     return f;
 }
 
@@ -235,39 +245,53 @@ std::string_view nonfinite_marker(float value) {
 
 std::size_t edit_e(float value, int d, char* out) {
     char* p = out;
-    if (value != 0.0f && std::isfinite(value)) {
-        // The DecimalForm steps below, on a local copy of the digits: the
-        // round half up at `shown` digits, then the field.
-        const int shown = d < kMaxSignificant ? d : kMaxSignificant;
-        char digits[17];
-        int x = significant_digits(std::fabs(static_cast<double>(value)), digits);
-        if (digits[shown] >= '5') {
-            int k = shown - 1;
-            while (k >= 0 && digits[k] == '9') digits[k--] = '0';
-            if (k >= 0) {
-                ++digits[k];
-            } else {
-                digits[0] = '1';
-                ++x;
-            }
+    if (value == 0.0f || !std::isfinite(value)) {
+        // Zero: no sign, all digits 0, exponent +00.  (A value that is not a
+        // finite number never reaches an edit; it keeps the general route.)
+        if (value == 0.0f) {
+            *p++ = '.';
+            std::memset(p, '0', static_cast<std::size_t>(d));
+            p += d;
+            return static_cast<std::size_t>(put_exponent(p, 0, true) - out);
         }
-        if (value < 0.0f) *p++ = '-';
+        DecimalForm f = decimal_form(static_cast<double>(value));
+        f.round_half_up(d < kMaxSignificant ? d : kMaxSignificant);
+        if (f.negative) *p++ = '-';
         *p++ = '.';
-        // Eight digits at once (`out` has room for them); the field keeps `shown`.
-        static_assert(kMaxSignificant < 8);
-        std::memcpy(p, digits, 8);
-        p += shown;
-        for (int k = shown; k < d; ++k) *p++ = '0';
-        p = put_exponent(p, x, true);
-        return static_cast<std::size_t>(p - out);
+        for (int k = 0; k < d; ++k) *p++ = k < kMaxSignificant ? f.digit(k) : '0';
+        return static_cast<std::size_t>(put_exponent(p, f.exponent, true) - out);
     }
-    DecimalForm f = decimal_form(static_cast<double>(value));
-    if (!f.zero) f.round_half_up(d < kMaxSignificant ? d : kMaxSignificant);
-    if (f.negative && !f.zero) *p++ = '-';
+    // The 17-digit form Q x 10^(X-17), rounded half up at `shown` digits on
+    // its decimal digits: the first eight digits decide.
+    const int shown = d < kMaxSignificant ? d : kMaxSignificant;
+    const Digits17 g = significant_digits(std::fabs(static_cast<double>(value)));
+    int x = g.x;
+    const auto first8 = static_cast<std::uint32_t>(g.q / 1000000000u);  // 10^7 <= first8 < 10^8
+    // The report's fields show five digits: constant divisors there.
+    std::uint32_t kept = 0;
+    std::uint32_t next_digit = 0;
+    if (shown == 5) {
+        kept = first8 / 1000u;
+        next_digit = first8 / 100u % 10u;
+    } else {
+        kept = first8 / kPow10u32[8 - shown];
+        next_digit = first8 / kPow10u32[7 - shown] % 10u;
+    }
+    if (next_digit >= 5) {
+        ++kept;
+        if (kept == kPow10u32[shown]) {  // the carry out of the first digit
+            kept = shown > 0 ? kPow10u32[shown - 1] : 0;
+            ++x;
+        }
+    }
+    if (value < 0.0f) *p++ = '-';
     *p++ = '.';
-    for (int k = 0; k < d; ++k) *p++ = k < kMaxSignificant ? f.digit(k) : '0';
-    p = put_exponent(p, f.zero ? 0 : f.exponent, true);
-    return static_cast<std::size_t>(p - out);
+    // The kept digits, then zeros, as eight digits at once (`out` has room
+    // for them); the field shows d of them.
+    put_eight_digits(kept * kPow10u32[8 - shown], p);
+    if (d > 8) std::memset(p + 8, '0', static_cast<std::size_t>(d - 8));
+    p += d;
+    return static_cast<std::size_t>(put_exponent(p, x, true) - out);
 }
 
 std::size_t edit_f(float value, int d, char* out) {
@@ -321,35 +345,6 @@ std::size_t edit_list_real(float value, char* out) {
     for (int k = 1; k < 7; ++k) *p++ = f.digit(k);
     p = put_exponent(p, f.zero ? 0 : f.exponent - 1, true);
     return static_cast<std::size_t>(p - out);
-}
-
-namespace {
-
-std::string right_justify(const char* text, std::size_t len, int w) {
-    const auto width = static_cast<std::size_t>(w);
-    if (len > width) return std::string(width, '*');
-    return std::string(width - len, ' ') + std::string(text, len);
-}
-
-std::string real_field(float value, int w, int d, bool e_form) {
-    const std::string_view marker = nonfinite_marker(value);
-    if (!marker.empty()) {
-        if (marker.size() > static_cast<std::size_t>(w)) return std::string(static_cast<std::size_t>(w), '*');
-        return std::string(marker) + std::string(static_cast<std::size_t>(w) - marker.size(), '.');
-    }
-    std::string buf(edit_capacity(d), '\0');
-    const std::size_t len = e_form ? edit_e(value, d, buf.data()) : edit_f(value, d, buf.data());
-    return right_justify(buf.data(), len, w);
-}
-
-}  // namespace
-
-std::string format_e(float value, int w, int d) { return real_field(value, w, d, true); }
-std::string format_f(float value, int w, int d) { return real_field(value, w, d, false); }
-
-std::string format_i(std::int32_t value, int w) {
-    char buf[16];
-    return right_justify(buf, edit_i(value, buf), w);
 }
 
 }  // namespace fixrec

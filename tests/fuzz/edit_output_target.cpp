@@ -1,5 +1,6 @@
 // Fuzz target: arbitrary single-precision values and integers rendered
-// through every edit of the reports and of the console.
+// through every edit of the reports and of the console, by the renderer of
+// the output statements (render_field).
 //
 // What must hold for each value and edit:
 //  - the field has exactly its width;
@@ -27,6 +28,7 @@
 
 #include "fixrec/edit_input.h"
 #include "fixrec/edit_output.h"
+#include "fixrec/render.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -44,8 +46,11 @@ constexpr RealEdit kRealEdits[] = {{'E', 12, 5}, {'E', 16, 5}, {'F', 11, 4}, {'F
 // Every integer edit.
 constexpr int kIntegerWidths[] = {1, 2, 3};
 
+// The field through the renderer that the output statements use.
 std::string render(const RealEdit& e, float v, int w) {
-    return e.kind == 'E' ? fixrec::format_e(v, w, e.d) : fixrec::format_f(v, w, e.d);
+    std::string field;
+    fixrec::render_field({e.kind == 'E' ? fixrec::DescKind::E : fixrec::DescKind::F, w, e.d}, v, field);
+    return field;
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -113,7 +118,8 @@ void check_real(const RealEdit& e, float v) {
 }
 
 void check_integer(int w, std::int32_t n) {
-    const std::string field = fixrec::format_i(n, w);
+    std::string field;
+    fixrec::render_field({fixrec::DescKind::I, w, 0}, n, field);
     const std::string plain = std::to_string(n);
     if (static_cast<int>(field.size()) != w) fail("an integer field has its width", field);
     if (all_stars(field)) {

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "privilege.h"
+
 namespace test_support {
 
 // The exit codes every calculator promises, written out here so that the
@@ -134,10 +136,5 @@ RunResult run_program(const RunOptions& options);
 // Why RunOptions::before_reopen and holds cannot work here (not x86_64, or
 // ptrace refused), or no value when they can.  Probed once per test process.
 std::optional<std::string> hold_before_reopen_unavailable();
-
-// The identity of the unprivileged account used to run a program without the
-// powers of root.
-inline constexpr uid_t kNobodyUid = 65534;
-inline constexpr gid_t kNobodyGid = 65534;
 
 }  // namespace test_support

@@ -1,5 +1,5 @@
-// Scratch directories and whole-file byte access for tests that run the
-// calculators on real data files.
+// Scratch directories and whole-file byte access for tests that work on
+// real files.
 #pragma once
 
 #include <sys/types.h>
@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+
+#include "privilege.h"
 
 namespace test_support {
 
@@ -39,8 +41,5 @@ std::set<std::string> entries(const std::filesystem::path& dir);
 // The permission bits of a path itself (a link is not followed); 0 when it
 // does not exist.
 mode_t mode_of(const std::filesystem::path& p);
-
-// True when the test runs with the powers of root (which may write any file).
-bool running_as_root();
 
 }  // namespace test_support

@@ -1,4 +1,6 @@
-// Output editing: one value -> the text of its field, before right-justification.
+// Output editing: one value -> the digits of its field, before
+// right-justification.  The whole field (width, asterisks, markers) is the
+// renderer's: render_field in fixrec/render.h.
 //
 // The digits come from the shortest exact route the standard library offers:
 // the single-precision value is widened to double and written with 17 significant
@@ -9,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace fixrec {
@@ -50,11 +51,5 @@ std::string_view nonfinite_marker(float value);
 // one-digit E form "d.ddddddE+xx".
 std::size_t edit_list_real(float value, char* out);
 constexpr int kListRealWidth = 15;
-
-// Convenience for tests and tools: the whole field of width w as it would be
-// written (right-justified, asterisks on overflow, markers for non-finite values).
-std::string format_e(float value, int w, int d);
-std::string format_f(float value, int w, int d);
-std::string format_i(std::int32_t value, int w);
 
 }  // namespace fixrec

@@ -12,120 +12,32 @@
 // which run_main() turns into a "run-time error" diagnostic and exit code 1.
 // The report replaces the data file as a whole or not at all, also when the
 // file-size limit is reached or an interrupt arrives while it is written.
+//
+// The smaller headers included here:
+//   fixrec/status.h          Status, RunTimeError, Fatal, the exit codes
+//   fixrec/items.h           Item, Dest, Verbatim, each_char
+//   fixrec/format.h          FormatView, Format (parsed at run time), the parser
+//   fixrec/format_literal.h  the _fmt literal (parsed at compile time)
+//   fixrec/cp866.h           the _cp literal, append_utf8
+//   fixrec/console.h         ConsoleDevice, utf8_locale
+//   fixrec/render.h          render_record and friends: the bytes without a unit
 #pragma once
 
-#include <cstdint>
 #include <initializer_list>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "fixrec/console.h"
 #include "fixrec/cp866.h"
 #include "fixrec/format.h"
+#include "fixrec/format_literal.h"
+#include "fixrec/items.h"
+#include "fixrec/render.h"
+#include "fixrec/status.h"
 
 namespace fixrec {
-
-// ---------------------------------------------------------------------------
-// Items of output statements and destinations of input statements.
-
-// Text bytes that are not the program's own code page 866 text: a file name
-// as the user passed or typed it, in the user's own encoding.  A console that
-// shows code page 866 text converted (a UTF-8 terminal) passes these bytes on
-// as they are.  In a file they are written like any other text.
-struct Verbatim {
-    std::string_view bytes;
-};
-
-class Item {
-public:
-    enum class Kind : std::uint8_t { Real, Integer, Text };
-
-    Item(float v) : kind_(Kind::Real), real_(v) {}                 // NOLINT(runtime/explicit)
-    Item(std::int32_t v) : kind_(Kind::Integer), integer_(v) {}   // NOLINT(runtime/explicit)
-    Item(std::string_view s) : kind_(Kind::Text), text_(s) {}     // NOLINT(runtime/explicit)
-    Item(const char* s) : kind_(Kind::Text), text_(s) {}          // NOLINT(runtime/explicit)
-    Item(const std::string& s) : kind_(Kind::Text), text_(s) {}   // NOLINT(runtime/explicit)
-    Item(Verbatim v) : kind_(Kind::Text), verbatim_(true), text_(v.bytes) {}  // NOLINT
-    // Every real of the suite is single precision: a double item is a mistake.
-    Item(double) = delete;
-
-    Kind kind() const { return kind_; }
-    float real() const { return real_; }
-    std::int32_t integer() const { return integer_; }
-    std::string_view text() const { return text_; }
-    // A text item made from Verbatim.
-    bool verbatim() const { return verbatim_; }
-
-private:
-    Kind kind_;
-    bool verbatim_ = false;
-    float real_ = 0.0f;
-    std::int32_t integer_ = 0;
-    std::string_view text_;
-};
-
-class Dest {
-public:
-    enum class Kind : std::uint8_t { Real, Integer, Text };
-
-    Dest(float& v) : kind_(Kind::Real), real_(&v) {}                // NOLINT(runtime/explicit)
-    Dest(std::int32_t& v) : kind_(Kind::Integer), integer_(&v) {}   // NOLINT(runtime/explicit)
-    Dest(char& c) : kind_(Kind::Text), text_(&c), len_(1) {}        // NOLINT(runtime/explicit)
-    Dest(std::span<char> s) : kind_(Kind::Text), text_(s.data()), len_(s.size()) {}  // NOLINT
-
-    Kind kind() const { return kind_; }
-    float* real() const { return real_; }
-    std::int32_t* integer() const { return integer_; }
-    char* text() const { return text_; }
-    std::size_t length() const { return len_; }
-
-private:
-    Kind kind_;
-    float* real_ = nullptr;
-    std::int32_t* integer_ = nullptr;
-    char* text_ = nullptr;
-    std::size_t len_ = 0;
-};
-
-// One destination per character of `chars`, for formats such as "(80A1)".
-template <std::size_t N>
-std::vector<Dest> each_char(char (&chars)[N]) {
-    std::vector<Dest> out;
-    out.reserve(N);
-    for (auto& c : chars) out.emplace_back(c);
-    return out;
-}
-
-// ---------------------------------------------------------------------------
-// Statuses and the unrecoverable failure.
-
-// Status of open_old and read_fields: 0 on success, nonzero otherwise.
-enum Status : int {
-    kOk = 0,
-    kOpenFailed = 1,
-    kEndOfFile = 2,
-    kBadField = 3,
-    kNotConnected = 4,
-};
-
-// An output statement, a closing or the implicit connection that cannot be
-// completed.  The unit's pending report has been discarded and the data file
-// keeps its old content when this is thrown.
-class Fatal : public std::runtime_error {
-public:
-    explicit Fatal(std::string message, int code = 1)
-        : std::runtime_error(std::move(message)), exit_code(code) {}
-    int exit_code;
-};
-
-// Exit codes of every program of the suite.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitReportNotWritten = 1;   // a Fatal: "run-time error" on stderr
-inline constexpr int kExitUnreadable = 2;         // not opened, or input section unreadable
-inline constexpr int kExitInvalidArithmetic = 3;  // the input makes the computation invalid
 
 // ---------------------------------------------------------------------------
 // Units.
@@ -134,64 +46,60 @@ constexpr int kConsoleUnit = -1;  // the unit written `*` in the programs
 
 // Connects `unit` to the existing file `name` (leading and trailing blanks are
 // not part of it).  Tries read-write, then read only, then write only; never
-// creates the file and never prints anything.
-int open_old(int unit, std::string_view name);
+// creates the file and never prints anything.  Connecting a unit to the file
+// it is already connected to changes nothing.
+[[nodiscard]] Status open_old(int unit, std::string_view name);
 
-// Disconnects `unit`, writing any report still in its buffer.  Closing a unit
+// Connects `unit` to bytes in memory for reading: input statements read
+// records from `bytes` exactly as from a file with that content.  The bytes
+// must outlive the connection.  An output statement on the unit fails as on
+// a file that can only be read.
+[[nodiscard]] Status open_memory(int unit, std::string_view bytes);
+
+// Connects `unit` to `report` for writing: output statements append their
+// records to it (CR LF ends), exactly the bytes a file would get, and
+// close_unit completes it.  A report dropped after a Fatal leaves `report` as
+// it was.  Input statements find no record.  `report` must outlive the
+// connection.
+[[nodiscard]] Status open_memory_output(int unit, std::string& report);
+
+// Disconnects `unit`, completing a report written on it.  Closing a unit
 // that is not connected does nothing.
 void close_unit(int unit);
 
+// ---------------------------------------------------------------------------
+// Statements.
+
 // One formatted input statement: reads the next record of `unit` into `dests`.
-int read_fields(int unit, const Format& format, std::span<const Dest> dests);
-int read_fields(int unit, const Format& format, std::initializer_list<Dest> dests);
-int read_fields(int unit, std::string_view format, std::initializer_list<Dest> dests);
-int read_fields(int unit, std::string_view format, std::span<const Dest> dests);
+[[nodiscard]] Status read_fields(int unit, FormatView format, std::span<const Dest> dests);
+[[nodiscard]] Status read_fields(int unit, FormatView format, std::initializer_list<Dest> dests);
 
 // One formatted output statement on `unit`.  The first output statement after
-// a connection cuts the file at the current position.  `unit` may be
-// kConsoleUnit for a formatted console statement.
-void write_line(int unit, const Format& format, std::span<const Item> items);
-void write_line(int unit, const Format& format, std::initializer_list<Item> items = {});
-void write_line(int unit, std::string_view format, std::initializer_list<Item> items = {});
-void write_line(int unit, std::string_view format, std::span<const Item> items);
+// a connection starts the report (the file is cut at the current position).
+// `unit` may be kConsoleUnit for a formatted console statement.
+void write_line(int unit, FormatView format, std::span<const Item> items);
+void write_line(int unit, FormatView format, std::initializer_list<Item> items = {});
 
 // One list-directed output statement on the console.
 void write_console(std::initializer_list<Item> items);
 void write_console(std::span<const Item> items);
 
 // ---------------------------------------------------------------------------
+// Whole files.
+
+// Replaces the content of the file `path` with `bytes`, whole or not at all,
+// as a report replaces a data file: a symbolic link is followed (the link
+// stays a link), the permission bits (and the owner, when run as root) are
+// kept, a file with several hard links or in a directory where no scratch
+// file can be made is rewritten in place with the old content put back on
+// failure.  A missing file is created (the name is never taken from a file
+// that appears meanwhile).  A file that can only be read, or any failure,
+// throws Fatal with the file unchanged; nothing is printed.  Independent of
+// the run and its units.
+void replace_file(std::string_view path, std::string_view bytes);
+
+// ---------------------------------------------------------------------------
 // The run: console, command line, and the end of the run.
-
-// Where the console goes.  The default writes to the standard streams and
-// reads the keyboard from standard input; tests and in-process runs install
-// their own.
-//
-// write_out and write_err receive the program's own texts: code page 866
-// bytes, with carriage control already turned into CR, LF and form feed.  The
-// standard console shows them converted to UTF-8 on a stream that is a
-// terminal when the locale's character set is UTF-8 (see utf8_locale), and
-// passes them on unchanged otherwise (pipes and files keep code page 866).
-// The *_verbatim methods receive bytes that must never be converted: file
-// names in the user's own encoding and the "run-time error" diagnostics.  By
-// default they go where write_out and write_err send their bytes, so a
-// console that only collects bytes needs neither.
-class ConsoleDevice {
-public:
-    virtual ~ConsoleDevice() = default;
-    virtual void write_out(std::string_view bytes) = 0;
-    virtual void write_err(std::string_view bytes) = 0;
-    virtual void write_out_verbatim(std::string_view bytes) { write_out(bytes); }
-    virtual void write_err_verbatim(std::string_view bytes) { write_err(bytes); }
-    // Reads one line of the keyboard without its line end; false at the end
-    // of the input.  The line is taken as typed: no conversion.
-    virtual bool read_line(std::string& line) = 0;
-};
-
-// Whether the locale that the C library takes for LC_CTYPE from the
-// environment (the first non-empty of LC_ALL, LC_CTYPE and LANG) has the
-// codeset UTF-8: the part of its name after '.' and before any '@' is
-// "UTF-8" or "utf8" in any case.  Null pointers count as unset.
-bool utf8_locale(const char* lc_all, const char* lc_ctype, const char* lang);
 
 // Starts a run: every unit disconnected, the console fresh, `args` the
 // command-line arguments after the program name.  `console` (not owned) may
@@ -218,13 +126,14 @@ int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)(
 // again, writes the report with `write_report()` and closes the unit.  When
 // the reopening fails the console gets `reopen_failed` and the report goes
 // where the implicit connection sends it (a new file named on the command
-// line or at the prompt; an existing one is kept and another name taken).  When nothing was `computed` (the data file could not be
-// opened at all), the run ends with kExitUnreadable, also if the report
-// cannot be written.  Returns the exit code of a run that gets this far.
+// line or at the prompt; an existing one is kept and another name taken).
+// When nothing was `computed` (the data file could not be opened at all),
+// the run ends with kExitUnreadable, also if the report cannot be written.
+// Returns the exit code of a run that gets this far.
 template <typename WriteReport>
 int rewrite_data_file(int unit, std::string_view name, std::string_view reopen_failed,
                       bool computed, WriteReport&& write_report) {
-    if (open_old(unit, name) != kOk) write_console({reopen_failed});
+    if (open_old(unit, name) != Status::Ok) write_console({reopen_failed});
     try {
         write_report();
         close_unit(unit);

@@ -16,7 +16,8 @@ using namespace fixrec::literals;
 constexpr int kUnit = 1;
 constexpr const char* kFile = "CONSUMER.DAT";
 // 2 blanks and the 9-character label "ВЫСОТА HO": the value stands in columns 12-23.
-const fixrec::Format kReportLine(R"fmt((2X,'ВЫСОТА HO',E12.5,'(м)'))fmt"_cp);
+constexpr fixrec::FormatView kReportLine = R"fmt((2X,'ВЫСОТА HO',E12.5,'(м)'))fmt"_fmt;
+// Parsed at run time: a format a tool builds or reads.
 const fixrec::Format kValueField("(11X,E12.5)");
 
 // The same line spelt out in code page 866 bytes.
@@ -29,7 +30,7 @@ bool fail(std::string_view what) {
 
 bool write_and_check() {
     std::ofstream(kFile, std::ios::binary) << "old content that the report replaces\r\n";
-    if (fixrec::open_old(kUnit, kFile) != fixrec::kOk) return fail("open_old failed");
+    if (fixrec::open_old(kUnit, kFile) != fixrec::Status::Ok) return fail("open_old failed");
     fixrec::write_line(kUnit, kReportLine, {0.34489796f});
     fixrec::close_unit(kUnit);
 
@@ -38,10 +39,10 @@ bool write_and_check() {
     if (bytes != kExpected) return fail("the file holds other bytes than the expected line");
 
     float value = 0.0f;
-    if (fixrec::open_old(kUnit, kFile) != fixrec::kOk) return fail("second open_old failed");
-    const int status = fixrec::read_fields(kUnit, kValueField, {value});
+    if (fixrec::open_old(kUnit, kFile) != fixrec::Status::Ok) return fail("second open_old failed");
+    const fixrec::Status status = fixrec::read_fields(kUnit, kValueField, {value});
     fixrec::close_unit(kUnit);
-    if (status != fixrec::kOk) return fail("read_fields failed");
+    if (status != fixrec::Status::Ok) return fail("read_fields failed");
     if (value != 0.3449f) return fail("the value read back is not 0.3449");
     return true;
 }

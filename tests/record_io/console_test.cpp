@@ -1,18 +1,84 @@
-// The code page 866 -> UTF-8 table of the console, and which bytes of a
-// console record a device receives as verbatim (never converted).
+// The console: list-directed and formatted console statements, carriage
+// control, which bytes a device receives as verbatim, and the code page 866
+// -> UTF-8 table of the standard console.
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "fixrec/cp866.h"
+#include "console_capture.h"
 #include "fixrec/fixrec.h"
 
 namespace {
 
 using namespace fixrec::literals;
+using test_support::ScopedRun;
+using test_support::SplitConsole;
+
+TEST(Console, ListDirectedRecords) {
+    ScopedRun run;
+    fixrec::write_console({"***ОШИБКА ЧТЕНИЯ ФАЙЛА BILM.DAT***"_cp});
+    fixrec::write_console({"ETA1fr=", 14.8768f});
+    fixrec::write_console({98.769f, 0.5f});
+    fixrec::write_console({0.0f});
+    fixrec::write_console({100.0f});
+    run.end();
+    const std::string expected = std::string("***ОШИБКА ЧТЕНИЯ ФАЙЛА BILM.DAT***"_cp) +
+                                 "\r\nETA1fr=      14.876800"
+                                 "\r\n      98.769000    5.000000E-01"
+                                 "\r\n   0.000000E+00"
+                                 "\r\n     100.000000"
+                                 "\r\n";
+    EXPECT_EQ(run.console.out, expected);
+}
+
+TEST(Console, ListDirectedRecordIsTheRenderedRecord) {
+    const fixrec::Item items[] = {"A", 1.5f, std::int32_t{12}, "B", -0.25f};
+    std::string text;
+    fixrec::render_console_record(items, text);
+    ScopedRun run;
+    fixrec::write_console(items);
+    run.end();
+    EXPECT_EQ(run.console.out, text + "\r\n");
+}
+
+TEST(Console, CarriageControlOfFormattedRecords) {
+    struct Case {
+        std::vector<fixrec::FormatView> formats;
+        std::string expected;
+    } const cases[] = {
+        {{"(' first')"_fmt, "(' second')"_fmt}, "first\r\nsecond\r\n"},
+        {{"('0first')"_fmt, "('0second')"_fmt}, "\r\nfirst\r\n\r\nsecond\r\n"},
+        {{"('1page')"_fmt, "('1again')"_fmt}, "\r\n\f\r \rpage\r\n\f\r \ragain\r\n"},
+        {{"(' line')"_fmt, "('+over')"_fmt}, "line\rover\r\n"},
+        {{"('Xodd')"_fmt}, "odd\r\n"},  // any other character behaves as a blank
+        {{}, ""},                       // no console output, no line end
+    };
+    for (const auto& c : cases) {
+        ScopedRun run;
+        for (const auto& f : c.formats) fixrec::write_line(fixrec::kConsoleUnit, f);
+        run.end();
+        EXPECT_EQ(run.console.out, c.expected);
+    }
+}
+
+TEST(Console, FormattedStatementWithSlashAndCharacterItems) {
+    ScopedRun run;
+    const std::string name = "ZARN1.DAT";
+    std::vector<fixrec::Item> items;
+    std::string padded = name + std::string(30 - name.size(), ' ');
+    for (char& ch : padded) items.emplace_back(std::string_view(&ch, 1));
+    fixrec::write_line(fixrec::kConsoleUnit,
+                       "('***Ошибка открытия имени файла',/,' Прочитано имя с входного файла',30A1)"_fmt,
+                       std::span<const fixrec::Item>(items));
+    run.end();
+    EXPECT_EQ(run.console.out,
+              std::string("**Ошибка открытия имени файла"_cp) + "\r\n" +
+                  std::string("Прочитано имя с входного файла"_cp) + padded + "\r\n");
+}
 
 // Every byte of code page 866 goes to UTF-8 and comes back through the
 // compile-time direction of the _cp literal: the two directions are one table.
@@ -48,30 +114,19 @@ TEST(Cp866ToUtf8, ProgramTextsComeBackAsWritten) {
     }
 }
 
-// A device that keeps apart what it receives as program text and as verbatim.
-class SplitConsole final : public fixrec::ConsoleDevice {
-public:
-    std::vector<std::pair<char, std::string>> parts;  // 't' text, 'v' verbatim
-    void write_out(std::string_view b) override { parts.emplace_back('t', b); }
-    void write_err(std::string_view b) override { parts.emplace_back('T', b); }
-    void write_out_verbatim(std::string_view b) override { parts.emplace_back('v', b); }
-    void write_err_verbatim(std::string_view b) override { parts.emplace_back('V', b); }
-    bool read_line(std::string&) override { return false; }
-};
-
 const std::string kName = "отчёт 1.dat";  // UTF-8, as a user types it
 
 void list_directed() { fixrec::write_console({"Файл "_cp, fixrec::Verbatim{kName}, " есть"_cp}); }
 void formatted() {
-    fixrec::write_line(fixrec::kConsoleUnit, "(' Файл ',A,' есть')"_cp, {fixrec::Verbatim{kName}});
+    fixrec::write_line(fixrec::kConsoleUnit, "(' Файл ',A,' есть')"_fmt, {fixrec::Verbatim{kName}});
 }
 void formatted_two_records() {
-    fixrec::write_line(fixrec::kConsoleUnit, "(A,/,1X,A)",
+    fixrec::write_line(fixrec::kConsoleUnit, "(A,/,1X,A)"_fmt,
                        {fixrec::Verbatim{"+x"}, fixrec::Verbatim{kName}});
 }
 void plain_text() { fixrec::write_console({"Файл "_cp, kName}); }
 int failing_report() {
-    fixrec::write_line(1, "(A)", {"x"});  // the implicit connection cannot make its file
+    fixrec::write_line(1, "(A)"_fmt, {"x"});  // the implicit connection cannot make its file
     return 0;
 }
 

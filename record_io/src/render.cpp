@@ -1,0 +1,66 @@
+// Rendering into a std::string, without a unit and without the run.
+#include "fixrec/render.h"
+
+#include "renderer.h"
+
+namespace fixrec {
+
+namespace {
+
+// A record writer appending to a string; records end with CR LF.
+class StringWriter {
+public:
+    explicit StringWriter(std::string& out) : out_(out) {}
+    void skip(std::size_t n) { pending_ += n; }
+    void put(std::string_view s) {
+        blanks();
+        out_.append(s);
+    }
+    void fill(std::size_t n, char c) {
+        blanks();
+        out_.append(n, c);
+    }
+    void put_verbatim(std::string_view s) { put(s); }
+    void end_record() {
+        pending_ = 0;
+        out_.append("\r\n");
+    }
+
+private:
+    void blanks() {
+        if (pending_ == 0) return;
+        out_.append(pending_, ' ');
+        pending_ = 0;
+    }
+    std::string& out_;
+    std::size_t pending_ = 0;
+};
+
+std::string one_field(const Descriptor& d, const Item& item) {
+    std::string out;
+    render_field(d, item, out);
+    return out;
+}
+
+}  // namespace
+
+void render_field(const Descriptor& d, const Item& item, std::string& out) {
+    StringWriter writer(out);
+    detail::render_field(d, item, {}, writer);
+}
+
+void render_record(FormatView format, std::span<const Item> items, std::string& out) {
+    StringWriter writer(out);
+    detail::render_statement(format, items, writer);
+}
+
+void render_console_record(std::span<const Item> items, std::string& out) {
+    StringWriter writer(out);
+    detail::render_list(items, writer);
+}
+
+std::string format_e(float value, int w, int d) { return one_field({DescKind::E, w, d}, value); }
+std::string format_f(float value, int w, int d) { return one_field({DescKind::F, w, d}, value); }
+std::string format_i(std::int32_t value, int w) { return one_field({DescKind::I, w, 0}, value); }
+
+}  // namespace fixrec
