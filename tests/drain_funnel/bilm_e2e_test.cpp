@@ -299,7 +299,7 @@ struct InvalidArithmetic {
     int line_number;
     const char* label;
     const char* value;
-    drain_funnel::FunnelStatus status;
+    drain_funnel::Status status;
 };
 void PrintTo(const InvalidArithmetic& p, std::ostream* os) { *os << p.name; }
 
@@ -312,7 +312,7 @@ TEST_P(BilmInvalidArithmetic, MessageAndFileUntouched) {
     const RunResult r = run();
     expect_clean_end(r);
     EXPECT_EQ(r.exit_code, kExitInvalidArithmetic);
-    EXPECT_EQ(r.out, cat({drain_funnel::funnel_failure_message(p.status), kCrLf}));
+    EXPECT_EQ(r.out, cat({drain_funnel::failure_message(p.status), kCrLf}));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(read_bytes(data()), content);
     EXPECT_EQ(entries(dir_.path()), std::set<std::string>{"BILM.DAT"});
@@ -321,14 +321,14 @@ TEST_P(BilmInvalidArithmetic, MessageAndFileUntouched) {
 INSTANTIATE_TEST_SUITE_P(
     Input, BilmInvalidArithmetic,
     ::testing::Values(
-        InvalidArithmetic{"ZeroDrainRadius", 9, "R1", "0.0", drain_funnel::FunnelStatus::ZeroDrainRadius},
-        InvalidArithmetic{"BlankDrainRadius", 9, "R1", "", drain_funnel::FunnelStatus::ZeroDrainRadius},
+        InvalidArithmetic{"ZeroDrainRadius", 9, "R1", "0.0", drain_funnel::Status::ZeroDrainRadius},
+        InvalidArithmetic{"BlankDrainRadius", 9, "R1", "", drain_funnel::Status::ZeroDrainRadius},
         InvalidArithmetic{"NegativeDrainRadius", 9, "R1", "-0.01",
-                          drain_funnel::FunnelStatus::NegativeDrainRadius},
-        InvalidArithmetic{"ZeroMakeUpVelocity", 11, "UPOD", "0", drain_funnel::FunnelStatus::NoSwirl},
+                          drain_funnel::Status::NegativeDrainRadius},
+        InvalidArithmetic{"ZeroMakeUpVelocity", 11, "UPOD", "0", drain_funnel::Status::NoSwirl},
         InvalidArithmetic{"NegativeMakeUpRadius", 10, "RCR", "-0.1",
-                          drain_funnel::FunnelStatus::NegativeSwirl},
-        InvalidArithmetic{"Overflow", 7, "Q", "3.0E+38", drain_funnel::FunnelStatus::Overflow}),
+                          drain_funnel::Status::NegativeSwirl},
+        InvalidArithmetic{"Overflow", 7, "Q", "3.0E+38", drain_funnel::Status::Overflow}),
     [](const auto& tp) { return std::string(tp.param.name); });
 
 // ---------------------------------------------------------------------------
