@@ -16,6 +16,8 @@
 
 namespace drain_funnel {
 
+// The tables are constants of this header, written with the _fmt and _cp
+// literals.
 using namespace fixrec::literals;
 using InputLine = calculators::InputLine<FunnelRun>;
 using ResultLine = calculators::ResultLine<FunnelRun>;
@@ -69,7 +71,8 @@ inline constexpr ResultLine kVMAX = ResultLine::of(
 inline constexpr std::array kResults{kHO, kRV, kVMAX};
 static_assert(calculators::well_formed(kResults));
 
-// The text of the banner that names the program (lines 3-4 of a report).
+// The text of the banner that names the program (line 3 of a report), by
+// which a tool tells a BILM data file.
 inline constexpr std::string_view kBanner = "РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ BILM"_cp;
 
 // Reads the input section from the connected `unit`.  Values read before a

@@ -28,7 +28,8 @@ int run_bilm(std::string_view path) {
     Messages messages(console);
     return calculators::run_cycle({
         .path = path,
-        // No data file: the blank form goes to a file the user names.
+        // Without a data file the blank form, and without a data file to
+        // reopen the report, go to a new file the user names.
         .on_open_failure = calculators::OnOpenFailure::WriteBlankForm,
         .on_reopen_failure = calculators::OnReopenFailure::AskForFile,
         .open_failed = [&] { messages.open_failed(); },
@@ -41,6 +42,9 @@ int run_bilm(std::string_view path) {
 }
 
 int run_bilm() { return run_bilm(kFileName); }
+
+// ---------------------------------------------------------------------------
+// The Calculator: the same steps on values in memory, and the run on any path.
 
 namespace {
 
@@ -80,7 +84,7 @@ void compute_outcome(std::span<const Value> inputs, bool /*with_tables*/, Outcom
 bool report_bytes(std::span<const Value> inputs, std::string& bytes) {
     bytes.clear();
     FunnelRun run = run_with_inputs(inputs);
-    std::vector<std::string> lines;
+    std::vector<std::string> lines;  // the console of the computation: not wanted here
     std::string failure;
     calculators::CapturedConsole console(lines, failure);
     Messages messages(console);

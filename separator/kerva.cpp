@@ -14,7 +14,6 @@ namespace {
 
 using namespace fixrec::literals;
 
-
 constexpr std::string_view kOpenFailed = "***ОШИБКА ОТКРЫТИЯ ФАЙЛА  KERVA.DAT***"_cp;
 constexpr std::string_view kReadFailed = "***ОШИБКА ЧТЕНИЯ ФАЙЛА KERVA.DAT***"_cp;
 // The fourth character of this message is the Latin capital O.
