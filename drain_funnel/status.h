@@ -19,8 +19,4 @@ enum class Status {
 // The console line (code page 866) that names the inputs at fault; empty for Ok.
 std::string_view failure_message(Status status);
 
-// The former names, still used by the run (bilm.cpp); to be removed with it.
-using FunnelStatus = Status;
-inline std::string_view funnel_failure_message(Status status) { return failure_message(status); }
-
 }  // namespace drain_funnel

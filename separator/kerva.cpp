@@ -1,6 +1,7 @@
 // KERVA: one run over the data file KERVA.DAT in the current directory.
 #include "kerva.h"
 
+#include "calculators/run_cycle.h"
 #include "fixrec/fixrec.h"
 #include "kerva1.h"
 #include "kerva2.h"
@@ -12,8 +13,6 @@ namespace separator {
 namespace {
 
 using namespace fixrec::literals;
-
-constexpr int kUnit = 1;
 
 constexpr std::string_view kOpenFailed = "***ОШИБКА ОТКРЫТИЯ ФАЙЛА  KERVA.DAT***"_cp;
 constexpr std::string_view kReadFailed = "***ОШИБКА ЧТЕНИЯ ФАЙЛА KERVA.DAT***"_cp;
@@ -63,30 +62,24 @@ int run_kerva() {
     constexpr std::string_view kFileName = "KERVA.DAT  ";
     KervaRun run{};
     run.PI = kPi;
-    bool open_failed = false;
-
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
-        fixrec::write_console({kOpenFailed});
-        open_failed = true;
-    } else if (read_input(run) != ReadOutcome::Ok) {
-        // The data file is the user's only copy of the input: leave it as it is.
-        fixrec::write_console({kReadFailed});
-        fixrec::close_unit(kUnit);
-        return kExitUnreadable;
-    }
-    fixrec::close_unit(kUnit);
-
-    if (!open_failed) {
-        FixrecConsole console;
-        const KervaStatus status = compute_kerva(run, console);
-        if (status != KervaStatus::Ok) {
-            console.text(failure_message(status));
-            return kExitInvalidArithmetic;
-        }
-    }
-
-    return fixrec::rewrite_data_file(kUnit, kFileName, kReopenFailed, !open_failed,
-                                     [&] { write_report(run); });
+    FixrecConsole console;
+    return calculators::run_cycle({
+        .path = kFileName,
+        .on_open_failure = calculators::OnOpenFailure::WriteBlankForm,
+        .on_reopen_failure = calculators::OnReopenFailure::AskForFile,
+        .open_failed = [] { fixrec::write_console({kOpenFailed}); },
+        .read = [&](int) { return read_input(run) == ReadOutcome::Ok; },
+        .read_failed = [] { fixrec::write_console({kReadFailed}); },
+        .compute =
+            [&] {
+                const KervaStatus status = compute_kerva(run, console);
+                if (status == KervaStatus::Ok) return true;
+                console.text(failure_message(status));
+                return false;
+            },
+        .reopen_failed = [] { fixrec::write_console({kReopenFailed}); },
+        .write_report = [&](int) { write_report(run); },
+    });
 }
 
 }  // namespace separator

@@ -2,6 +2,7 @@
 // from main, tests and fuzzers.
 #pragma once
 
+#include "calculators/exit_code.h"
 #include "console.h"
 #include "fixrec/fixrec.h"
 #include "run_record.h"
@@ -10,9 +11,9 @@
 namespace separator {
 
 // Exit codes of the calculators.
-using fixrec::kExitInvalidArithmetic;
-using fixrec::kExitOk;
-using fixrec::kExitUnreadable;
+using calculators::kExitInvalidArithmetic;
+using calculators::kExitOk;
+using calculators::kExitUnreadable;
 
 // The computation after a successful reading (inputs and PI set): the
 // parameters, then the Stokes regime when SPC >= 10, the quadratic regime

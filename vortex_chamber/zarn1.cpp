@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calculators/run_cycle.h"
 #include "fixrec/fixrec.h"
 #include "input.h"
 #include "integral.h"
@@ -25,7 +26,6 @@ namespace {
 using namespace fixrec::literals;
 using fixrec::FormatView;
 
-constexpr int kUnit = 1;
 // The file-name variable holds 30 characters, blank-padded.
 constexpr std::string_view kFileName = "ZARN1.DAT                     ";
 static_assert(kFileName.size() == 30);
@@ -216,36 +216,28 @@ int run_zarn1() {
     RunRecord r{};
     r.IERR = 0;
     r.NVS = 0;
-
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
-        fixrec::write_console({kOpenFailed});
-        r.IERR = 1;
-        fixrec::close_unit(kUnit);
-        return kExitUnreadable;
-    }
-    if (read_input(r) != ReadOutcome::Ok) {
-        // The data file is the user's only copy of the input: leave it as it is.
-        fixrec::write_console({kReadFailed});
-        fixrec::close_unit(kUnit);
-        return kExitUnreadable;
-    }
-    fixrec::close_unit(kUnit);
-
     ConsoleMessages messages;
-    const Status status = compute_chamber(r, messages);
-    if (status != Status::Ok) {
-        fixrec::write_console({failure_message(status)});
-        return kExitInvalidArithmetic;
-    }
-
-    if (fixrec::open_old(kUnit, kFileName) != fixrec::Status::Ok) {
-        report_reopen_failure();
-        fixrec::close_unit(kUnit);
-        return kExitReportNotWritten;
-    }
-    write_report(r);
-    fixrec::close_unit(kUnit);
-    return kExitOk;
+    return calculators::run_cycle({
+        .path = kFileName,
+        .on_open_failure = calculators::OnOpenFailure::Stop,
+        .on_reopen_failure = calculators::OnReopenFailure::Stop,
+        .open_failed =
+            [&] {
+                fixrec::write_console({kOpenFailed});
+                r.IERR = 1;
+            },
+        .read = [&](int) { return read_input(r) == ReadOutcome::Ok; },
+        .read_failed = [] { fixrec::write_console({kReadFailed}); },
+        .compute =
+            [&] {
+                const Status status = compute_chamber(r, messages);
+                if (status == Status::Ok) return true;
+                fixrec::write_console({failure_message(status)});
+                return false;
+            },
+        .reopen_failed = report_reopen_failure,
+        .write_report = [&](int) { write_report(r); },
+    });
 }
 
 }  // namespace vortex_chamber

@@ -2,6 +2,7 @@
 // from main, tests and fuzzers.
 #pragma once
 
+#include "calculators/exit_code.h"
 #include "fixrec/fixrec.h"
 #include "run_record.h"
 #include "status.h"
@@ -9,10 +10,10 @@
 namespace vortex_chamber {
 
 // Exit codes of the calculators (1 also when the data file cannot be reopened).
-using fixrec::kExitInvalidArithmetic;
-using fixrec::kExitOk;
-using fixrec::kExitReportNotWritten;
-using fixrec::kExitUnreadable;
+using calculators::kExitInvalidArithmetic;
+using calculators::kExitOk;
+using calculators::kExitReportNotWritten;
+using calculators::kExitUnreadable;
 
 // Every step of the computation from the input values to the refinements, in
 // the order of the run.  Stops at the first operation whose arithmetic is

@@ -5,8 +5,12 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "calculators/build_info.h"
+#include "calculators/calculator.h"
+#include "calculators/exit_code.h"
 #include "fixrec/fixrec.h"
 
 namespace calculators {
@@ -54,20 +58,33 @@ void write_stdout(std::string_view bytes) {
     }
 }
 
-}  // namespace
-
-int run(int argc, char** argv, const Program& program, int (*body)()) {
+// Answers -h, --help or --version alone; false when the arguments ask for a run.
+bool answered(int argc, char** argv, const Program& program) {
     switch (request(argc, argv)) {
         case Request::Help:
             write_stdout(usage(program));
-            return fixrec::kExitOk;
+            return true;
         case Request::Version:
             write_stdout(std::string(program.name) + " " + std::string(build_info::kVersion) + "\n");
-            return fixrec::kExitOk;
+            return true;
         case Request::Run:
             break;
     }
+    return false;
+}
+
+}  // namespace
+
+int run(int argc, char** argv, const Program& program, int (*body)()) {
+    if (answered(argc, argv, program)) return kExitOk;
     return fixrec::run_main(argc, argv, body);
+}
+
+int run(int argc, char** argv, const Calculator& calculator) {
+    if (answered(argc, argv, {calculator.name, calculator.data_file, calculator.purpose})) return kExitOk;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return calculator.run(calculator.data_file, std::move(args), nullptr);
 }
 
 }  // namespace calculators

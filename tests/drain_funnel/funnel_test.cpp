@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "bilm.h"
 #include "bilm_report.h"
+#include "data_file.h"
 #include "fixrec/edit_output.h"
 #include "fixrec/fixrec.h"
 #include "status_lines.h"
@@ -240,7 +240,7 @@ public:
 FunnelRun g_report_run;
 
 int write_report_body() {
-    drain_funnel::write_report(g_report_run);
+    drain_funnel::write_report(1, g_report_run);
     fixrec::close_unit(1);
     return 0;
 }

@@ -3,12 +3,16 @@
 // leaves it byte for byte as it was, says so on the console or with a
 // "run-time error" diagnostic, ends with the documented exit code, and leaves
 // no scratch file behind.  Every case runs the three built programs.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -17,6 +21,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "programs.h"
@@ -94,10 +99,13 @@ protected:
         EXPECT_FALSE(r.timed_out);
         EXPECT_EQ(r.term_signal, 0);
     }
-    // Standard error holds a single "run-time error" diagnostic, or nothing.
+    // Standard error holds a single "run-time error" diagnostic on one line,
+    // or nothing.
     static void expect_diagnostic(const RunResult& r, bool expected) {
         if (expected) {
             EXPECT_EQ(r.err.rfind("run-time error ", 0), 0u) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            EXPECT_EQ(r.err.back(), '\n') << r.err;
         } else {
             EXPECT_EQ(r.err, "");
         }
@@ -127,12 +135,14 @@ protected:
         expect_diagnostic(r, false);
     }
 
-    // A complete computation whose report cannot be written.
+    // A complete computation whose report cannot replace the data file: the
+    // diagnostic names the file.
     void expect_report_not_written(const RunResult& r) const {
         expect_clean_end(r);
         EXPECT_EQ(r.exit_code, kExitReportNotWritten);
         EXPECT_EQ(r.out, example_console());
         expect_diagnostic(r, true);
+        EXPECT_NE(r.err.find(program().data_file), std::string::npos) << r.err;
     }
 
     void expect_normal_run(const RunResult& r) const {
@@ -160,9 +170,11 @@ TEST_P(Faults, MissingDataFileWithTheKeyboardClosed) {
 
 TEST_P(Faults, EmptyDataFile) {
     write_bytes(data(), "");
+    ASSERT_EQ(::chmod(data().c_str(), 0640), 0);
     const RunResult r = test_support::run_program(options());
     expect_read_failure(r);
     EXPECT_EQ(read_bytes(data()), "");
+    EXPECT_EQ(mode_of(data()), 0640u);
     expect_entries({program().data_file});
 }
 
@@ -311,6 +323,40 @@ TEST_P(Faults, SymbolicLinkStaysALink) {
     EXPECT_EQ(entries(dir_ / "store"), std::set<std::string>{"target.dat"});
 }
 
+TEST_P(Faults, PermissionBitsAndOwnerArePreserved) {
+    write_bytes(data(), old_content());
+    ASSERT_EQ(::chmod(data().c_str(), 0640), 0);
+    if (running_as_root()) {
+        ASSERT_EQ(::chown(data().c_str(), test_support::kNobodyUid, test_support::kNobodyGid), 0);
+    }
+    struct stat before{};
+    ASSERT_EQ(::stat(data().c_str(), &before), 0);
+    const RunResult r = test_support::run_program(options());
+    expect_normal_run(r);
+    EXPECT_EQ(read_bytes(data()), report());
+    struct stat after{};
+    ASSERT_EQ(::stat(data().c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    expect_entries({program().data_file});
+}
+
+TEST_P(Faults, DataFileInALockedDirectory) {
+    // No scratch file can be made: the data file is rewritten in place,
+    // shorter than before.
+    write_bytes(data(), old_content());
+    ASSERT_EQ(::chmod(data().c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
+    RunOptions o = options();
+    drop_privileges(o);
+    const RunResult r = test_support::run_program(o);
+    expect_normal_run(r);
+    EXPECT_EQ(read_bytes(data()), report());
+    EXPECT_EQ(mode_of(data()), 0666u);
+    expect_entries({program().data_file});
+}
+
 TEST_P(Faults, HardLinkedDataFile) {
     write_bytes(data(), old_content());
     fs::create_hard_link(data(), dir_ / "second-name.dat");
@@ -401,6 +447,71 @@ TEST_P(Faults, DirectoryLockedBeforeTheReport) {
     EXPECT_EQ(mode_of(data()), 0666u);
     EXPECT_EQ(mode_of(dir_.path()), 0555u);
     expect_entries({program().data_file});
+}
+
+// The data file is a FIFO, and its name goes while the program waits for the
+// input section: the section comes through, the reopening fails, and the
+// report goes where the program sends it.  Unlike the holds above this
+// needs no tracing: the program blocks at its first reading until the test
+// has removed the name and then writes the section into the FIFO.
+void feed_through_vanishing_fifo(test_support::ChildProcess& child, const fs::path& fifo_name,
+                                 const std::string& input) {
+    const fs::path fifo = fs::canonical(fifo_name);
+    const fs::path fds = "/proc/" + std::to_string(child.pid()) + "/fd";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool opened = false;
+    while (!opened && std::chrono::steady_clock::now() < deadline) {
+        std::error_code ec;
+        for (auto it = fs::directory_iterator(fds, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            std::error_code ec2;
+            if (fs::read_symlink(it->path(), ec2) == fifo) opened = true;
+        }
+        if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(opened) << "the program did not open its data file";
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::unlink(fifo.c_str()), 0);
+    ASSERT_LT(input.size(), static_cast<std::size_t>(PIPE_BUF));  // one atomic write
+    EXPECT_EQ(::write(fd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    ::close(fd);
+}
+
+TEST_P(Faults, DataFileIsAFifoThatVanishesBeforeTheReport) {
+    const Program& p = program();
+    // The input section of the example report: the same run, the same report.
+    const std::vector<std::string> lines = split_crlf(report());
+    const std::string input = join({lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(p.input_lines)});
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named ? "a name on the command line" : "no name, keyboard closed");
+        for (const auto& name : entries(dir_.path())) fs::remove(dir_ / name);
+        ASSERT_EQ(::mkfifo(data().c_str(), 0600), 0);
+        RunOptions o = options();
+        if (named) o.args = {"report.dat"};
+        test_support::ChildProcess child(o);
+        feed_through_vanishing_fifo(child, data(), input);
+        const RunResult r = child.wait();
+        expect_clean_end(r);
+        std::vector<std::string> shown = concat(p.example_console, p.reopen_failed);
+        if (!p.asks_for_a_file) {
+            EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+            EXPECT_EQ(r.out, console(shown));
+            expect_diagnostic(r, false);
+            expect_entries({});
+        } else if (named) {
+            EXPECT_EQ(r.exit_code, kExitOk);
+            EXPECT_EQ(r.out, console(shown));
+            expect_diagnostic(r, false);
+            EXPECT_EQ(read_bytes(dir_ / "report.dat"), report());
+            expect_entries({"report.dat"});
+        } else {
+            EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+            shown.emplace_back(kPrompt);
+            EXPECT_EQ(r.out, console(shown));
+            expect_diagnostic(r, true);
+            expect_entries({});
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -535,6 +646,9 @@ const std::vector<NamedFileCase>& named_file_cases() {
          {Shown::Prompt, Shown::Kept, Shown::Prompt}, true},
         {"answer, then the keyboard closes", AtTheName::File, {}, "MY.DAT\n",
          {Shown::Prompt, Shown::Kept, Shown::Prompt}, false},
+        {"blank answers, then a name in blanks", AtTheName::File, {}, "\n   \n  NEW.DAT  \r\n",
+         {Shown::Prompt, Shown::Prompt, Shown::Prompt}, true},
+        {"an answer without a line end", AtTheName::File, {}, "NEW.DAT", {Shown::Prompt}, true},
         {"a directory", AtTheName::Directory, {"MY.DAT", "NEW.DAT"}, {}, {Shown::Kept}, true},
         {"a dangling symbolic link", AtTheName::DanglingLink, {"MY.DAT", "NEW.DAT"}, {}, {Shown::Kept}, true},
         {"a FIFO", AtTheName::Fifo, {"  MY.DAT ", "NEW.DAT"}, {}, {Shown::Kept}, true},

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calculators/exit_code.h"
 #include "fixrec/fixrec.h"
 #include "fuzz_support.h"
 #include SWIRL_PROGRAM_HEADER
@@ -92,10 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const Run first = run_program();
     switch (first.exit_code) {
-    case fixrec::kExitOk:
+    case calculators::kExitOk:
         break;
-    case fixrec::kExitUnreadable:
-    case fixrec::kExitInvalidArithmetic:
+    case calculators::kExitUnreadable:
+    case calculators::kExitInvalidArithmetic:
         if (first.file != input) fail("a run that writes no report leaves the data file as it was", describe(first));
         return 0;
     default:
@@ -106,15 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const Run second = run_program();
-    if (second.exit_code == fixrec::kExitInvalidArithmetic ||
-        (second.exit_code == fixrec::kExitUnreadable && shows_overflowed_input_field(first.file))) {
+    if (second.exit_code == calculators::kExitInvalidArithmetic ||
+        (second.exit_code == calculators::kExitUnreadable && shows_overflowed_input_field(first.file))) {
         if (second.file != first.file) fail("a run that writes no report leaves the report as it was", describe(second));
         return 0;
     }
-    if (second.exit_code != fixrec::kExitOk) fail("the report reads back as input", describe(first) + "\n---\n" + describe(second));
+    if (second.exit_code != calculators::kExitOk) fail("the report reads back as input", describe(first) + "\n---\n" + describe(second));
 
     const Run third = run_program();
-    if (third.exit_code != fixrec::kExitOk || third.file != second.file || third.console != second.console) {
+    if (third.exit_code != calculators::kExitOk || third.file != second.file || third.console != second.console) {
         fail("a run on the report of a report reproduces it", describe(second) + "\n---\n" + describe(third));
     }
     return 0;

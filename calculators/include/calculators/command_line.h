@@ -12,6 +12,8 @@
 
 namespace calculators {
 
+struct Calculator;
+
 // What --help says about one calculator.
 struct Program {
     std::string_view name;       // "BILM"
@@ -23,5 +25,9 @@ struct Program {
 // The whole life of a calculator: answers -h, --help or --version alone,
 // otherwise runs `body` through fixrec::run_main.  Returns the exit code.
 int run(int argc, char** argv, const Program& program, int (*body)());
+
+// The same for a calculator with its Calculator description: the run is
+// calculator.run on its data file in the current directory.
+int run(int argc, char** argv, const Calculator& calculator);
 
 }  // namespace calculators

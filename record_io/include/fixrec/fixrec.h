@@ -14,7 +14,7 @@
 // file-size limit is reached or an interrupt arrives while it is written.
 //
 // The smaller headers included here:
-//   fixrec/status.h          Status, RunTimeError, Fatal, the exit codes
+//   fixrec/status.h          Status, RunTimeError, Fatal
 //   fixrec/items.h           Item, Dest, Verbatim, each_char
 //   fixrec/format.h          FormatView, Format (parsed at run time), the parser
 //   fixrec/format_literal.h  the _fmt literal (parsed at compile time)
@@ -121,27 +121,5 @@ int run_main(int argc, char** argv, int (*body)());
 
 // Same, with explicit arguments and console (for in-process runs).
 int run_with(std::vector<std::string> args, ConsoleDevice* console, int (*body)());
-
-// The last step of a calculator run: connects `unit` to the data file `name`
-// again, writes the report with `write_report()` and closes the unit.  When
-// the reopening fails the console gets `reopen_failed` and the report goes
-// where the implicit connection sends it (a new file named on the command
-// line or at the prompt; an existing one is kept and another name taken).
-// When nothing was `computed` (the data file could not be opened at all),
-// the run ends with kExitUnreadable, also if the report cannot be written.
-// Returns the exit code of a run that gets this far.
-template <typename WriteReport>
-int rewrite_data_file(int unit, std::string_view name, std::string_view reopen_failed,
-                      bool computed, WriteReport&& write_report) {
-    if (open_old(unit, name) != Status::Ok) write_console({reopen_failed});
-    try {
-        write_report();
-        close_unit(unit);
-    } catch (Fatal& failure) {
-        if (!computed) failure.exit_code = kExitUnreadable;
-        throw;
-    }
-    return computed ? kExitOk : kExitUnreadable;
-}
 
 }  // namespace fixrec

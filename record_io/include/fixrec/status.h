@@ -50,10 +50,4 @@ private:
     RunTimeError error_;
 };
 
-// Exit codes of every program of the suite.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitReportNotWritten = 1;   // a Fatal: "run-time error" on stderr
-inline constexpr int kExitUnreadable = 2;         // not opened, or input section unreadable
-inline constexpr int kExitInvalidArithmetic = 3;  // the input makes the computation invalid
-
 }  // namespace fixrec

@@ -1,0 +1,183 @@
+// The tables of a data file: one row per line of the input section, one row
+// per scalar result of the report.
+//
+// A quantity's line, name, read format, report format, unit and meaning live
+// in one row.  The program's reader walks its input table
+// (read_input_section), the report's input block walks it again
+// (write_input_block), and a tool finds an input by name in it.  The report
+// writer keeps its own order and conditions for the results, but writes each
+// result line with the format of its row.
+//
+// Tables are constexpr std::arrays in each program's data_file.h;
+// well_formed() checks one at compile time.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fixrec/fixrec.h"
+
+namespace calculators {
+
+enum class LineKind : std::uint8_t {
+    Header,  // any text, skipped; the report writes its banner there
+    Label,   // a fixed text, skipped; the report writes the label again
+    Value,   // a label column and a value field
+};
+
+enum class ValueType : std::uint8_t { Real, Integer };
+
+// Header and label lines are read as (80A1) into this many characters.
+inline constexpr int kTextLineWidth = 80;
+
+// One line of the input section.
+template <class Record>
+struct InputLine {
+    int line;             // 1-based line of the input section
+    LineKind kind;
+    std::string_view name;  // ASCII ("Q"; МА, К, М, ТК spelled MA, K, M, TK); "" for header and label lines
+    fixrec::FormatView read;    // "(38X,E12.5)", "(80A1)"
+    fixrec::FormatView report;  // the report statement of the line; unused for a header line
+    std::string_view unit;      // the report's own unit text, code page 866 ("м3/с"); "" when none
+    std::string_view meaning;   // short English meaning
+    float Record::*real = nullptr;  // a value line has exactly one of these two
+    std::int32_t Record::*integer = nullptr;
+
+    static constexpr InputLine header(int line, fixrec::FormatView read) {
+        return {line, LineKind::Header, {}, read, read, {}, {}};
+    }
+    static constexpr InputLine label(int line, fixrec::FormatView read, fixrec::FormatView report) {
+        return {line, LineKind::Label, {}, read, report, {}, {}};
+    }
+    static constexpr InputLine value(int line, std::string_view name, fixrec::FormatView read,
+                                     fixrec::FormatView report, std::string_view unit,
+                                     std::string_view meaning, float Record::*member) {
+        return {line, LineKind::Value, name, read, report, unit, meaning, member, nullptr};
+    }
+    static constexpr InputLine value(int line, std::string_view name, fixrec::FormatView read,
+                                     fixrec::FormatView report, std::string_view unit,
+                                     std::string_view meaning, std::int32_t Record::*member) {
+        return {line, LineKind::Value, name, read, report, unit, meaning, nullptr, member};
+    }
+
+    constexpr ValueType type() const { return integer != nullptr ? ValueType::Integer : ValueType::Real; }
+};
+
+// One scalar result of the report.
+template <class Record>
+struct ResultLine {
+    std::string_view name;
+    fixrec::FormatView report;  // the report statement that writes it
+    std::string_view unit;      // code page 866, "" when none
+    std::string_view meaning;
+    float Record::*real = nullptr;
+    std::int32_t Record::*integer = nullptr;
+
+    static constexpr ResultLine of(std::string_view name, fixrec::FormatView report, std::string_view unit,
+                                   std::string_view meaning, float Record::*member) {
+        return {name, report, unit, meaning, member, nullptr};
+    }
+    static constexpr ResultLine of(std::string_view name, fixrec::FormatView report, std::string_view unit,
+                                   std::string_view meaning, std::int32_t Record::*member) {
+        return {name, report, unit, meaning, nullptr, member};
+    }
+
+    constexpr ValueType type() const { return integer != nullptr ? ValueType::Integer : ValueType::Real; }
+};
+
+// ---------------------------------------------------------------------------
+// Checks of a table, for static_assert.
+
+// Lines 1..N in order; a header or label line reads (80A1); a value line has
+// a name, one data field to read and one to report, and one member.
+template <class Record, std::size_t N>
+constexpr bool well_formed(const std::array<InputLine<Record>, N>& table) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const InputLine<Record>& row = table[i];
+        if (row.line != static_cast<int>(i) + 1) return false;
+        if (row.kind == LineKind::Value) {
+            if (row.name.empty() || row.read.data_count() != 1 || row.report.data_count() != 1) return false;
+            if ((row.real == nullptr) == (row.integer == nullptr)) return false;
+        } else {
+            if (!row.name.empty() || row.real != nullptr || row.integer != nullptr) return false;
+            if (row.read.data_count() != kTextLineWidth) return false;
+            if (row.kind == LineKind::Label && row.report.data_count() != 0) return false;
+        }
+    }
+    return true;
+}
+
+template <class Record, std::size_t N>
+constexpr bool well_formed(const std::array<ResultLine<Record>, N>& table) {
+    for (const ResultLine<Record>& row : table)
+        if (row.name.empty() || row.report.data_count() != 1 || (row.real == nullptr) == (row.integer == nullptr))
+            return false;
+    return true;
+}
+
+// Value lines of a table.
+template <class Record, std::size_t N>
+constexpr std::size_t value_count(const std::array<InputLine<Record>, N>& table) {
+    std::size_t n = 0;
+    for (const InputLine<Record>& row : table) n += row.kind == LineKind::Value ? 1 : 0;
+    return n;
+}
+
+// ---------------------------------------------------------------------------
+// The walkers.
+
+// Where the reading of an input section stopped.
+struct ReadResult {
+    int line = 0;  // the line that could not be read (1-based); 0 when every line was read
+    fixrec::Status status = fixrec::Status::Ok;
+    constexpr bool ok() const { return status == fixrec::Status::Ok; }
+};
+
+// The value of a row of `record` as an output item.
+template <class Row, class Record>
+fixrec::Item item_of(const Row& row, const Record& record) {
+    if (row.integer != nullptr) return fixrec::Item(record.*(row.integer));
+    return fixrec::Item(record.*(row.real));
+}
+
+// Reads the input section from the connected `unit`, one statement per line
+// in table order.  The first line that cannot be read ends the reading:
+// values read before it are kept, later ones are left as they were.
+template <class Record, std::size_t N>
+ReadResult read_input_section(int unit, const std::array<InputLine<Record>, N>& table, Record& record) {
+    char text[kTextLineWidth];
+    const auto text_dests = fixrec::each_char(text);
+    for (const InputLine<Record>& row : table) {
+        fixrec::Status status;
+        if (row.kind != LineKind::Value)
+            status = fixrec::read_fields(unit, row.read, text_dests);
+        else if (row.integer != nullptr)
+            status = fixrec::read_fields(unit, row.read, {record.*(row.integer)});
+        else
+            status = fixrec::read_fields(unit, row.read, {record.*(row.real)});
+        if (status != fixrec::Status::Ok) return {row.line, status};
+    }
+    return {};
+}
+
+// Writes the report's lines of the input section on `unit`: every label and
+// value line in table order.  The banner over the header lines is the
+// program's own.
+template <class Record, std::size_t N>
+void write_input_block(int unit, const std::array<InputLine<Record>, N>& table, const Record& record) {
+    for (const InputLine<Record>& row : table) {
+        if (row.kind == LineKind::Label) fixrec::write_line(unit, row.report);
+        if (row.kind == LineKind::Value) fixrec::write_line(unit, row.report, {item_of(row, record)});
+    }
+}
+
+// Writes one result line on `unit`.
+template <class Record>
+void write_result(int unit, const ResultLine<Record>& row, const Record& record) {
+    fixrec::write_line(unit, row.report, {item_of(row, record)});
+}
+
+}  // namespace calculators

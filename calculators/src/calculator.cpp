@@ -1,0 +1,65 @@
+// The parts of a Calculator that are not templates.
+#include "calculators/calculator.h"
+
+#include <algorithm>
+
+namespace calculators {
+
+void Outcome::clear() {
+    valid = false;
+    results.clear();
+    console.clear();
+    failure.clear();
+    tables.clear();
+}
+
+namespace {
+
+// Line `line` (1-based) of `bytes` as an input statement sees it: up to its
+// LF, the text ending at the first CR.  False when the bytes end before it.
+bool line_text(std::string_view bytes, int line, std::string_view& text) {
+    std::size_t at = 0;
+    for (int k = 1; k < line; ++k) {
+        const std::size_t lf = bytes.find('\n', at);
+        if (lf == std::string_view::npos) return false;
+        at = lf + 1;
+    }
+    if (at >= bytes.size()) return false;
+    text = bytes.substr(at, bytes.find('\n', at) - at);
+    text = text.substr(0, text.find('\r'));
+    return true;
+}
+
+// 1-based columns from the first to the last data field of a format.
+void field_columns(const fixrec::FormatView& format, int& first, int& last) {
+    int column = 0;
+    first = last = 0;
+    for (const fixrec::Descriptor& d : format.descriptors()) {
+        if (d.kind == fixrec::DescKind::Skip) column += d.w;
+        if (!d.is_data()) continue;
+        if (first == 0) first = column + 1;
+        column += d.w;
+        last = column;
+    }
+}
+
+}  // namespace
+
+ReadFailure read_failure(std::string_view bytes, int line, std::string_view field, LineKind kind,
+                         const fixrec::FormatView& read, fixrec::Status status) {
+    ReadFailure f;
+    f.line = line;
+    f.field = kind == LineKind::Header ? "header line" : kind == LineKind::Label ? "label line" : field;
+    field_columns(read, f.first_column, f.last_column);
+    std::string_view text;
+    const bool present = line_text(bytes, line, text);
+    if (present && static_cast<std::size_t>(f.first_column) <= text.size()) {
+        const auto from = static_cast<std::size_t>(f.first_column - 1);
+        const auto to = std::min(text.size(), static_cast<std::size_t>(f.last_column));
+        f.found.assign(text.substr(from, to - from));
+    }
+    f.end_of_file = !present || status == fixrec::Status::EndOfFile;
+    return f;
+}
+
+}  // namespace calculators
