@@ -4,8 +4,8 @@
 #                  EXAMPLE ${PROJECT_SOURCE_DIR}/examples/BILM.DAT
 #                  SOURCES status.cpp funnel.cpp data_file.cpp run.cpp)
 #
-# makes the static library LIBRARY of the program (SOURCES, the directory as
-# its include directory, linked with calculators, fixrec and numerics), with
+# makes the static library LIBRARY of the program (SOURCES, the directory and
+# the project root as its include directories, linked with calculators, fixrec and numerics), with
 # the example data file embedded as NAMESPACE::example_data_file(); and the
 # executable NAME from NAME.cpp, linked statically unless sanitizers are on,
 # and installed.
@@ -64,7 +64,10 @@ endfunction()
 function(add_calculator)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;LIBRARY;NAMESPACE;EXAMPLE" "SOURCES")
   add_library(${arg_LIBRARY} STATIC ${arg_SOURCES})
-  target_include_directories(${arg_LIBRARY} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  # Its own directory for its sources and tests ("run.h"); the project root
+  # for a target that links several programs ("drain_funnel/run.h"), where
+  # the short names would be ambiguous.
+  target_include_directories(${arg_LIBRARY} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
   target_link_libraries(${arg_LIBRARY} PUBLIC calculators fixrec numerics)
   calculators_embed(${arg_LIBRARY} NAMESPACE ${arg_NAMESPACE} FILE ${arg_EXAMPLE})
 
