@@ -32,13 +32,9 @@
 #include <string>
 #include <string_view>
 
-namespace swirl {
+#include "swirl/core/usage_error.h"
 
-// A command line the command cannot accept (exit code 64, nothing written).
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace swirl {
 
 struct Grid {
     std::string name;

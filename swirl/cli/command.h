@@ -1,0 +1,69 @@
+// The commands of swirl share these: how a command ends with an exit code and
+// a one-line message, how a data file is read, and how one is registered.
+//
+// Exit codes (as the programs' where a data file is concerned):
+//   0   done
+//   1   a file could not be written
+//   2   FILE could not be opened, or its input section could not be read
+//   3   the inputs make the computation invalid
+//   64  a command line that cannot be accepted; nothing was written
+//
+// Standard output carries what a command shows, in UTF-8; standard error the
+// one-line messages of a failure, each starting with "swirl: ".
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "swirl/core/usage_error.h"
+#include "swirl/model/model.h"
+
+namespace swirl {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitNotWritten = 1;
+inline constexpr int kExitUnreadable = 2;
+inline constexpr int kExitInvalid = 3;
+inline constexpr int kExitUsage = 64;
+
+// A command that ends early: the message (UTF-8, one line) goes to standard
+// error after "swirl: ", and the process ends with `code`.  A usage error
+// (exit 64) is a UsageError.
+class CommandFailure : public std::runtime_error {
+public:
+    CommandFailure(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// The bytes of a data file; CommandFailure with exit 2 when it cannot be read.
+std::string read_data_file(const std::string& path);
+
+// The program of a data file as the commands detect it (--program, the base
+// name, the banner); `bytes` may be empty when the file is not read yet.
+const Calculator& program_of(const std::string& path, std::string_view bytes,
+                             const std::optional<std::string>& program);
+
+// Adds the --program option to a command.
+void add_program_option(CLI::App& command, std::optional<std::string>& program);
+
+// A command's action, set by the parser when the command is chosen; returns
+// the exit code.
+using Action = std::function<int()>;
+
+// Each command adds itself to the application (swirl/cli/<command>.cpp) and,
+// when it is the one chosen, sets `action`.
+void add_show(CLI::App& app, Action& action);
+void add_set(CLI::App& app, Action& action);
+void add_new(CLI::App& app, Action& action);
+void add_edit(CLI::App& app, Action& action);
+void add_run(CLI::App& app, Action& action);
+
+}  // namespace swirl

@@ -1,0 +1,41 @@
+// swirl run FILE: the program's whole run on a data file of any name in any
+// directory, exactly as the program runs on its own data file.
+#include "command.h"
+
+namespace swirl {
+
+void add_run(CLI::App& app, Action& action) {
+    struct Options {
+        std::string file;
+        std::vector<std::string> names;
+        std::optional<std::string> program;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* run = app.add_subcommand(
+        "run", "Run the program on FILE as it runs on its own data file: the same report, console and exit code.\n"
+               "Example: swirl run runs/chamber-3.dat");
+    run->add_option("FILE", o->file, "the data file")->required();
+    run->add_option("NAME", o->names,
+                    "where the report goes when FILE cannot be opened again (as the program's own arguments)");
+    add_program_option(*run, o->program);
+    run->callback([&action, o] {
+        action = [o] {
+            // The file may be missing (the program then reports that itself),
+            // so its bytes are read only when the name does not tell.
+            std::string bytes;
+            const Calculator* calc = nullptr;
+            try {
+                calc = &program_of(o->file, "", o->program);
+            } catch (const UsageError&) {
+                try {
+                    bytes = read_data_file(o->file);
+                } catch (const CommandFailure&) {
+                }
+                calc = &program_of(o->file, bytes, o->program);
+            }
+            return calc->run(o->file, o->names, nullptr);
+        };
+    });
+}
+
+}  // namespace swirl
