@@ -17,10 +17,10 @@ namespace swirl {
 const Calculator* sweep_program(const std::vector<std::string>& columns);
 
 struct SweepPlot {
-    std::string x;               // a column of the table
-    std::vector<std::string> y;  // columns, one curve each
+    std::string x{};               // a column of the table
+    std::vector<std::string> y{};  // columns, one curve each
     bool logx = false, logy = false;
-    std::string source;          // the table's name, for the title "source: HO, RV against Q"
+    std::string source{};          // the table's name, for the title "source: HO, RV against Q"
 };
 
 // Each y column against the x column, rows in x order.  A row whose status is
