@@ -36,6 +36,7 @@ const std::map<std::string, std::string, std::less<>> kProgramPaths = {
 // program has them) valid with console lines.
 const std::map<std::string, std::vector<std::string>, std::less<>> kStudies = {
     {"BILM", {"Q=0.00002:0.002:4:log", "R1=-0.01:0.02:4"}},
+    {"KERVA", {"ROP=0:1.2:3", "NI=1:3:2", "D50=0.000001:0.001:3:log"}},
 };
 
 RunResult swirl(const TempDir& dir, std::vector<std::string> args) {

@@ -123,6 +123,10 @@ TEST(Sweep, Refusals) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
     }
+    // An integer input takes whole numbers only.
+    const Calculator& kerva = *find_program("KERVA");
+    EXPECT_THROW(Sweep(kerva, example_inputs(kerva), grids({"NI=1:2:3"})), UsageError);
+    EXPECT_EQ(Sweep(kerva, example_inputs(kerva), grids({"NI=1:3:3"})).total(), 3);
 }
 
 // ---------------------------------------------------------------------------
