@@ -80,12 +80,22 @@ Sweep::Sweep(const Calculator& calc, std::span<const Value> base, std::span<cons
         }
         // Every value is checked now, whatever the shard, so that every
         // shard of a sweep refuses the same command line.
-        for (std::int64_t i = 0; i < g.count; ++i) {
-            const Held h = hold_grid_value(field, g, i);
-            if (!tabulate) continue;
-            v.held.push_back(h.value);
-            append_value_text(v.text, field, h.value);
-            v.ends.push_back(static_cast<std::uint32_t>(v.text.size()));
+        if (tabulate) {
+            for (std::int64_t i = 0; i < g.count; ++i) {
+                const Held h = hold_grid_value(field, g, i);
+                v.held.push_back(h.value);
+                append_value_text(v.text, field, h.value);
+                v.ends.push_back(static_cast<std::uint32_t>(v.text.size()));
+            }
+        } else if (is_integer(field)) {
+            for (std::int64_t i = 0; i < g.count; ++i) hold_grid_value(field, g, i);
+        } else {
+            // A real field refuses a value beyond single precision or too
+            // wide for its columns, and a value of larger magnitude and the
+            // same sign is refused too: the values of a grid lie between its
+            // bounds, so the bounds tell for all of them.
+            hold_grid_value(field, g, 0);
+            hold_grid_value(field, g, g.count - 1);
         }
         varied_.push_back(std::move(v));
     }

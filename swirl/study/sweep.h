@@ -7,8 +7,9 @@
 // what the program computes for the data file with that value typed in; the
 // row shows the value as it is then held.  A grid value is held once, not
 // once per case: a grid of up to kTabulatedValues values is held when the
-// sweep is set up, a longer one is checked then and held again as its cases
-// come (the table would cost memory in proportion to the grid).
+// sweep is set up, a longer one is checked then and held as its cases come
+// (a table would cost memory in proportion to the grid, and checking a real
+// input's long grid takes its bounds only).
 //
 // The table (RFC 4180, UTF-8, rows ending CR LF):
 //   header   every input name, every scalar result name, status, reason,

@@ -114,6 +114,7 @@ TEST(Sweep, Refusals) {
         {grids({"vmax=1:2:2"}), "vmax is a result of BILM, not an input"},
         {grids({"Q=1:2:2", "q=3:4:2"}), "Q is varied twice"},
         {grids({"Q=1e39:1:3"}), "grid Q: value 1e+39 (number 1 of 3)"},
+        {grids({"Q=1:1e39:70000"}), "grid Q: value 1e+39 (number 70000 of 70000)"},  // not tabulated
     };
     for (const auto& c : cases) {
         try {
