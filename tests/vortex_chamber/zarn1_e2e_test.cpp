@@ -44,12 +44,11 @@ using test_support::kExitUnreadable;
 // Console texts as they show.
 const std::string kOpenFailed = std::string(zarn1_expect::kOpenFailed) + "\r\n";
 const std::string kReadFailed = std::string(zarn1_expect::kReadFailed) + "\r\n";
-const std::string kRPZero = std::string("   РАДИУС ЗОНЫ НУЛЕВОГО СТАТИЧ. ДАВЛЕНИЯ РАВЕН 0.0"_cp);
+const std::string kRPZero(zarn1_expect::kRPZero);
 const std::string kAnalyticNodes =
-    std::string("   ЧИСЛО УЗЛОВ БОЛЬШЕ 400\r\n   НУЖНО УВЕЛИЧИТЬ DRK"_cp);
-const std::string kMotionNodes = std::string("    число узлов больше 400     нужно увеличить DRK"_cp);
-const std::string kFlowTooSmall =
-    std::string(" Из-за F2<=2 расчет V и P не проводился; нужно увеличить расход G."_cp);
+    std::string(zarn1_expect::kAnalyticNodes) + "\r\n" + std::string(zarn1_expect::kAnalyticNodesStep);
+const std::string kMotionNodes(zarn1_expect::kMotionNodes);
+const std::string kFlowTooSmall(zarn1_expect::kFlowTooSmall);
 
 // Values of the input section as typed: reals in columns 42-57, the angles
 // in columns 42-52, the two switches in column 47.
