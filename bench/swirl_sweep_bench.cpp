@@ -48,7 +48,7 @@ const std::map<std::string, std::string, std::less<>> kPrograms = {
 const std::map<std::string, std::vector<std::string>, std::less<>> kStudies = {
     {"BILM", {"RCR=0.05:0.2:10", "Q=0.00001:0.01:10000:log"}},
     {"KERVA", {"LGSG=0:0.6:4", "D50=0.000001:0.0001:5000:log"}},
-    {"ZARN1", {"RK=0.08:0.12:4", "R1=0.01:0.05:250"}},
+    {"ZARN1", {"NVS=0:1:2", "RK=0.08:0.12:4", "R1=0.01:0.05:2500"}},
 };
 
 std::vector<Value> example_inputs(const Calculator& calc) {

@@ -60,6 +60,14 @@ double number(const std::string& cell, const std::string& column, std::size_t ro
     throw CsvError("row " + std::to_string(row + 1) + ", column " + column + ": \"" + cell + "\" is not a number");
 }
 
+// A float as the decimal it stands for (its shortest text), as a sweep's
+// table gives it: 0.1f is drawn at 0.1, not at 0.10000000149, which would
+// take the axis on to the next tick.
+double decimal_of(float f) {
+    const auto v = parse_plain_decimal(shortest(f));
+    return v ? *v : kNaN;
+}
+
 }  // namespace
 
 const Calculator* sweep_program(const std::vector<std::string>& columns) {
@@ -182,8 +190,8 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
             plot::Series s{std::string(col.name), {}, {}, on_left ? plot::Side::left : plot::Side::right};
             const std::size_t n = std::min(r.values.size(), col.values.size());
             for (std::size_t i = 0; i < n; ++i) {
-                s.x.push_back(r.values[i]);
-                s.y.push_back(col.values[i]);
+                s.x.push_back(decimal_of(r.values[i]));
+                s.y.push_back(decimal_of(col.values[i]));
             }
             (on_left ? left : right).emplace_back(col.name);
             (on_left ? panel.left : panel.right).unit = to_utf8(col.unit);
@@ -196,10 +204,10 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
     for (const std::string& name : markers) {
         for (std::size_t i = 0; i < calc.inputs.size(); ++i)
             if (calc.inputs[i].name == name && i < inputs.size())
-                figure.markers.push_back({inputs[i].real, name});
+                figure.markers.push_back({decimal_of(inputs[i].real), name});
         for (std::size_t i = 0; i < calc.results.size(); ++i)
             if (calc.results[i].name == name && i < outcome.results.size())
-                figure.markers.push_back({outcome.results[i].real, name});
+                figure.markers.push_back({decimal_of(outcome.results[i].real), name});
     }
     return figure;
 }

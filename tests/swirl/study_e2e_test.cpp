@@ -37,6 +37,7 @@ const std::map<std::string, std::string, std::less<>> kProgramPaths = {
 const std::map<std::string, std::vector<std::string>, std::less<>> kStudies = {
     {"BILM", {"Q=0.00002:0.002:4:log", "R1=-0.01:0.02:4"}},
     {"KERVA", {"ROP=0:1.2:3", "NI=1:3:2", "D50=0.000001:0.001:3:log"}},
+    {"ZARN1", {"R1=0:0.05:3", "DRK=0.0002:0.002:2", "NVS=0:1:2"}},
 };
 
 RunResult swirl(const TempDir& dir, std::vector<std::string> args) {
@@ -271,6 +272,28 @@ TEST(Plot, ASweepWithGapsAndTheRefusals) {
         EXPECT_NE(e.err.find(c.message), std::string::npos) << e.err;
         EXPECT_FALSE(fs::exists(dir / "p.svg")) << c.message;
     }
+}
+
+TEST(Plot, TheProfilesOfAZarn1Run) {
+    TempDir dir;
+    std::string example(find_program("ZARN1")->example);
+    write_bytes(dir / "chamber.dat", example);
+    const RunResult r = swirl(dir, {"plot", "chamber.dat", "--program", "zarn1", "-o", "profiles.svg"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string svg = read_bytes(dir / "profiles.svg");
+    EXPECT_EQ(count(svg, "<polyline"), 4u);  // V, P; U, W
+    for (const char* text : {">V (м/сек)<", ">P (Па)<", ">U, W (м/сек)<", ">r (м)<", ">R1<", ">RV<", ">RP<", ">RK<"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+    if (std::system("command -v xmllint >/dev/null 2>&1") == 0) {
+        EXPECT_EQ(std::system(("xmllint --noout " + (dir / "profiles.svg").string()).c_str()), 0);
+    }
+    // Inputs that make the computation invalid: its line, exit 3, no picture.
+    example.replace(example.find(".30000E-01"), 10, ".00000E+00");  // R1
+    write_bytes(dir / "ZARN1-r0.DAT", example);
+    const RunResult invalid = swirl(dir, {"plot", "ZARN1-r0.DAT", "-o", "r0.svg"});
+    EXPECT_EQ(invalid.exit_code, 3);
+    EXPECT_EQ(invalid.err, "swirl: ZARN1-r0.DAT: ***ОШИБКА ВЫЧИСЛЕНИЙ: R1=0, ДЕЛЕНИЕ НА НОЛЬ***\n");
+    EXPECT_FALSE(fs::exists(dir / "r0.svg"));
 }
 
 }  // namespace
