@@ -46,7 +46,7 @@ void add_sweep(CLI::App& app, Action& action) {
         "Compute the program for every case of one or more grids of inputs, each value as its field holds it,\n"
         "and write one CSV row a case (inputs, results, status, reason, messages) in grid order, the last\n"
         "grid changing fastest.  FILE is never written.\n"
-        "Example: swirl sweep BILM.DAT --vary Q=0.0005:0.003:11 --vary UPOD=0.02:0.2:10:log -o funnel.csv");
+        "Example: swirl sweep BILM.DAT --vary UPOD=0.02:0.2:4 --vary Q=0.00001:0.01:61:log -o funnel.csv");
     command->add_option("FILE", o->file, "the data file that holds every other input")->required();
     command->add_option("--vary", o->vary,
                       "NAME=FROM:TO:COUNT: COUNT values from FROM to TO, evenly spaced; with :log, evenly on a "
