@@ -88,7 +88,13 @@ OutputFile::OutputFile(const std::string& path) : name_(path) {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd_, mode) != 0) fail(name_, errno);
+    if (::fchmod(fd_, mode) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        ::unlink(temporary_.c_str());
+        g_have_temporary = 0;
+        fail(name_, err);
+    }
 }
 
 OutputFile::~OutputFile() {
