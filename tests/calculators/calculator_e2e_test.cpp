@@ -4,14 +4,10 @@
 // name in another directory gives the console, exit code and bytes of the
 // program on its own data file in its directory; likewise when the file is
 // missing, and when it cannot be opened again for the report.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <climits>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -22,6 +18,7 @@
 #include "every_program.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "vanishing_fifo.h"
 
 namespace calculator_cases {
 namespace {
@@ -146,30 +143,9 @@ TEST_P(EveryCalculatorRun, MissingFileGivesWhatTheProgramGives) {
     }
 }
 
-// The data file is a FIFO whose name goes once the run has opened it: the
-// input section comes through, the reopening fails.  The message shows the
-// program's file-name variable, whatever the path.
-void feed_through_vanishing_fifo(const fs::path& fifo_name, const std::string& fds_dir, const std::string& input) {
-    const fs::path fifo = fs::canonical(fifo_name);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool opened = false;
-    while (!opened && std::chrono::steady_clock::now() < deadline) {
-        std::error_code ec;
-        for (auto it = fs::directory_iterator(fds_dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-            std::error_code ec2;
-            if (fs::read_symlink(it->path(), ec2) == fifo) opened = true;
-        }
-        if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    ASSERT_TRUE(opened) << "the run did not open its data file";
-    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::unlink(fifo.c_str()), 0);
-    ASSERT_LT(input.size(), static_cast<std::size_t>(PIPE_BUF));  // one atomic write
-    EXPECT_EQ(::write(fd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
-    ::close(fd);
-}
-
+// The data file is a FIFO whose name goes once the run has opened it
+// (vanishing_fifo.h).  The message shows the program's file-name variable,
+// whatever the path.
 TEST_P(EveryCalculatorRun, ReopenFailureGivesWhatTheProgramGives) {
     const Program& p = *GetParam();
     const std::string input = first_lines(example(p.data_file), static_cast<std::size_t>(p.input_lines));
@@ -177,7 +153,7 @@ TEST_P(EveryCalculatorRun, ReopenFailureGivesWhatTheProgramGives) {
     TempDir program_dir;
     ASSERT_EQ(::mkfifo((program_dir / p.data_file).c_str(), 0600), 0);
     test_support::ChildProcess child(options(p, program_dir));
-    feed_through_vanishing_fifo(program_dir / p.data_file, "/proc/" + std::to_string(child.pid()) + "/fd", input);
+    test_support::feed_through_vanishing_fifo(program_dir / p.data_file, "/proc/" + std::to_string(child.pid()) + "/fd", input);
     const RunResult program = child.wait();
     EXPECT_EQ(program.exit_code, test_support::kExitReportNotWritten);
 
@@ -186,7 +162,7 @@ TEST_P(EveryCalculatorRun, ReopenFailureGivesWhatTheProgramGives) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     InProcess run{};
     std::thread running([&] { run = run_calculator(p, path); });
-    feed_through_vanishing_fifo(path, "/proc/self/fd", input);
+    test_support::feed_through_vanishing_fifo(path, "/proc/self/fd", input);
     running.join();
     EXPECT_EQ(run.exit_code, program.exit_code);
     EXPECT_EQ(run.out, program.out);
