@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "calculators/calculator.h"
+#include "table_checks.h"
 #include "test_files.h"
 
 namespace calculator_cases {
@@ -77,6 +78,23 @@ struct Program {
 };
 
 inline void PrintTo(const Program* p, std::ostream* os) { *os << p->name; }
+
+// The checks of a program's typed tables (table_checks.h) as
+// Program::fields_are_the_tables and Program::report_reads_back take them.
+template <const auto& inputs, const auto& results>
+void fields_are(const calculators::Calculator& c) {
+    test_support::expect_input_fields(c.inputs, inputs);
+    test_support::expect_result_fields(c.results, results);
+}
+// A run record all zero, for a program without a new_run of its own.
+template <class Record>
+Record zeroed() {
+    return Record{};
+}
+template <const auto& inputs, auto start, auto write_report, auto read_input>
+void reads_back() {
+    test_support::expect_report_reads_back(inputs, start(), write_report, read_input);
+}
 
 // ---------------------------------------------------------------------------
 // Data files made from the examples.

@@ -8,7 +8,6 @@
 #include "drain_funnel/data_file.h"
 #include "drain_funnel/run.h"
 #include "drain_funnel/status.h"
-#include "table_checks.h"
 
 namespace calculator_cases {
 
@@ -30,16 +29,9 @@ inline const Program& bilm() {
         .data_file = "BILM.DAT",
         .input_lines = 11,
         .example_inputs = {{0.001f}, {0.5f}, {0.01f}, {0.1f}, {0.05f}},  // Q HG R1 RCR UPOD
-        .fields_are_the_tables =
-            [](const calculators::Calculator& calc) {
-                test_support::expect_input_fields(calc.inputs, drain_funnel::kInputSection);
-                test_support::expect_result_fields(calc.results, drain_funnel::kResults);
-            },
+        .fields_are_the_tables = fields_are<drain_funnel::kInputSection, drain_funnel::kResults>,
         .report_reads_back =
-            [] {
-                test_support::expect_report_reads_back(drain_funnel::kInputSection, drain_funnel::new_run(),
-                                                       drain_funnel::write_report, drain_funnel::read_input);
-            },
+            reads_back<drain_funnel::kInputSection, drain_funnel::new_run, drain_funnel::write_report, drain_funnel::read_input>,
         .stops =
             {
                 Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", true), 0},

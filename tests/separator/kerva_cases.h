@@ -8,7 +8,6 @@
 #include "separator/data_file.h"
 #include "separator/run.h"
 #include "separator/status.h"
-#include "table_checks.h"
 
 namespace calculator_cases {
 
@@ -36,16 +35,9 @@ inline const Program& kerva() {
         // QH ROG NU DK L R2 B HI NI UVX VID BETA D50 LGSG ROP QGE
         .example_inputs = {{1000.0f}, {1.2f}, {1.5e-5f}, {0.4f}, {1.2f}, {0.15f}, {0.1f}, {0.2f}, {0.0f, 1},
                            {90.0f}, {0.0f, 1}, {0.8f}, {1e-5f}, {0.3f}, {2000.0f}, {1.0f}},
-        .fields_are_the_tables =
-            [](const calculators::Calculator& calc) {
-                test_support::expect_input_fields(calc.inputs, separator::kInputSection);
-                test_support::expect_result_fields(calc.results, separator::kResults);
-            },
+        .fields_are_the_tables = fields_are<separator::kInputSection, separator::kResults>,
         .report_reads_back =
-            [] {
-                test_support::expect_report_reads_back(separator::kInputSection, separator::new_run(),
-                                                       separator::write_report, separator::read_input);
-            },
+            reads_back<separator::kInputSection, separator::new_run, separator::write_report, separator::read_input>,
         .stops =
             {
                 Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", true), 0},

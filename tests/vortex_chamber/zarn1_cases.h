@@ -6,7 +6,6 @@
 #pragma once
 
 #include "calculator_cases.h"
-#include "table_checks.h"
 #include "vortex_chamber/data_file.h"
 #include "vortex_chamber/run.h"
 #include "vortex_chamber/status.h"
@@ -42,16 +41,9 @@ inline const Program& zarn1() {
         // G RK L R1 H FVX PSIVX VID NU RO PVN TK DRK NVS
         .example_inputs = {{0.05f}, {0.1f}, {0.1f}, {0.03f}, {0.03f}, {0.002f}, {90.0f}, {0.0f, 1}, {1.5e-5f},
                            {1.2f}, {101330.0f}, {20.0f}, {0.002f}, {0.0f, 0}},
-        .fields_are_the_tables =
-            [](const calculators::Calculator& calc) {
-                test_support::expect_input_fields(calc.inputs, vortex_chamber::kInputSection);
-                test_support::expect_result_fields(calc.results, vortex_chamber::kResults);
-            },
+        .fields_are_the_tables = fields_are<vortex_chamber::kInputSection, vortex_chamber::kResults>,
         .report_reads_back =
-            [] {
-                test_support::expect_report_reads_back(vortex_chamber::kInputSection, vortex_chamber::RunRecord{},
-                                                       vortex_chamber::write_report, vortex_chamber::read_input);
-            },
+            reads_back<vortex_chamber::kInputSection, zeroed<vortex_chamber::RunRecord>, vortex_chamber::write_report, vortex_chamber::read_input>,
         .stops =
             {
                 Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", true), 0},
