@@ -59,9 +59,9 @@ inline const Program& bilm() {
                 DataFile{"Unreadable", with_values(c, ex(), {{"RCR", "1.2.3"}}), {}},
             },
         .causes = causes(drain_funnel::failure_message, Status::Overflow),
-        // From a millionth to a million times the example, so that the
-        // funnel reaches the outlet and every kind of invalid arithmetic
-        // comes up; BILM writes no console line on its way.
+        // From a millionth to a million times the example, sometimes zero or
+        // negative: valid funnels and invalid arithmetic of most kinds.
+        // BILM writes no console line on its way.
         .sweep_sets = 2000,
         .sweep_decades = 6.0f,
         .sweep_console_lines = 0,

@@ -89,9 +89,9 @@ inline const Program& kerva() {
                 DataFile{"Unreadable", with_values(c, ex(), {{"VID", "1."}}), {}},
             },
         .causes = causes(separator::failure_message, Status::Overflow),
-        // Around the example, each value up to a thousand times larger or
-        // smaller, sometimes zero or negative: every regime, approximation
-        // and console line, and every kind of invalid arithmetic.
+        // Up to a thousand times larger or smaller than the example,
+        // sometimes zero or negative: both regimes, their console lines,
+        // and invalid arithmetic of most kinds.
         .sweep_sets = 2000,
         .sweep_decades = 3.0f,
         .sweep_console_lines = 50,

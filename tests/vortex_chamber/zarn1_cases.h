@@ -103,7 +103,7 @@ inline const Program& zarn1() {
         .causes = causes(vortex_chamber::failure_message, Status::Overflow, {Status::CounterflowDivisor}),
         // The example chamber with its values up to a thousand times larger
         // or smaller, some zero or negative, the switches over their digits:
-        // valid runs, every message of the steps, and invalid arithmetic.
+        // valid runs, the messages of the steps, and invalid arithmetic.
         .sweep_sets = 600,
         .sweep_decades = 3.0f,
         .sweep_console_lines = 20,
