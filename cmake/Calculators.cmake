@@ -11,8 +11,8 @@
 # and installed.
 #
 #   add_calculator_tests(NAME BILM LIBRARY drain_funnel LABEL bilm
-#                        UNIT funnel_test.cpp data_file_test.cpp
-#                        E2E bilm_e2e_test.cpp calculator_test.cpp)
+#                        UNIT funnel_test.cpp
+#                        E2E bilm_e2e_test.cpp)
 #
 # makes <label>_tests (unit) and <label>_e2e_tests (the built program in
 # scratch directories), both with the definitions <NAME>_PATH (the built
@@ -21,9 +21,9 @@
 #
 #   calculator_test_programs(calculators_e2e_tests E2E BILM KERVA ZARN1)
 #
-# gives a test executable of several programs the same definitions:
-# <NAME>_PATH for each and EXAMPLES_DIR; with E2E the programs are built
-# before it.
+# gives any test executable the same definitions, for one program or several
+# (tests/calculators checks the three Calculators in one suite): <NAME>_PATH
+# for each and EXAMPLES_DIR; with E2E the programs are built before it.
 
 # calculators_embed(<target> NAMESPACE <ns> FILE <file>)
 # Adds to <target> a generated source defining

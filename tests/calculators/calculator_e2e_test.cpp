@@ -78,6 +78,10 @@ TEST_P(DataFileRun, GivesWhatTheProgramGives) {
     } else if (file.shows) {
         EXPECT_NE(program.out.find(*file.shows), std::string::npos) << program.out;
     }
+    if (file.failure && !file.failure->empty()) {
+        EXPECT_EQ(program.exit_code, test_support::kExitInvalidArithmetic);
+        EXPECT_TRUE(program.out.ends_with(std::string(*file.failure) + "\r\n")) << program.out;
+    }
     const std::string program_file = read_bytes(program_dir / p.data_file);
 
     const calculators::Calculator& c = p.calculator();
