@@ -11,13 +11,19 @@
 # and installed.
 #
 #   add_calculator_tests(NAME BILM LIBRARY drain_funnel LABEL bilm
-#                        UNIT funnel_test.cpp data_file_test.cpp
-#                        E2E bilm_e2e_test.cpp calculator_test.cpp)
+#                        UNIT funnel_test.cpp
+#                        E2E bilm_e2e_test.cpp)
 #
 # makes <label>_tests (unit) and <label>_e2e_tests (the built program in
 # scratch directories), both with the definitions <NAME>_PATH (the built
 # executable) and EXAMPLES_DIR, labelled "unit" or "e2e" besides the
 # directory's label.
+#
+#   calculator_test_programs(calculators_e2e_tests E2E BILM KERVA ZARN1)
+#
+# gives any test executable the same definitions, for one program or several
+# (tests/calculators checks the three Calculators in one suite): <NAME>_PATH
+# for each and EXAMPLES_DIR; with E2E the programs are built before it.
 
 # calculators_embed(<target> NAMESPACE <ns> FILE <file>)
 # Adds to <target> a generated source defining
@@ -79,20 +85,29 @@ function(add_calculator)
   install(TARGETS ${arg_NAME} RUNTIME DESTINATION bin)
 endfunction()
 
+function(calculator_test_programs target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "E2E" "" "")
+  target_compile_definitions(${target} PRIVATE EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
+  foreach(name IN LISTS arg_UNPARSED_ARGUMENTS)
+    target_compile_definitions(${target} PRIVATE ${name}_PATH="$<TARGET_FILE:${name}>")
+    if(arg_E2E)
+      add_dependencies(${target} ${name})
+    endif()
+  endforeach()
+endfunction()
+
 function(add_calculator_tests)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;LIBRARY;LABEL" "UNIT;E2E")
-  set(definitions ${arg_NAME}_PATH="$<TARGET_FILE:${arg_NAME}>" EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
   if(arg_UNIT)
     add_executable(${arg_LABEL}_tests ${arg_UNIT})
     target_link_libraries(${arg_LABEL}_tests PRIVATE ${arg_LIBRARY} swirl_test_support GTest::gtest GTest::gtest_main)
-    target_compile_definitions(${arg_LABEL}_tests PRIVATE ${definitions})
+    calculator_test_programs(${arg_LABEL}_tests ${arg_NAME})
     gtest_discover_tests(${arg_LABEL}_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
   endif()
   if(arg_E2E)
     add_executable(${arg_LABEL}_e2e_tests ${arg_E2E})
     target_link_libraries(${arg_LABEL}_e2e_tests PRIVATE ${arg_LIBRARY} swirl_test_support GTest::gtest GTest::gtest_main)
-    target_compile_definitions(${arg_LABEL}_e2e_tests PRIVATE ${definitions})
-    add_dependencies(${arg_LABEL}_e2e_tests ${arg_NAME})
+    calculator_test_programs(${arg_LABEL}_e2e_tests E2E ${arg_NAME})
     gtest_discover_tests(${arg_LABEL}_e2e_tests PROPERTIES LABELS e2e TIMEOUT 60 DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

@@ -3,7 +3,6 @@
 // leaves it byte for byte as it was, says so on the console or with a
 // "run-time error" diagnostic, ends with the documented exit code, and leaves
 // no scratch file behind.  Every case runs the three built programs.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -21,12 +18,12 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "programs.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "vanishing_fifo.h"
 
 namespace faults {
 namespace {
@@ -452,31 +449,7 @@ TEST_P(Faults, DirectoryLockedBeforeTheReport) {
 // The data file is a FIFO, and its name goes while the program waits for the
 // input section: the section comes through, the reopening fails, and the
 // report goes where the program sends it.  Unlike the holds above this
-// needs no tracing: the program blocks at its first reading until the test
-// has removed the name and then writes the section into the FIFO.
-void feed_through_vanishing_fifo(test_support::ChildProcess& child, const fs::path& fifo_name,
-                                 const std::string& input) {
-    const fs::path fifo = fs::canonical(fifo_name);
-    const fs::path fds = "/proc/" + std::to_string(child.pid()) + "/fd";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool opened = false;
-    while (!opened && std::chrono::steady_clock::now() < deadline) {
-        std::error_code ec;
-        for (auto it = fs::directory_iterator(fds, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-            std::error_code ec2;
-            if (fs::read_symlink(it->path(), ec2) == fifo) opened = true;
-        }
-        if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    ASSERT_TRUE(opened) << "the program did not open its data file";
-    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::unlink(fifo.c_str()), 0);
-    ASSERT_LT(input.size(), static_cast<std::size_t>(PIPE_BUF));  // one atomic write
-    EXPECT_EQ(::write(fd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
-    ::close(fd);
-}
-
+// needs no tracing (vanishing_fifo.h).
 TEST_P(Faults, DataFileIsAFifoThatVanishesBeforeTheReport) {
     const Program& p = program();
     // The input section of the example report: the same run, the same report.
@@ -489,7 +462,7 @@ TEST_P(Faults, DataFileIsAFifoThatVanishesBeforeTheReport) {
         RunOptions o = options();
         if (named) o.args = {"report.dat"};
         test_support::ChildProcess child(o);
-        feed_through_vanishing_fifo(child, data(), input);
+        test_support::feed_through_vanishing_fifo(data(), "/proc/" + std::to_string(child.pid()) + "/fd", input);
         const RunResult r = child.wait();
         expect_clean_end(r);
         std::vector<std::string> shown = concat(p.example_console, p.reopen_failed);

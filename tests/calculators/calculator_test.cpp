@@ -1,0 +1,204 @@
+// The Calculator of each program in memory, one property at a time for the
+// three: its fields are its tables, and its report reads back into them; its
+// example is the shipped file; a broken input section stops the reading where
+// the program's reader stops, and says what it found there; each data file of
+// the program's table computes to its stated end, an invalid one with no
+// results, and together they reach every cause of invalid arithmetic; and
+// computations from several threads at once give what one thread gives.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "every_program.h"
+
+namespace calculator_cases {
+namespace {
+
+using calculators::Calculator;
+using calculators::Outcome;
+
+class EveryCalculator : public ::testing::TestWithParam<const Program*> {};
+
+TEST_P(EveryCalculator, ShowsTheFieldsOfItsTables) {
+    const Program& p = *GetParam();
+    const Calculator& c = p.calculator();
+    p.fields_are_the_tables(c);
+    EXPECT_EQ(c.name, p.name);
+    EXPECT_EQ(c.data_file, p.data_file);
+    EXPECT_EQ(c.input_lines, p.input_lines);
+    EXPECT_EQ(c.inputs.size(), p.example_inputs.size());
+    // A tool finds a value by its name: ASCII, and one name for one value.
+    std::set<std::string_view> names;
+    for (const auto fields : {c.inputs, c.results})
+        for (const calculators::Field& f : fields) {
+            EXPECT_TRUE(names.insert(f.name).second) << f.name;
+            for (const char ch : f.name) EXPECT_TRUE(ch > ' ' && ch < 0x7f) << f.name;
+        }
+}
+
+TEST_P(EveryCalculator, EachValueLineOfTheReportReadsBackIntoItsField) { GetParam()->report_reads_back(); }
+
+TEST_P(EveryCalculator, ExampleIsTheShippedFileAndCarriesTheBanner) {
+    const Program& p = *GetParam();
+    const Calculator& c = p.calculator();
+    EXPECT_EQ(c.example, example(p.data_file));
+    EXPECT_NE(c.example.find(c.banner), std::string::npos);
+    std::vector<Value> inputs(c.inputs.size());
+    ReadFailure failure;
+    ASSERT_TRUE(c.read(c.example, inputs, failure));
+    for (std::size_t k = 0; k < p.example_inputs.size(); ++k) {
+        EXPECT_EQ(inputs[k].real, p.example_inputs[k].real) << c.inputs[k].name;
+        EXPECT_EQ(inputs[k].integer, p.example_inputs[k].integer) << c.inputs[k].name;
+    }
+}
+
+// The data files of the table reach every cause of invalid arithmetic that
+// the program lists (each file's own is checked below).
+TEST_P(EveryCalculator, DataFilesReachEveryCauseOfInvalidArithmetic) {
+    const Program& p = *GetParam();
+    std::set<std::string_view> reached;
+    for (const DataFile& file : p.data_files)
+        if (file.failure && !file.failure->empty()) reached.insert(*file.failure);
+    EXPECT_EQ(reached, std::set<std::string_view>(p.causes.begin(), p.causes.end()));
+}
+
+// ---------------------------------------------------------------------------
+// Where the reading of an input section stops, and what it found there.
+
+class ReadFailure : public ::testing::TestWithParam<Of<Stop>> {};
+
+TEST_P(ReadFailure, NamesTheLineTheFieldAndWhatWasThere) {
+    const Program& p = *GetParam().program;
+    const Stop& s = *GetParam().item;
+    const Calculator& c = p.calculator();
+    std::vector<Value> inputs(c.inputs.size(), Value{7.0f, 7});
+    calculators::ReadFailure f;
+    ASSERT_FALSE(c.read(s.bytes, inputs, f));
+    EXPECT_EQ(f.line, s.expected.line);
+    EXPECT_EQ(f.field, s.expected.field);
+    EXPECT_EQ(f.first_column, s.expected.first_column);
+    EXPECT_EQ(f.last_column, s.expected.last_column);
+    EXPECT_EQ(f.found, s.expected.found);
+    EXPECT_EQ(f.end_of_file, s.expected.end_of_file);
+    // The values before the failing line as the example holds them, the rest zero.
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        const Value expected = k < s.read ? p.example_inputs[k] : Value{};
+        EXPECT_EQ(inputs[k].real, expected.real) << c.inputs[k].name;
+        EXPECT_EQ(inputs[k].integer, expected.integer) << c.inputs[k].name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(InputSection, ReadFailure, ::testing::ValuesIn(every(&Program::stops)), item_name<Stop>);
+
+// ---------------------------------------------------------------------------
+// Each data file computes to the end its table states; an invalid
+// computation has no results, no profile tables and no report.
+
+class DataFileInMemory : public ::testing::TestWithParam<Of<DataFile>> {};
+
+TEST_P(DataFileInMemory, ComputesToItsEndAndNothingWhenInvalid) {
+    const Program& p = *GetParam().program;
+    const DataFile& file = *GetParam().item;
+    const Calculator& c = p.calculator();
+    std::vector<Value> inputs(c.inputs.size());
+    calculators::ReadFailure failure;
+    ASSERT_EQ(c.read(file.bytes, inputs, failure), file.failure.has_value()) << "line " << failure.line;
+    if (!file.failure) return;
+    Outcome out;
+    c.compute(inputs, true, out);
+    EXPECT_EQ(out.failure, *file.failure);
+    EXPECT_EQ(out.valid, file.failure->empty());
+    ASSERT_EQ(out.results.size(), c.results.size());
+    if (out.valid) return;
+    EXPECT_TRUE(out.tables.empty());
+    for (const Value& v : out.results) {
+        EXPECT_EQ(v.real, 0.0f);
+        EXPECT_EQ(v.integer, 0);
+    }
+    std::string report = "left from before";
+    EXPECT_FALSE(c.report(inputs, report));
+    EXPECT_EQ(report, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(DataFiles, DataFileInMemory, ::testing::ValuesIn(every(&Program::data_files)),
+                         item_name<DataFile>);
+
+// ---------------------------------------------------------------------------
+// compute is pure: threads computing at once get what one thread gets.
+
+std::string fingerprint(const Outcome& o) {
+    std::string s = o.valid ? "valid" : "invalid: ";
+    s.append(o.failure);
+    for (const std::string& line : o.console) s.append("|").append(line);
+    for (const Value& v : o.results) {
+        s.append(" ").append(std::to_string(std::bit_cast<std::uint32_t>(v.real)));
+        s.append("/").append(std::to_string(v.integer));
+    }
+    for (const auto& table : o.tables)
+        for (const calculators::Column& col : table)
+            for (const float v : col.values) s.append(" ").append(std::to_string(std::bit_cast<std::uint32_t>(v)));
+    return s;
+}
+
+TEST_P(EveryCalculator, ThreadsAtOnceGetWhatOneThreadGets) {
+    const Program& p = *GetParam();
+    const Calculator& c = p.calculator();
+    // The example with two values in three changed: a real scaled over
+    // decades, sometimes zero or negative; a count or switch a digit.
+    std::mt19937 engine(4321u);
+    std::uniform_real_distribution<float> exponent(-p.sweep_decades, p.sweep_decades);
+    std::vector<std::vector<Value>> inputs(p.sweep_sets, p.example_inputs);
+    for (auto& set : inputs)
+        for (std::size_t k = 0; k < set.size(); ++k) {
+            const auto draw = engine();
+            if (draw % 3 == 0) continue;
+            if (c.inputs[k].type == calculators::ValueType::Integer) {
+                set[k].integer = static_cast<std::int32_t>(draw % 5);
+                continue;
+            }
+            const float sign = draw % 19 == 0 ? -1.0f : 1.0f;
+            set[k].real = draw % 17 == 0 ? 0.0f : set[k].real * std::pow(10.0f, exponent(engine)) * sign;
+        }
+
+    std::vector<std::string> alone(inputs.size());
+    Outcome out;
+    int valid = 0, invalid = 0, with_lines = 0;
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        c.compute(inputs[k], k % 2 == 0, out);
+        alone[k] = fingerprint(out);
+        (out.valid ? valid : invalid) += 1;
+        with_lines += out.console.empty() ? 0 : 1;
+    }
+    // The inputs reach valid runs, invalid ones and console lines on the way.
+    EXPECT_GT(valid, 50);
+    EXPECT_GT(invalid, 50);
+    EXPECT_GE(with_lines, p.sweep_console_lines);
+
+    constexpr int kThreads = 4;
+    const std::size_t stride = inputs.size() / kThreads;
+    std::vector<std::vector<std::string>> seen(kThreads, std::vector<std::string>(inputs.size()));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            Outcome mine;  // reused, as a sweep does
+            for (std::size_t k = 0; k < inputs.size(); ++k) {
+                const std::size_t at = (k * 7 + static_cast<std::size_t>(t) * stride) % inputs.size();
+                c.compute(inputs[at], at % 2 == 0, mine);
+                seen[static_cast<std::size_t>(t)][at] = fingerprint(mine);
+            }
+        });
+    for (std::thread& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(seen[static_cast<std::size_t>(t)], alone) << "thread " << t;
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, EveryCalculator, ::testing::ValuesIn(programs()), program_name);
+
+}  // namespace
+}  // namespace calculator_cases
