@@ -46,6 +46,7 @@ int run_swirl(int argc, char** argv) {
     add_new(app, action);
     add_edit(app, action);
     add_run(app, action);
+    add_fields(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
