@@ -200,7 +200,7 @@ void add_edit(CLI::App& app, Action& action) {
         "edit",
         "Edit FILE as UTF-8 text in $VISUAL, $EDITOR or vi; it is written back (code page 866, CR LF) only when "
         "its input section reads.\n"
-        "Example: EDITOR=nano swirl edit BILM.DAT");
+        "Example: swirl edit BILM.DAT   (EDITOR=nano swirl edit BILM.DAT: in nano)");
     cmd->add_option("FILE", o->file, "the data file")->required();
     add_program_option(*cmd, o->program);
     cmd->callback([&action, o] {
