@@ -93,6 +93,34 @@ def main():
     blob_i = b"".join(struct.pack("<i", i) for i in ints)
     write("edit_output", {"floats": blob_f, "integers": blob_i})
 
+    # swirl_input: "<PROGRAM> edit" and an edited UTF-8 text, or
+    # "<PROGRAM> set", NAME=VALUE lines and optionally NUL and a data file.
+    inputs = {"BILM": ["Q", "HG", "R1", "RCR", "UPOD"]}
+    swirl = {}
+    for program, names in inputs.items():
+        data = (ROOT / "examples" / (program + ".DAT")).read_bytes()
+        text = data.decode("cp866").replace("\r\n", "\n").encode("utf-8")
+        lines = text.split(b"\n")
+        v = first_value_line(lines, column[program.lower()])
+        head = program.encode() + b" edit\n"
+        swirl[program + ".edit"] = head + text
+        swirl[program + ".edit.crlf"] = head + text.replace(b"\n", b"\r\n")
+        swirl[program + ".edit.quote"] = head + "\u201c".encode() + text
+        bad = list(lines)
+        bad[v] = bad[v][:-6] + b"1.2.3x"
+        swirl[program + ".edit.badfield"] = head + b"\n".join(bad)
+        swirl[program + ".edit.short"] = head + b"\n".join(lines[:v])
+        head = program.encode() + b" set\n"
+        values = [b"0.25", b"-3", b"2.5e-3", b"7", b"1e-40", b"99999.5"]
+        swirl[program + ".set"] = head + b"\n".join(
+            n.encode() + b"=" + values[k % len(values)] for k, n in enumerate(names))
+        swirl[program + ".set.refused"] = head + b"\n".join(
+            n.encode() + b"=" + v for n, v in zip(names, [b"1e39", b"1,5", b"inf", b"0x1"]))
+        swirl[program + ".set.lower"] = head + names[0].lower().encode() + b"=0.001\n"
+        swirl[program + ".set.file"] = (head + names[-1].encode() + b"=12.5\x00" +
+                                         data.replace(b"\r\n", b"\n")[: len(data) * 2 // 3])
+    write("swirl_input", swirl)
+
 
 if __name__ == "__main__":
     main()
