@@ -144,6 +144,29 @@ Choice ask(const std::string& path) {
     }
 }
 
+// "Q: .10000E-02 -> .20000E-02" for each input that reads another value
+// than before (every input when the file did not read before), as the
+// report prints it: what the program will compute with.  A comma ends a
+// field where it stands, so a value typed with a decimal comma reads as
+// something else; the line says so.
+std::string changed_values(const Calculator& calc, std::string_view before, std::string_view after) {
+    std::vector<Value> old_values(calc.inputs.size()), new_values(calc.inputs.size());
+    calculators::ReadFailure failure;
+    const bool did_read = calc.read(before, old_values, failure);
+    if (!calc.read(after, new_values, failure)) return {};
+    std::string out;
+    for (std::size_t k = 0; k < calc.inputs.size(); ++k) {
+        const Field& f = calc.inputs[k];
+        const std::string now = printed(f, new_values[k]);
+        const std::string was = did_read ? printed(f, old_values[k]) : std::string();
+        if (did_read && now == was && field_text(before, f) == field_text(after, f)) continue;
+        out += std::string(f.name) + ": " + (did_read ? was + " -> " : std::string()) + now;
+        if (field_text(after, f).find(',') != std::string::npos) out += " (a comma ends the field there)";
+        out += '\n';
+    }
+    return out;
+}
+
 int edit(const std::string& path, const std::optional<std::string>& program) {
     const DataFile file = open_data_file(path, program);
     const std::string original_text = text_for_editing(file.bytes);
@@ -183,7 +206,7 @@ int edit(const std::string& path, const std::optional<std::string>& program) {
             throw CommandFailure(kExitNotWritten, path + " is as it was: " + e.what() +
                                                       scratch.keep_if_changed(original_text));
         }
-        std::cout << path << ": written\n";
+        std::cout << changed_values(*file.calc, file.bytes, edited.bytes) << path << ": written\n";
         return kExitDone;
     }
 }

@@ -447,6 +447,12 @@ TEST(Edit, AGoodEditIsWrittenBackInCodePage866WithCrLf) {
         EXPECT_EQ(r.result.exit_code, 0) << r.result.err;
         EXPECT_EQ(r.file, with_field(calc->example, f, typed));
         EXPECT_TRUE(r.scratch.empty());
+        // What the program reads now, as the report prints it.
+        EXPECT_TRUE(r.result.out.starts_with(std::string(f.name) + ": " +
+                                             printed(f, read_or_fail(*calc, calc->example)[0]) + " -> " +
+                                             printed(f, read_or_fail(*calc, r.file)[0]) + "\n"))
+            << r.result.out;
+        EXPECT_TRUE(r.result.out.ends_with(": written\n"));
     }
 }
 
