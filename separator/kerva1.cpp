@@ -2,21 +2,16 @@
 
 #include <cmath>
 
-#include "fixrec/cp866.h"
 #include "normdf.h"
 #include "numerics/single.h"
 
 namespace separator {
 
-using namespace fixrec::literals;
 using numerics::all_finite;
 using numerics::lit;
 using numerics::store;
 
 namespace {
-
-constexpr std::string_view kBanner = "**** РАСЧЕТ ПО KERVA1 ****"_cp;
-constexpr std::string_view kEta1frLabel = "ETA1fr="_cp;
 
 Status classify(const KervaRun& r, bool boundary_computed) {
     if (!std::isfinite(r.KSC) && r.ROR > 1.0f) return Status::DenserMedium;
@@ -27,10 +22,10 @@ Status classify(const KervaRun& r, bool boundary_computed) {
 
 }  // namespace
 
-Status stokes_efficiency(KervaRun& r, ConsoleLines& console) {
+Status stokes_efficiency(KervaRun& r, Messages& messages) {
     numerics::ArithmeticGuard guard;
     const double pi = r.PI;
-    console.text(kBanner);
+    messages.kerva1_started();
 
     r.KSC = store(std::sqrt(((1.0 - r.ROR) * r.V2SQ * r.LSQ) /
                             (static_cast<double>(r.B) * r.U2SQ * r.R2 * r.SPC)));
@@ -40,7 +35,7 @@ Status stokes_efficiency(KervaRun& r, ConsoleLines& console) {
     if (guard.failed() || !all_finite({r.KSC, ksc_squared, r.ETA1FR})) return classify(r, false);
 
     if (r.ETA1FR > 1.0f) {
-        console.text_value(kEta1frLabel, r.ETA1FR);
+        messages.eta1fr(r.ETA1FR);
         r.ETA1FR = 1.0f;
     }
     if (r.LGSG == 0.0f) {

@@ -3,7 +3,7 @@
 // particle size or integrated over a log-normal size distribution.
 #pragma once
 
-#include "console.h"
+#include "messages.h"
 #include "run_record.h"
 #include "status.h"
 
@@ -11,9 +11,6 @@ namespace separator {
 
 // KERVA1: KSC, ETA1FR, DGR, XGR and ETA1 from the parameters (SPC set); writes
 // its console lines.  Stops at the first invalid step.
-Status stokes_efficiency(KervaRun& run, ConsoleLines& console);
-
-// The former name, still called by the run (kerva.cpp); to be removed with it.
-inline Status kerva1(KervaRun& run, ConsoleLines& console) { return stokes_efficiency(run, console); }
+Status stokes_efficiency(KervaRun& run, Messages& messages);
 
 }  // namespace separator

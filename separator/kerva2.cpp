@@ -2,23 +2,16 @@
 
 #include <cmath>
 
-#include "fixrec/cp866.h"
 #include "normdf.h"
 #include "numerics/single.h"
 
 namespace separator {
 
-using namespace fixrec::literals;
 using numerics::all_finite;
 using numerics::lit;
 using numerics::store;
 
 namespace {
-
-constexpr std::string_view kBanner = "**** РАСЧЕТ ПО KERVA2 ****"_cp;
-constexpr std::string_view kAlgorithm1 = "*** ALGORITM 1 ***"_cp;
-constexpr std::string_view kAlgorithm2 = "*** ALGORITM 2 ***"_cp;
-constexpr std::string_view kEta2frLabel = "ETA2fr="_cp;
 
 // Above this TB, exp(TB) overflows even in double; ln((exp(TB) + 1) / 2) is
 // then taken in the equal form TB + ln((1 + exp(-TB)) / 2).
@@ -44,11 +37,11 @@ struct DistributionTerms {
 // and XGR.  The fractional efficiency grows as the diameter to the power k up
 // to DGR and is 1 above it: k = 1 in approximation 1, k = 1/2 in
 // approximation 2.
-DistributionTerms distribution_terms(KervaRun& r, float rd, float g3, ConsoleLines& console) {
+DistributionTerms distribution_terms(KervaRun& r, float rd, float g3, Messages& messages) {
     const double pi = r.PI;
     DistributionTerms t;
     if (r.BETA1 > 3.0f) {
-        console.text(kAlgorithm2);
+        messages.approximation(2);
         const float b2 = store(static_cast<double>(r.B) * r.B);
         r.DGR = store(pi * r.U2SQ * r.R2 * r.ROR * b2 * rd * rd * lit(0.097f) / g3);
         r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
@@ -56,7 +49,7 @@ DistributionTerms distribution_terms(KervaRun& r, float rd, float g3, ConsoleLin
         t.fs = normal_distribution(store(r.XGR - r.LNSG * lit(0.5f)));
         t.e = store(r.LNSGSQ / 8.0);
     } else {
-        console.text(kAlgorithm1);
+        messages.approximation(1);
         r.DGR = store(static_cast<double>(r.B) * pi * r.ROR * rd * rd * lit(0.032f));
         r.XGR = store(std::log10(r.DGR / static_cast<double>(r.D50)) / r.LGSG);
         t.fx = normal_distribution(r.XGR);
@@ -68,9 +61,9 @@ DistributionTerms distribution_terms(KervaRun& r, float rd, float g3, ConsoleLin
 
 }  // namespace
 
-Status quadratic_efficiency(KervaRun& r, ConsoleLines& console) {
+Status quadratic_efficiency(KervaRun& r, Messages& messages) {
     numerics::ArithmeticGuard guard;
-    console.text(kBanner);
+    messages.kerva2_started();
 
     const float rd = store(r.DE2 / static_cast<double>(r.D50));
     const float tb = store(r.BETA1 * 2.0);
@@ -82,7 +75,7 @@ Status quadratic_efficiency(KervaRun& r, ConsoleLines& console) {
     }
 
     const bool distribution = r.LGSG != 0.0f;
-    const DistributionTerms t = distribution ? distribution_terms(r, rd, g3, console) : DistributionTerms{};
+    const DistributionTerms t = distribution ? distribution_terms(r, rd, g3, messages) : DistributionTerms{};
 
     // Efficiency for the size D50: (ln cosh BETA1 / BETA1 - 1) x KS2C,
     // evaluated in the form ln((exp(TB) + 1) / 2) / BETA1.
@@ -94,7 +87,7 @@ Status quadratic_efficiency(KervaRun& r, ConsoleLines& console) {
         return classify(r, distribution);
 
     if (r.ETA2FR > 1.0f) {
-        console.text_value(kEta2frLabel, r.ETA2FR);
+        messages.eta2fr(r.ETA2FR);
         r.ETA2FR = 1.0f;
     }
     if (distribution) r.ETA2FR = store(std::exp(static_cast<double>(t.e)) * r.ETA2FR * t.fs + (1.0 - t.fx));

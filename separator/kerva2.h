@@ -3,7 +3,7 @@
 // efficiency interpolated between the two regimes.
 #pragma once
 
-#include "console.h"
+#include "messages.h"
 #include "run_record.h"
 #include "status.h"
 
@@ -11,10 +11,7 @@ namespace separator {
 
 // KERVA2: ETA2FR, DGR, XGR and ETA2 from the quadratic parameters; writes its
 // console lines.  Stops at the first invalid step.
-Status quadratic_efficiency(KervaRun& run, ConsoleLines& console);
-
-// The former name, still called by the run (kerva.cpp); to be removed with it.
-inline Status kerva2(KervaRun& run, ConsoleLines& console) { return quadratic_efficiency(run, console); }
+Status quadratic_efficiency(KervaRun& run, Messages& messages);
 
 // ETA and ETAM after both regimes were computed (SPC < 10, BETA2 > 1).
 void interpolate_efficiency(KervaRun& run);

@@ -8,7 +8,7 @@
 namespace separator {
 
 struct KervaRun {
-    float PI = 0.0f;  // the stored literal 3.14159, used everywhere instead of a library pi
+    float PI = 0.0f;  // the stored literal 3.14159 (new_run), used everywhere instead of a library pi
 
     // Input values, in the order of the input section.
     float QH = 0.0f;     // m3/h   volumetric flow rate of the medium
@@ -77,6 +77,15 @@ struct KervaRun {
     float ETAM = 0.0f;   // %      mean of ETA1 and ETA2 (console only)
 };
 
+// The program's own value of pi, a short literal rather than the nearest
+// single-precision value.
 inline constexpr float kPi = 3.14159f;
+
+// The record at the start of a run: every quantity zero, PI set.
+constexpr KervaRun new_run() {
+    KervaRun run{};
+    run.PI = kPi;
+    return run;
+}
 
 }  // namespace separator

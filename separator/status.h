@@ -25,9 +25,6 @@ enum class Status {
     Overflow,             // any other invalid result (overflow, root of a negative value)
 };
 
-// The former name, still used by the run (kerva.cpp); to be removed with it.
-using KervaStatus = Status;
-
 // The console line (code page 866) that names the inputs at fault; empty for Ok.
 std::string_view failure_message(Status status);
 

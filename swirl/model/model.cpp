@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "drain_funnel/run.h"
+#include "separator/run.h"
 #include "fixrec/edit_input.h"
 #include "fixrec/render.h"
 #include "swirl/core/usage_error.h"
@@ -75,7 +76,7 @@ LineAt find_line(std::string_view bytes, int line) {
 }  // namespace
 
 std::span<const Calculator* const> programs() {
-    static const std::array<const Calculator*, 1> all{&drain_funnel::calculator()};
+    static const std::array<const Calculator*, 2> all{&drain_funnel::calculator(), &separator::calculator()};
     return all;
 }
 

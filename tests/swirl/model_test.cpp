@@ -90,3 +90,29 @@ TEST(PutField, AShortLineIsLengthenedBeforeItsEnd) {
 
 }  // namespace
 }  // namespace swirl
+
+namespace swirl {
+namespace {
+
+// KERVA reads NI and VID as I2 (columns 47-48) and prints them as I1
+// (column 47); its angles and coefficients are F11.4 fields.
+TEST(Hold, IntegerAndFixedFields) {
+    const Calculator& kerva = *find_program("kerva");
+    const Field& ni = kerva.inputs[input_index(kerva, "NI")];
+    const FieldPlace place = field_place(ni);
+    EXPECT_EQ(place.read_first, 47);
+    EXPECT_EQ(place.read_last, 48);
+    EXPECT_EQ(place.report_first, 47);
+    EXPECT_EQ(place.report_last, 47);
+    EXPECT_EQ(hold(ni, 4).field, "4");
+    EXPECT_EQ(hold(ni, 4).value.integer, 4);
+    for (double refused : {2.5, 10.0, -1.0}) EXPECT_THROW(hold(ni, refused), UsageError) << refused;
+
+    const Field& uvx = kerva.inputs[input_index(kerva, "UVX")];
+    EXPECT_EQ(hold(uvx, 45.25).field, "    45.2500");
+    EXPECT_FALSE(hold(uvx, 45.123456).exact);
+    EXPECT_THROW(hold(uvx, 1e7), UsageError);  // asterisks
+}
+
+}  // namespace
+}  // namespace swirl
