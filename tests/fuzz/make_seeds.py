@@ -95,30 +95,39 @@ def main():
 
     # swirl_input: "<PROGRAM> edit" and an edited UTF-8 text, or
     # "<PROGRAM> set", NAME=VALUE lines and optionally NUL and a data file.
-    inputs = {"BILM": ["Q", "HG", "R1", "RCR", "UPOD"]}
+    inputs = {
+        "BILM": ["Q", "HG", "R1", "RCR", "UPOD"],
+        "KERVA": ["QH", "ROG", "NU", "DK", "L", "R2", "B", "HI", "NI", "UVX", "VID", "BETA", "D50",
+                  "LGSG", "ROP", "QGE"],
+    }
     swirl = {}
     for program, names in inputs.items():
         data = (ROOT / "examples" / (program + ".DAT")).read_bytes()
-        text = data.decode("cp866").replace("\r\n", "\n").encode("utf-8")
-        lines = text.split(b"\n")
-        v = first_value_line(lines, column[program.lower()])
-        head = program.encode() + b" edit\n"
+        text = data.decode("cp866").replace("\r\n", "\n")
+        lines = text.split("\n")
+        col = column[program.lower()]
+        v = first_value_line([l.encode("cp866") for l in lines], col)
+        head = program + " edit\n"
         swirl[program + ".edit"] = head + text
-        swirl[program + ".edit.crlf"] = head + text.replace(b"\n", b"\r\n")
-        swirl[program + ".edit.quote"] = head + "\u201c".encode() + text
+        swirl[program + ".edit.crlf"] = head + text.replace("\n", "\r\n")
+        swirl[program + ".edit.quote"] = head + "\u201c" + text
         bad = list(lines)
-        bad[v] = bad[v][:-6] + b"1.2.3x"
-        swirl[program + ".edit.badfield"] = head + b"\n".join(bad)
-        swirl[program + ".edit.short"] = head + b"\n".join(lines[:v])
-        head = program.encode() + b" set\n"
-        values = [b"0.25", b"-3", b"2.5e-3", b"7", b"1e-40", b"99999.5"]
-        swirl[program + ".set"] = head + b"\n".join(
-            n.encode() + b"=" + values[k % len(values)] for k, n in enumerate(names))
-        swirl[program + ".set.refused"] = head + b"\n".join(
-            n.encode() + b"=" + v for n, v in zip(names, [b"1e39", b"1,5", b"inf", b"0x1"]))
-        swirl[program + ".set.lower"] = head + names[0].lower().encode() + b"=0.001\n"
-        swirl[program + ".set.file"] = (head + names[-1].encode() + b"=12.5\x00" +
-                                         data.replace(b"\r\n", b"\n")[: len(data) * 2 // 3])
+        bad[v] = bad[v][: col + 2] + "1.2.3x" + bad[v][col + 8:]
+        swirl[program + ".edit.badfield"] = head + "\n".join(bad)
+        swirl[program + ".edit.short"] = head + "\n".join(lines[:v])
+        head = program + " set\n"
+        values = ["0.25", "-3", "2.5e-3", "7", "1e-40", "99999.5"]
+        swirl[program + ".set"] = head + "\n".join(
+            n + "=" + values[k % len(values)] for k, n in enumerate(names))
+        swirl[program + ".set.refused"] = head + "\n".join(
+            n + "=" + v for n, v in zip(names, ["1e39", "1,5", "inf", "0x1"]))
+        swirl[program + ".set.lower"] = head + names[0].lower() + "=0.001\n"
+        swirl[program + ".set.file"] = (head + names[-1] + "=12.5\x00" +
+                                         data.replace(b"\r\n", b"\n")[: len(data) * 2 // 3].decode("cp866"))
+    # The seeds are UTF-8 texts; a set seed's data file is code page 866.
+    swirl = {n: (t.encode("utf-8") if ".set.file" not in n else
+                 t[: t.index("\x00") + 1].encode("utf-8") + t[t.index("\x00") + 1:].encode("cp866"))
+             for n, t in swirl.items()}
     write("swirl_input", swirl)
 
 

@@ -122,7 +122,7 @@ std::string with_field(std::string_view bytes, const Field& f, const std::string
 
 // Values that keep each program's example computing when one input is set.
 // Reals not listed take 1.25 times their value in the example.
-const std::map<std::string, std::string> kSetValues = {};
+const std::map<std::string, std::string> kSetValues = {{"KERVA.NI", "2"}, {"KERVA.VID", "2"}};
 
 std::string value_to_set(const Calculator& calc, const Field& f, const Value& now) {
     if (const auto it = kSetValues.find(std::string(calc.name) + "." + std::string(f.name)); it != kSetValues.end())
@@ -132,7 +132,7 @@ std::string value_to_set(const Calculator& calc, const Field& f, const Value& no
 }
 
 // Inputs that make each program's computation invalid.
-const std::map<std::string, std::string> kInvalid = {{"BILM", "R1=0"}};
+const std::map<std::string, std::string> kInvalid = {{"BILM", "R1=0"}, {"KERVA", "QH=0"}};
 
 // ---------------------------------------------------------------------------
 // show
@@ -328,10 +328,15 @@ TEST(Set, Refusals) {
         // All or nothing: one good value does not get written alone.
         cases.push_back({p, {first + "=1", "NOSUCH=1"}, "no input NOSUCH"});
         for (const Field& f : calc->inputs) {
-            if (f.type == ValueType::Integer)
-                cases.push_back({p, {std::string(f.name) + "=1.5"}, "takes a whole number"});
-            else
-                cases.push_back({p, {std::string(f.name) + "=1e39"}, "beyond single precision"});
+            const std::string name(f.name);
+            if (f.type == ValueType::Integer) {
+                cases.push_back({p, {name + "=1.5"}, "takes a whole number"});
+                cases.push_back({p, {name + "=1000000000"}, "cannot hold the value"});
+            } else {
+                cases.push_back({p, {name + "=1e39"}, "beyond single precision"});
+                if (field_place(f).report.kind == fixrec::DescKind::F)
+                    cases.push_back({p, {name + "=1e7"}, "cannot hold the value"});  // asterisks
+            }
         }
     }
     for (const Case& c : cases) {
