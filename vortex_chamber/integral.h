@@ -3,6 +3,7 @@
 // pressure before the swirler.  Each function is one step of the run.
 #pragma once
 
+#include "messages.h"
 #include "run_record.h"
 #include "status.h"
 

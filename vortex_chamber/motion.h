@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "messages.h"
 #include "run_record.h"
 #include "status.h"
 

@@ -18,8 +18,9 @@ inline constexpr int kNodes = 400;
 using Profile = std::array<float, kNodes>;
 
 // Radius of node i (1-based) of the radial grid of step DRK: the real value of
-// i - 1 times DRK, so that node 1 is the axis.  The profiles and the radius
-// column of the report use this one definition.
+// i - 1 times DRK, so that node 1 is the axis.  The profiles, the radius
+// column of the report and the profile tables of a tool use this one
+// definition.
 inline float node_radius(int i, float DRK) {
     return numerics::store(static_cast<double>(static_cast<float>(i - 1)) * DRK);
 }
@@ -77,7 +78,8 @@ struct RunRecord {
     Profile P{};         // Pa      static pressure, zero at RP
     Profile U{};         // m/s     radial velocity
     Profile W{};         // m/s     axial velocity at Z = L
-    Profile R{};         // m       node radii, set by the report writer
+    // The radius of node i is node_radius(i, DRK), for the profiles and the
+    // report's radius column alike.
 
     // Power-law refinement V*R**N = const (analytic vortex only).
     float N = 0.0f;       //        exponent

@@ -1,5 +1,6 @@
-// How a computation of the vortex chamber ends, and the console messages that
-// it writes on its way (the only output of the computation itself).
+// How a computation of the vortex chamber ends.  Every status other than Ok
+// is invalid arithmetic: the run stops, writes the status's console line and
+// leaves the data file as it was.
 #pragma once
 
 #include <string_view>
@@ -31,19 +32,5 @@ enum class Status {
 
 // The console line (code page 866) of a failed computation; empty for Ok.
 std::string_view failure_message(Status status);
-
-// Messages that the computation writes to the console between its steps.
-class Messages {
-public:
-    virtual ~Messages() = default;
-    // The estimate of RP is not defined for 1/МА <= 0.42: RP = 0.
-    virtual void zero_pressure_radius() = 0;
-    // The analytic V and P profiles need more than 400 nodes.
-    virtual void analytic_nodes_exceeded() = 0;
-    // The solution of the equations of motion needs more than 400 nodes.
-    virtual void motion_nodes_exceeded() = 0;
-    // F2 <= 2: the equations of motion are not solved.
-    virtual void flow_too_small() = 0;
-};
 
 }  // namespace vortex_chamber

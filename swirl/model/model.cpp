@@ -8,6 +8,7 @@
 
 #include "drain_funnel/run.h"
 #include "separator/run.h"
+#include "vortex_chamber/run.h"
 #include "fixrec/edit_input.h"
 #include "fixrec/render.h"
 #include "swirl/core/usage_error.h"
@@ -76,7 +77,8 @@ LineAt find_line(std::string_view bytes, int line) {
 }  // namespace
 
 std::span<const Calculator* const> programs() {
-    static const std::array<const Calculator*, 2> all{&drain_funnel::calculator(), &separator::calculator()};
+    static const std::array<const Calculator*, 3> all{&drain_funnel::calculator(), &separator::calculator(),
+                                                      &vortex_chamber::calculator()};
     return all;
 }
 

@@ -21,6 +21,9 @@ TEST(Detection, OptionThenNameThenBanner) {
         {"runs/case7.dat", report, std::nullopt, "BILM"},
     };
     for (const auto& c : cases) EXPECT_EQ(detect_program(c.path, c.bytes, c.option).name, c.program) << c.path;
+    // Every program's own report names it in its banner.
+    for (const Calculator* p : programs())
+        EXPECT_EQ(detect_program("case.dat", p->example, std::nullopt).name, p->name);
     EXPECT_THROW(detect_program("case7.dat", "no banner here", std::nullopt), UsageError);
     EXPECT_THROW(detect_program("BILM.DAT", "", "FUNNEL"), UsageError);
 }

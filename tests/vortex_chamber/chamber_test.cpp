@@ -8,24 +8,32 @@
 #include <cmath>
 #include <vector>
 
+#include "calculators/console_lines.h"
+#include "chamber.h"
 #include "integral.h"
 #include "motion.h"
 #include "profiles.h"
 #include "refinements.h"
 #include "run_record.h"
 #include "status_lines.h"
-#include "zarn1.h"
+#include "zarn1_expect.h"
 
 namespace vortex_chamber {
 namespace {
 
-struct RecordedMessages : Messages {
+// The console lines that the steps of a computation show, captured.
+struct Console {
     std::vector<std::string> seen;
-    void zero_pressure_radius() override { seen.push_back("RP=0"); }
-    void analytic_nodes_exceeded() override { seen.push_back("analytic>400"); }
-    void motion_nodes_exceeded() override { seen.push_back("motion>400"); }
-    void flow_too_small() override { seen.push_back("F2<=2"); }
+    std::string failure;
+    calculators::CapturedConsole lines{seen, failure};
+    Messages messages{lines};
 };
+
+const std::string kRPZero(zarn1_expect::kRPZero);
+const std::vector<std::string> kAnalyticNodes{std::string(zarn1_expect::kAnalyticNodes),
+                                              std::string(zarn1_expect::kAnalyticNodesStep)};
+const std::string kMotionNodes(zarn1_expect::kMotionNodes);
+const std::string kFlowTooSmall(zarn1_expect::kFlowTooSmall);
 
 // The example chamber: a lateral swirler at 90 degrees on a 0.1 m chamber.
 RunRecord example_chamber(int nvs) {
@@ -130,10 +138,10 @@ TEST(Estimates, ZeroPressureRadiusAroundTEqualsPoint42) {
         r.R1 = 1.0f;
         r.MA = c.ma;
         r.RP = 99.0f;
-        RecordedMessages messages;
-        zero_pressure_radius(r, messages);
+        Console console;
+        zero_pressure_radius(r, console.messages);
         EXPECT_EQ(r.RP, c.rp) << c.ma;
-        EXPECT_EQ(messages.seen.size(), c.message ? 1u : 0u) << c.ma;
+        EXPECT_EQ(console.seen, c.message ? std::vector<std::string>{kRPZero} : std::vector<std::string>{}) << c.ma;
     }
 }
 
@@ -220,10 +228,10 @@ TEST(AnalyticProfiles, FourHundredNodesFitAndFourHundredOneDoNot) {
         r.RV = 0.25f;
         r.VK = 10.0f;
         r.RO = 1.0f;
-        RecordedMessages messages;
-        analytic_profiles(r, messages);
+        Console console;
+        analytic_profiles(r, console.messages);
         EXPECT_EQ(r.NK, c.nk) << c.rk_in_steps;
-        EXPECT_EQ(messages.seen.size(), c.message ? 1u : 0u) << c.rk_in_steps;
+        EXPECT_EQ(console.seen, c.message ? kAnalyticNodes : std::vector<std::string>{}) << c.rk_in_steps;
     }
 }
 
@@ -236,8 +244,8 @@ TEST(AnalyticProfiles, FreeVortexFarOutAndZeroPressureAtRP) {
     r.RP = 0.75f;  // node 7
     r.VK = 10.0f;
     r.RO = 1.0f;
-    RecordedMessages messages;
-    analytic_profiles(r, messages);
+    Console console;
+    analytic_profiles(r, console.messages);
     ASSERT_EQ(r.NK, 33);
     EXPECT_EQ(r.V[0], 0.0f);
     // 1.251*(r/RV)**2 >= 7 from r = 1.25 on: V*r = 1.4*VMAX*RV exactly.
@@ -288,9 +296,9 @@ TEST(Motion, F2AtMostTwoLeavesTheProfilesEmpty) {
     r.RV = 0.0123f;
     r.RP = 0.0f;
     EXPECT_FALSE(solvable(motion_coefficients(r).k));
-    RecordedMessages messages;
-    EXPECT_EQ(solve_motion(r, messages), Status::Ok);
-    EXPECT_EQ(messages.seen, std::vector<std::string>{"F2<=2"});
+    Console console;
+    EXPECT_EQ(solve_motion(r, console.messages), Status::Ok);
+    EXPECT_EQ(console.seen, std::vector<std::string>{kFlowTooSmall});
     EXPECT_EQ(r.NK, 0);
     EXPECT_EQ(r.VMAX, 0.0f);
     EXPECT_EQ(r.V1, 0.0f);
@@ -335,10 +343,10 @@ TEST(Motion, ProfilesEndAtTheWallWith400NodesAtMost) {
         RunRecord r = integral_parameters(1, 0.05f, 90.0f);
         r.DRK = 0.0078125f;
         r.RK = c.rk_in_steps * r.DRK;
-        RecordedMessages messages;
-        ASSERT_EQ(solve_motion(r, messages), Status::Ok);
+        Console console;
+        ASSERT_EQ(solve_motion(r, console.messages), Status::Ok);
         EXPECT_EQ(r.NK, c.nk) << c.rk_in_steps;
-        EXPECT_EQ(messages.seen.size(), c.message ? 1u : 0u);
+        EXPECT_EQ(console.seen, c.message ? std::vector<std::string>{kMotionNodes} : std::vector<std::string>{});
         EXPECT_EQ(r.V[0], 0.0f);
         EXPECT_GE(r.VMAX, 0.0f);
     }
@@ -350,8 +358,8 @@ TEST(Motion, WeakSwirlWithoutCounterflowTakesRPAtTheOuterZeroNode) {
     const CoefficientStage stage = motion_coefficients(r);
     ASSERT_EQ(stage.status, Status::Ok);
     ASSERT_EQ(stage.k.KS, 0);
-    RecordedMessages messages;
-    ASSERT_EQ(motion_profiles(r, stage.k, messages), Status::Ok);
+    Console console;
+    ASSERT_EQ(motion_profiles(r, stage.k, console.messages), Status::Ok);
     motion_derived_values(r, stage.k);
     int last_zero = 0;
     for (int i = 1; i <= r.NK; ++i)
@@ -379,8 +387,8 @@ TEST(Motion, DerivedValuesFollowTheProfiles) {
         RunRecord r = integral_parameters(c.nvs, c.g, c.psivx);
         const CoefficientStage stage = motion_coefficients(r);
         ASSERT_EQ(stage.status, Status::Ok) << c.nvs << " " << c.g;
-        RecordedMessages messages;
-        ASSERT_EQ(solve_motion(r, messages), Status::Ok);
+        Console console;
+        ASSERT_EQ(solve_motion(r, console.messages), Status::Ok);
         ASSERT_EQ(r.NK, 51);
         EXPECT_EQ(r.V1, stage.k.V1);
         EXPECT_EQ(r.P0, r.P[0]);
@@ -449,8 +457,8 @@ TEST(PowerLaw, SmallOutletKeepsTheUnrefinedInletPressure) {
     for (float r1 : {0.005f, 0.0051f}) {
         RunRecord r = example_chamber(0);
         r.R1 = r1;
-        RecordedMessages messages;
-        ASSERT_EQ(compute_chamber(r, messages), Status::Ok);
+        Console console;
+        ASSERT_EQ(compute_chamber(r, console.messages), Status::Ok);
         if (r1 / r.RK > 0.05f)
             EXPECT_NE(r.PVXOD_N, r.PVXOD);
         else
@@ -489,14 +497,14 @@ TEST(Run, InvalidInputsStopTheComputation) {
         {"PSIVX=0", [](RunRecord& r) { r.PSIVX = 0; }, Status::NoSwirl, {}},
         {"PSIVX=180", [](RunRecord& r) { r.PSIVX = 180; }, Status::NoSwirl, {}},
         {"PSIVX=-360", [](RunRecord& r) { r.PSIVX = -360; }, Status::NoSwirl, {}},
-        {"FVX<0", [](RunRecord& r) { r.FVX = -0.002f; }, Status::NegativeSwirl, {"RP=0"}},
+        {"FVX<0", [](RunRecord& r) { r.FVX = -0.002f; }, Status::NegativeSwirl, {kRPZero}},
         {"FVX<0, 401 nodes", [](RunRecord& r) { r.FVX = -0.002f; r.DRK = 0.0002f; }, Status::NegativeSwirl,
-         {"RP=0", "analytic>400"}},
+         {kRPZero, kAnalyticNodes[0], kAnalyticNodes[1]}},
         {"FVX<0, NVS=1", [](RunRecord& r) { r.FVX = -0.002f; r.NVS = 1; }, Status::NegativeSwirl, {}},
         {"DRK=0", [](RunRecord& r) { r.DRK = 0; }, Status::BadStep, {}},
         {"DRK<0, NVS=1", [](RunRecord& r) { r.DRK = -0.002f; r.NVS = 1; }, Status::BadStep, {}},
         {"DRK=0, NVS=2, F2<=2", [](RunRecord& r) { r.DRK = 0; r.NVS = 2; r.G = 0.00002f; }, Status::BadStep,
-         {"F2<=2"}},
+         {kFlowTooSmall}},
         {"F2=PI, NVS=1", [](RunRecord& r) { r.G = kGForF2EqualToPi; r.NVS = 1; }, Status::F2EqualsPi, {}},
         {"F2=PI, NVS=2", [](RunRecord& r) { r.G = kGForF2EqualToPi; r.NVS = 2; }, Status::F2EqualsPi, {}},
         // МА of 1e7 puts М at PI/2 and XU at 0: E2 is first a divisor in H1.
@@ -510,9 +518,9 @@ TEST(Run, InvalidInputsStopTheComputation) {
     for (const Case& c : cases) {
         RunRecord r = example_chamber(0);
         c.change(r);
-        RecordedMessages messages;
-        EXPECT_EQ(compute_chamber(r, messages), c.status) << c.what;
-        EXPECT_EQ(messages.seen, c.seen) << c.what;
+        Console console;
+        EXPECT_EQ(compute_chamber(r, console.messages), c.status) << c.what;
+        EXPECT_EQ(console.seen, c.seen) << c.what;
         EXPECT_FALSE(failure_message(c.status).empty());
         EXPECT_LE(failure_message(c.status).size(), 79u);
     }
@@ -526,27 +534,27 @@ TEST(Run, NoMessageAfterTheArithmeticFailed) {
         // needed, but the node message must not appear.
         RunRecord r = example_chamber(0);
         r.RK = 1e30f;
-        RecordedMessages messages;
-        EXPECT_EQ(compute_chamber(r, messages), Status::Overflow);
-        EXPECT_TRUE(messages.seen.empty());
+        Console console;
+        EXPECT_EQ(compute_chamber(r, console.messages), Status::Overflow);
+        EXPECT_TRUE(console.seen.empty());
     }
     {
         // F2 = Q/(2*PI*L*NU) overflows to -inf with a tiny negative L: no F2
         // message for it.
         RunRecord r = example_chamber(1);
         r.L = -1e-36f;
-        RecordedMessages messages;
-        EXPECT_EQ(compute_chamber(r, messages), Status::Overflow);
-        EXPECT_TRUE(messages.seen.empty());
+        Console console;
+        EXPECT_EQ(compute_chamber(r, console.messages), Status::Overflow);
+        EXPECT_TRUE(console.seen.empty());
     }
     {
         // The messages of the steps before the failure stay.
         RunRecord r = example_chamber(0);
         r.FVX = 0.002f * 2.5f / 0.21220999956130981f;  // 1/МА below 0.42
         r.G = 0.0f;
-        RecordedMessages messages;
-        EXPECT_EQ(compute_chamber(r, messages), Status::ZeroFlow);
-        EXPECT_EQ(messages.seen, std::vector<std::string>{"RP=0"});
+        Console console;
+        EXPECT_EQ(compute_chamber(r, console.messages), Status::ZeroFlow);
+        EXPECT_EQ(console.seen, std::vector<std::string>{kRPZero});
     }
 }
 
@@ -555,10 +563,10 @@ TEST(Run, ZeroRPIsSquaredToZeroInThePowerLaw) {
     // law squares the zero.
     RunRecord r = example_chamber(0);
     r.FVX = 0.002f * 2.5f / 0.21220999956130981f;
-    RecordedMessages messages;
-    ASSERT_EQ(compute_chamber(r, messages), Status::Ok);
+    Console console;
+    ASSERT_EQ(compute_chamber(r, console.messages), Status::Ok);
     EXPECT_EQ(r.RP, 0.0f);
-    EXPECT_EQ(messages.seen, std::vector<std::string>{"RP=0"});
+    EXPECT_EQ(console.seen, std::vector<std::string>{kRPZero});
     EXPECT_TRUE(std::isfinite(r.PK_N));
 }
 
@@ -567,9 +575,9 @@ TEST(Run, FirstSolutionOnlyOmitsTheRPEstimate) {
     for (int nvs : {1, 2, 3, 9}) {
         RunRecord r = example_chamber(nvs);
         r.FVX = 0.002f * 2.5f / 0.21220999956130981f;
-        RecordedMessages messages;
-        ASSERT_EQ(compute_chamber(r, messages), Status::Ok) << nvs;
-        EXPECT_EQ(messages.seen.size(), nvs == 1 ? 0u : 1u) << nvs;
+        Console console;
+        ASSERT_EQ(compute_chamber(r, console.messages), Status::Ok) << nvs;
+        EXPECT_EQ(console.seen, nvs == 1 ? std::vector<std::string>{} : std::vector<std::string>{kRPZero}) << nvs;
         EXPECT_EQ(r.N, 0.0f) << nvs;  // no power law
         EXPECT_NE(r.VMAX_H, 0.0f) << nvs;  // the height correction always
     }

@@ -21,4 +21,13 @@ inline constexpr std::string_view kReopenFailed = "**Ошибка открыти
 inline constexpr std::string_view kReopenName = "Прочитано имя с входного файла"_cp;
 inline constexpr std::string_view kReopenNameField = "ZARN1.DAT                     ";
 
+// The lines of the steps of the computation: each record starts with a
+// carriage-control blank, so a line shows one blank less than its format.
+inline constexpr std::string_view kRPZero = "   РАДИУС ЗОНЫ НУЛЕВОГО СТАТИЧ. ДАВЛЕНИЯ РАВЕН 0.0"_cp;
+inline constexpr std::string_view kAnalyticNodes = "   ЧИСЛО УЗЛОВ БОЛЬШЕ 400"_cp;  // then the next line
+inline constexpr std::string_view kAnalyticNodesStep = "   НУЖНО УВЕЛИЧИТЬ DRK"_cp;
+inline constexpr std::string_view kMotionNodes = "    число узлов больше 400     нужно увеличить DRK"_cp;
+inline constexpr std::string_view kFlowTooSmall =
+    " Из-за F2<=2 расчет V и P не проводился; нужно увеличить расход G."_cp;
+
 }  // namespace zarn1_expect

@@ -1,52 +1,22 @@
-// ZARN1: one run over the data file ZARN1.DAT in the current directory.
-#include "zarn1.h"
+// The chamber computation: the steps of a run from the input values to the
+// refinements.
+#include "chamber.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <initializer_list>
 #include <span>
-#include <string_view>
-#include <vector>
 
-#include "calculators/run_cycle.h"
-#include "fixrec/fixrec.h"
-#include "input.h"
 #include "integral.h"
 #include "motion.h"
 #include "numerics/single.h"
 #include "profiles.h"
 #include "refinements.h"
-#include "report.h"
 
 namespace vortex_chamber {
 
 namespace {
-
-using namespace fixrec::literals;
-using fixrec::FormatView;
-
-// The file-name variable holds 30 characters, blank-padded.
-constexpr std::string_view kFileName = "ZARN1.DAT                     ";
-static_assert(kFileName.size() == 30);
-
-constexpr std::string_view kOpenFailed = "*** Ошибка открытия файла ZARN1.DAT!***"_cp;
-constexpr std::string_view kReadFailed = "***Ошибка чтения файла ZARN1.DAT!***"_cp;
-constexpr std::string_view kFlowTooSmall = " Из-за F2<=2 расчет V и P не проводился; нужно увеличить расход G."_cp;
-
-// Console statements; the first blank of each record is its carriage control.
-constexpr FormatView kReopenFailed = R"fmt(('***Ошибка открытия имени файла',/,' Прочитано имя с входного файла',30A1))fmt"_fmt;
-constexpr FormatView kRPZero = R"fmt((4X,'РАДИУС ЗОНЫ НУЛЕВОГО СТАТИЧ. ДАВЛЕНИЯ РАВЕН 0.0'))fmt"_fmt;
-constexpr FormatView kAnalyticNodes = R"fmt((4X,'ЧИСЛО УЗЛОВ БОЛЬШЕ 400',/,4X,'НУЖНО УВЕЛИЧИТЬ DRK'))fmt"_fmt;
-constexpr FormatView kMotionNodes = R"fmt((4X,' число узлов больше 400',4X,' нужно увеличить DRK'))fmt"_fmt;
-
-class ConsoleMessages final : public Messages {
-public:
-    void zero_pressure_radius() override { fixrec::write_line(fixrec::kConsoleUnit, kRPZero); }
-    void analytic_nodes_exceeded() override { fixrec::write_line(fixrec::kConsoleUnit, kAnalyticNodes); }
-    void motion_nodes_exceeded() override { fixrec::write_line(fixrec::kConsoleUnit, kMotionNodes); }
-    void flow_too_small() override { fixrec::write_console({kFlowTooSmall}); }
-};
 
 // The first n nodes of two profiles, the nodes that a profile step stored,
 // are finite.
@@ -55,40 +25,6 @@ bool profiles_finite(const Profile& a, const Profile& b, int n) {
     return numerics::all_finite(std::span<const float>(a.data(), count)) &&
            numerics::all_finite(std::span<const float>(b.data(), count));
 }
-
-void report_reopen_failure() {
-    // The statement passes the file-name variable as 30 items of one character.
-    std::vector<fixrec::Item> name;
-    for (std::size_t i = 0; i < kFileName.size(); ++i) name.emplace_back(kFileName.substr(i, 1));
-    fixrec::write_line(fixrec::kConsoleUnit, kReopenFailed, name);
-}
-
-// Passes a step's console message on only while the arithmetic of the run is
-// still valid.  A run stops at its first invalid operation; a message that a
-// step would write after it (the node message after VMAX overflowed, the F2
-// message for an F2 that overflowed) belongs to a part of the run that never
-// happens.  Every non-finite value comes from an operation that raised a flag,
-// so the flags alone tell.
-class UntilFailure final : public Messages {
-public:
-    UntilFailure(Messages& to, const numerics::ArithmeticGuard& guard) : to_(to), guard_(guard) {}
-    void zero_pressure_radius() override {
-        if (!guard_.failed()) to_.zero_pressure_radius();
-    }
-    void analytic_nodes_exceeded() override {
-        if (!guard_.failed()) to_.analytic_nodes_exceeded();
-    }
-    void motion_nodes_exceeded() override {
-        if (!guard_.failed()) to_.motion_nodes_exceeded();
-    }
-    void flow_too_small() override {
-        if (!guard_.failed()) to_.flow_too_small();
-    }
-
-private:
-    Messages& to_;
-    const numerics::ArithmeticGuard& guard_;
-};
 
 // The steps of one computation in the order of the run, in three stages.
 // After each step any invalid operation or overflow so far ends the run: the
@@ -103,7 +39,8 @@ private:
 // before that point is the one that ends the run.
 class ChamberComputation {
 public:
-    ChamberComputation(RunRecord& r, Messages& console) : r_(r), messages_(console, guard_) {}
+    ChamberComputation(RunRecord& r, const Messages& messages)
+        : r_(r), messages_(messages.until_failure(guard_)) {}
 
     // Q, МА, RV, UK, U1, WSR1, RP, VWX, REI, ALFA, VK and К.
     Status integral_parameters() {
@@ -199,45 +136,17 @@ private:
 
     RunRecord& r_;
     numerics::ArithmeticGuard guard_;  // clears the flags: made before any step
-    UntilFailure messages_;
+    Messages messages_;                // the steps' messages, until the arithmetic fails
 };
 
 }  // namespace
 
-Status compute_chamber(RunRecord& r, Messages& console) {
-    ChamberComputation run(r, console);
+Status compute_chamber(RunRecord& r, const Messages& messages) {
+    ChamberComputation run(r, messages);
     Status s = run.integral_parameters();
     if (s == Status::Ok) s = run.tangential_velocity_and_pressure();
     if (s == Status::Ok) s = run.outlet_flow_and_refinements();
     return s;
-}
-
-int run_zarn1() {
-    RunRecord r{};
-    r.IERR = 0;
-    r.NVS = 0;
-    ConsoleMessages messages;
-    return calculators::run_cycle({
-        .path = kFileName,
-        .on_open_failure = calculators::OnOpenFailure::Stop,
-        .on_reopen_failure = calculators::OnReopenFailure::Stop,
-        .open_failed =
-            [&] {
-                fixrec::write_console({kOpenFailed});
-                r.IERR = 1;
-            },
-        .read = [&](int) { return read_input(r) == ReadOutcome::Ok; },
-        .read_failed = [] { fixrec::write_console({kReadFailed}); },
-        .compute =
-            [&] {
-                const Status status = compute_chamber(r, messages);
-                if (status == Status::Ok) return true;
-                fixrec::write_console({failure_message(status)});
-                return false;
-            },
-        .reopen_failed = report_reopen_failure,
-        .write_report = [&](int) { write_report(r); },
-    });
 }
 
 }  // namespace vortex_chamber

@@ -1,0 +1,119 @@
+// The Calculator of a program, built once from the program's own steps, so
+// that the three programs share how their steps serve a tool: reading from
+// bytes, computing into an Outcome, the report into memory, the run on a path.
+//
+// A program describes itself by a type P:
+//
+//   struct Steps {
+//       using Record = FunnelRun;              // its run record
+//       using Messages = drain_funnel::Messages;  // its console messages, made on a ConsoleLines
+//       static constexpr const auto& inputs = kInputSection;   // its tables
+//       static constexpr const auto& results = kResults;
+//       static Record new_run();
+//       static calculators::ReadResult read_input(int unit, Record& run);
+//       static void write_report(int unit, const Record& run);
+//       // False when the inputs make the computation invalid; the exit-3
+//       // line has then gone to `messages`.
+//       static bool compute(Record& run, Messages& messages);
+//       // The program's run on the data file at `path` (run_cycle).
+//       static int run(std::string_view path);
+//       // The profile tables of a valid run, when a tool asks (may do nothing).
+//       static void tables(const Record& run, Outcome& out);
+//   };
+//
+//   const Calculator& calculator() {
+//       static const Calculator c = calculators::make_calculator<Steps>({.name = "BILM", ...});
+//       return c;
+//   }
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "calculators/calculator.h"
+#include "calculators/console_lines.h"
+#include "calculators/run_cycle.h"
+
+namespace calculators {
+
+// What a program says of itself besides its steps.
+struct Identity {
+    std::string_view name;       // "BILM"
+    std::string_view data_file;  // "BILM.DAT"
+    std::string_view purpose;    // one to three lines of English, each ending in LF (--help)
+    std::string_view banner;     // the report banner's text that names the program (code page 866)
+    std::string_view example;    // the bundled example data file
+};
+
+template <class P>
+struct ProgramSteps {
+    using Record = typename P::Record;
+
+    static constexpr auto input_fields = calculators::input_fields<value_count(P::inputs)>(P::inputs);
+    static constexpr auto result_fields = calculators::result_fields(P::results);
+
+    static Record with_inputs(std::span<const Value> inputs) {
+        Record run = P::new_run();
+        set_inputs(P::inputs, inputs, run);
+        return run;
+    }
+
+    static bool read(std::string_view bytes, std::span<Value> inputs, ReadFailure& failure) {
+        Record run{};
+        const ReadResult result = read_from_memory(bytes, [&](int unit) { return P::read_input(unit, run); });
+        get_inputs(P::inputs, run, inputs);
+        if (result.ok()) return true;
+        failure = read_failure(bytes, P::inputs, result);
+        return false;
+    }
+
+    static void compute(std::span<const Value> inputs, bool with_tables, Outcome& out) {
+        out.clear();
+        Record run = with_inputs(inputs);
+        CapturedConsole console(out.console, out.failure);
+        typename P::Messages messages(console);
+        out.valid = P::compute(run, messages);
+        get_results(P::results, out.valid ? run : Record{}, out.results);
+        if (with_tables && out.valid) P::tables(run, out);
+    }
+
+    static bool report(std::span<const Value> inputs, std::string& bytes) {
+        bytes.clear();
+        Record run = with_inputs(inputs);
+        std::vector<std::string> lines;  // the console of the computation: not wanted here
+        std::string failure;
+        CapturedConsole console(lines, failure);
+        typename P::Messages messages(console);
+        if (!P::compute(run, messages)) return false;
+        write_to_memory(bytes, [&](int unit) { P::write_report(unit, run); });
+        return true;
+    }
+
+    static int run(std::string_view path, std::vector<std::string> args, fixrec::ConsoleDevice* console) {
+        return within_run(std::move(args), console, [path] { return P::run(path); });
+    }
+};
+
+template <class P>
+Calculator make_calculator(const Identity& id) {
+    using S = ProgramSteps<P>;
+    return Calculator{
+        .name = id.name,
+        .data_file = id.data_file,
+        .purpose = id.purpose,
+        .banner = id.banner,
+        .input_lines = static_cast<int>(P::inputs.size()),
+        .inputs = S::input_fields,
+        .results = S::result_fields,
+        .example = id.example,
+        .read = S::read,
+        .compute = S::compute,
+        .report = S::report,
+        .run = S::run,
+    };
+}
+
+}  // namespace calculators

@@ -1,0 +1,105 @@
+// ZARN1: its run over the shared cycle, and its Calculator.
+#include "run.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "calculators/program.h"
+#include "calculators/run_cycle.h"
+#include "chamber.h"
+#include "data_file.h"
+
+namespace vortex_chamber {
+
+// The bytes of examples/ZARN1.DAT, embedded at build time.
+std::string_view example_data_file();
+
+bool compute_zarn1(RunRecord& run, Messages& messages) {
+    const Status status = compute_chamber(run, messages);
+    if (status == Status::Ok) return true;
+    messages.invalid_arithmetic(status);
+    return false;
+}
+
+int run_zarn1(std::string_view path) {
+    RunRecord run{};
+    calculators::RunConsole console;
+    Messages messages(console);
+    return calculators::run_cycle({
+        .path = path,
+        // Without a data file, or without one to reopen, there is nothing to
+        // do: no blank form, no report elsewhere.
+        .on_open_failure = calculators::OnOpenFailure::Stop,
+        .on_reopen_failure = calculators::OnReopenFailure::Stop,
+        .open_failed =
+            [&] {
+                messages.open_failed();
+                run.IERR = 1;
+            },
+        .read = [&](int unit) { return read_input(unit, run).ok(); },
+        .read_failed = [&] { messages.read_failed(); },
+        .compute = [&] { return compute_zarn1(run, messages); },
+        .reopen_failed = [&] { messages.reopen_failed(kFileName); },
+        .write_report = [&](int unit) { write_report(unit, run); },
+    });
+}
+
+int run_zarn1() { return run_zarn1(kFileName); }
+
+// ---------------------------------------------------------------------------
+// The Calculator: the same steps on values in memory, and the run on any path.
+
+namespace {
+
+// The units of the profile tables as their headings on the report show them.
+constexpr std::string_view kMetres = "м"_cp;
+constexpr std::string_view kMetresPerSecond = "м/сек"_cp;
+constexpr std::string_view kPascals = "Па"_cp;
+
+// A profile table: the node radii and two profiles over the first n nodes.
+std::vector<calculators::Column> profile_table(const RunRecord& run, int n, std::string_view a_name, const Profile& a,
+                                  std::string_view b_name, const Profile& b, std::string_view b_unit) {
+    const auto rows = static_cast<std::size_t>(std::clamp(n, 0, kNodes));
+    std::vector<calculators::Column> table{{"r", kMetres, {}}, {a_name, kMetresPerSecond, {}}, {b_name, b_unit, {}}};
+    for (calculators::Column& c : table) c.values.reserve(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+        table[0].values.push_back(node_radius(static_cast<int>(i) + 1, run.DRK));
+        table[1].values.push_back(a[i]);
+        table[2].values.push_back(b[i]);
+    }
+    return table;
+}
+
+struct Steps {
+    using Record = RunRecord;
+    using Messages = vortex_chamber::Messages;
+    static constexpr const auto& inputs = kInputSection;
+    static constexpr const auto& results = kResults;
+    static Record new_run() { return RunRecord{}; }
+    static calculators::ReadResult read_input(int unit, Record& run) { return vortex_chamber::read_input(unit, run); }
+    static void write_report(int unit, const Record& run) { vortex_chamber::write_report(unit, run); }
+    static bool compute(Record& run, Messages& messages) { return compute_zarn1(run, messages); }
+    static int run(std::string_view path) { return run_zarn1(path); }
+    static void tables(const Record& run, calculators::Outcome& out) {
+        out.tables.push_back(profile_table(run, run.NK, "V", run.V, "P", run.P, kPascals));
+        out.tables.push_back(profile_table(run, run.NITA, "U", run.U, "W", run.W, kMetresPerSecond));
+    }
+};
+
+}  // namespace
+
+const calculators::Calculator& calculator() {
+    static const calculators::Calculator zarn1 = calculators::make_calculator<Steps>({
+        .name = "ZARN1",
+        .data_file = "ZARN1.DAT",
+        .purpose = "ZARN1 computes the aerodynamics of a gas vortex chamber: the integral flow\n"
+                   "parameters, the radial profiles of the velocities V, U, W and the pressure P,\n"
+                   "and the refinements by the power law and by the height of the outlet.\n",
+        .banner = kBanner,
+        .example = example_data_file(),
+    });
+    return zarn1;
+}
+
+}  // namespace vortex_chamber
