@@ -99,6 +99,7 @@ def main():
         "BILM": ["Q", "HG", "R1", "RCR", "UPOD"],
         "KERVA": ["QH", "ROG", "NU", "DK", "L", "R2", "B", "HI", "NI", "UVX", "VID", "BETA", "D50",
                   "LGSG", "ROP", "QGE"],
+        "ZARN1": ["G", "RK", "L", "R1", "H", "FVX", "PSIVX", "VID", "NU", "RO", "PVN", "TK", "DRK", "NVS"],
     }
     swirl = {}
     for program, names in inputs.items():
@@ -106,7 +107,7 @@ def main():
         text = data.decode("cp866").replace("\r\n", "\n")
         lines = text.split("\n")
         col = column[program.lower()]
-        v = first_value_line([l.encode("cp866") for l in lines], col)
+        v = {"BILM": 7, "KERVA": 11, "ZARN1": 11}[program] - 1  # the line of the first input
         head = program + " edit\n"
         swirl[program + ".edit"] = head + text
         swirl[program + ".edit.crlf"] = head + text.replace("\n", "\r\n")
