@@ -65,6 +65,8 @@ void add_set(CLI::App& app, Action& action);
 void add_new(CLI::App& app, Action& action);
 void add_edit(CLI::App& app, Action& action);
 void add_run(CLI::App& app, Action& action);
+void add_sweep(CLI::App& app, Action& action);
+void add_plot(CLI::App& app, Action& action);
 void add_fields(CLI::App& app, Action& action);
 
 }  // namespace swirl

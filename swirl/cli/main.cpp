@@ -46,6 +46,8 @@ int run_swirl(int argc, char** argv) {
     add_new(app, action);
     add_edit(app, action);
     add_run(app, action);
+    add_sweep(app, action);
+    add_plot(app, action);
     add_fields(app, action);
     try {
         app.parse(argc, argv);

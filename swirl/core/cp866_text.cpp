@@ -66,13 +66,17 @@ Decoded decode(std::string_view t, std::size_t i) {
 
 }  // namespace
 
-std::string to_utf8(std::string_view cp866) {
-    std::string out;
-    out.reserve(cp866.size() * 2);
+void append_as_utf8(std::string& out, std::string_view cp866) {
     for (const char c : cp866) {
         const auto b = static_cast<unsigned char>(c);
         append_utf8(out, b < 0x80 ? char32_t{b} : kUpperHalf[b - 0x80]);
     }
+}
+
+std::string to_utf8(std::string_view cp866) {
+    std::string out;
+    out.reserve(cp866.size() * 2);
+    append_as_utf8(out, cp866);
     return out;
 }
 

@@ -30,6 +30,9 @@ namespace swirl {
 
 std::string to_utf8(std::string_view cp866);
 
+// The same appended to `out`.
+void append_as_utf8(std::string& out, std::string_view cp866);
+
 struct TextError {
     std::size_t line = 0;
     std::size_t column = 0;

@@ -20,19 +20,24 @@ bool reads_back_via_double(std::string_view text, float value) {
 
 }  // namespace
 
-std::string shortest(float value) {
-    if (!std::isfinite(value)) return {};
-    char buf[48];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    if (reads_back_via_double({buf, r.ptr}, value)) return {buf, r.ptr};
+char* write_shortest(char* first, float value) {
+    if (!std::isfinite(value)) return first;
+    char* const last = first + kShortestSize;
+    const auto r = std::to_chars(first, last, value);
+    if (reads_back_via_double({first, r.ptr}, value)) return r.ptr;
     // Rounded twice, first to double, the shortest text can land on the
     // neighbouring float: more digits, at most 17, always read back exactly.
     for (int digits = 2;; ++digits) {
-        const auto p = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+        const auto p = std::to_chars(first, last, value, std::chars_format::general, digits);
         float direct = 0;
-        std::from_chars(buf, p.ptr, direct);
-        if (direct == value && reads_back_via_double({buf, p.ptr}, value)) return {buf, p.ptr};
+        std::from_chars(first, p.ptr, direct);
+        if (direct == value && reads_back_via_double({first, p.ptr}, value)) return p.ptr;
     }
+}
+
+std::string shortest(float value) {
+    char buf[kShortestSize];
+    return {buf, write_shortest(buf, value)};
 }
 
 namespace {

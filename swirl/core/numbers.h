@@ -23,6 +23,7 @@
 // range of double (1e400) or that underflow to zero (1e-400).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,12 @@
 namespace swirl {
 
 std::string shortest(float value);
+
+// The same text written at `first`, where kShortestSize characters fit;
+// returns the end of the text (`first` itself when the value is not finite).
+// For rows written by the million: no allocation.
+inline constexpr std::size_t kShortestSize = 48;
+char* write_shortest(char* first, float value);
 
 std::optional<double> parse_plain_decimal(std::string_view text);
 

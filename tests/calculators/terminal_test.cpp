@@ -3,16 +3,7 @@
 // LANG) names the UTF-8 codeset it is shown as UTF-8, while a pipe gets the
 // code page 866 bytes whatever the locale.  A file name typed at the prompt
 // or named on the command line is taken, and shown, exactly as given.  The
-// built programs run on a real pseudo-terminal.
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-
+// built programs run on a real pseudo-terminal (tests/support/terminal_run.h).
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -29,9 +20,8 @@
 
 #include "programs.h"
 #include "run_program.h"
+#include "terminal_run.h"
 #include "test_files.h"
-
-extern char** environ;
 
 namespace {
 
@@ -75,116 +65,15 @@ TEST(TerminalTexts, AreTheProgramsOwn) {
     EXPECT_EQ(kBilmReopenFailed.cp866, bilm_expect::kReopenFailed);
 }
 
-// ---------------------------------------------------------------------------
-// A run with standard input on a pseudo-terminal and standard output and
-// standard error each on the terminal or on a pipe of its own.
+using test_support::TerminalResult;
+using test_support::TerminalRun;
+using test_support::To;
 
-enum class To { Terminal, Pipe };
-void PrintTo(To to, std::ostream* os) { *os << (to == To::Terminal ? "terminal" : "pipe"); }
-
-struct TerminalRun {
-    std::string program;
-    std::vector<std::string> args;
-    std::string cwd;
-    // The locale variables of the child; LC_ALL, LC_CTYPE and LANG are
-    // otherwise unset.
-    std::vector<std::pair<std::string, std::string>> locale;
-    To out = To::Terminal;
-    To err = To::Terminal;
-    std::string keyboard;  // typed before the program starts
-};
-
-struct TerminalResult {
-    int exit_code = -1;
-    std::string terminal;  // what the terminal received
-    std::string out_pipe;  // standard output, when it was a pipe
-    std::string err_pipe;
-};
-
-TerminalResult run_on_terminal(const TerminalRun& run) {
-    // No echo and no output processing: the terminal receives the bytes as
-    // written (a cooked terminal would turn LF into CR LF).
-    struct termios raw{};
-    ::cfmakeraw(&raw);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    int master = -1, slave = -1;
-    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
-        throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
-    int out_pipe[2], err_pipe[2];
-    if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe2 failed");
-
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string_view v = *e;
-        if (v.starts_with("LC_ALL=") || v.starts_with("LC_CTYPE=") || v.starts_with("LANG=")) continue;
-        env.emplace_back(v);
-    }
-    for (const auto& [name, value] : run.locale) env.push_back(name + "=" + value);
-    std::vector<char*> envp, argv;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = run.program;
-    std::vector<std::string> args = run.args;
-    argv.push_back(program.data());
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::setsid();
-        ::ioctl(slave, TIOCSCTTY, 0);
-        ::dup2(slave, STDIN_FILENO);
-        ::dup2(run.out == To::Terminal ? slave : out_pipe[1], STDOUT_FILENO);
-        ::dup2(run.err == To::Terminal ? slave : err_pipe[1], STDERR_FILENO);
-        ::close(slave);
-        ::close(master);
-        if (::chdir(run.cwd.c_str()) != 0) ::_exit(126);
-        ::execve(program.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ::close(slave);
-    ::close(out_pipe[1]);
-    ::close(err_pipe[1]);
-    if (!run.keyboard.empty() && ::write(master, run.keyboard.data(), run.keyboard.size()) < 0)
-        ADD_FAILURE() << "typing on the terminal failed";
-
-    TerminalResult result;
-    struct Source {
-        int fd;
-        std::string* to;
-    };
-    std::vector<Source> open_fds = {{master, &result.terminal},
-                                    {out_pipe[0], &result.out_pipe},
-                                    {err_pipe[0], &result.err_pipe}};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!open_fds.empty() && std::chrono::steady_clock::now() < deadline) {
-        std::vector<pollfd> fds;
-        for (const Source& s : open_fds) fds.push_back({s.fd, POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), 100) < 0 && errno != EINTR) break;
-        for (std::size_t i = fds.size(); i-- > 0;) {
-            if (fds[i].revents == 0) continue;
-            char buf[4096];
-            const ssize_t k = ::read(fds[i].fd, buf, sizeof buf);
-            if (k > 0) {
-                open_fds[i].to->append(buf, static_cast<std::size_t>(k));
-            } else if (k == 0 || errno != EINTR) {  // EIO: the terminal's last holder is gone
-                ::close(fds[i].fd);
-                open_fds.erase(open_fds.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-        }
-    }
-    for (const Source& s : open_fds) ::close(s.fd);
-    if (!open_fds.empty()) {
-        ::kill(pid, SIGKILL);
-        ADD_FAILURE() << "the program did not end in time";
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
-    return result;
+// The run, a failure of the test when the program does not end in time.
+TerminalResult on_terminal(const TerminalRun& run) {
+    TerminalResult r = test_support::run_on_terminal(run);
+    if (r.timed_out) ADD_FAILURE() << "the program did not end in time";
+    return r;
 }
 
 // ---------------------------------------------------------------------------
@@ -205,7 +94,7 @@ TEST_P(ConsoleEncoding, FollowsLocaleOnTerminalOnly) {
     const LocaleCase& c = GetParam();
     TempDir dir;
     TerminalRun run{ZARN1_PATH, {}, dir.path().string(), c.locale, c.out, To::Terminal, ""};
-    const TerminalResult r = run_on_terminal(run);
+    const TerminalResult r = on_terminal(run);
     EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
     const Text expected = lines({kZarn1OpenFailed});
     const std::string& want = c.utf8 ? expected.utf8 : expected.cp866;
@@ -247,7 +136,7 @@ class PromptOnTerminal : public ::testing::TestWithParam<To> {};
 TEST_P(PromptOnTerminal, TypedNameIsTakenAsTyped) {
     const To out = GetParam();
     TempDir dir;
-    const TerminalResult r = run_on_terminal(
+    const TerminalResult r = on_terminal(
         {BILM_PATH, {}, dir.path().string(), {{"LANG", "C.UTF-8"}}, out, To::Terminal, kTypedName + "\n"});
     EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
     Text expected = lines({kBilmOpenFailed, kBilmReopenFailed});
@@ -277,7 +166,7 @@ TEST(DiagnosticOnTerminal, FileNameIsShownAsGiven) {
     TempDir dir;
     // A file in a directory that does not exist cannot take the report.
     const std::string name = "каталог/отчёт.DAT";
-    const TerminalResult r = run_on_terminal(
+    const TerminalResult r = on_terminal(
         {BILM_PATH, {name}, dir.path().string(), {{"LANG", "C.UTF-8"}}, To::Terminal, To::Terminal, ""});
     EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
     const Text messages = lines({kBilmOpenFailed, kBilmReopenFailed});  // then a new line
@@ -300,7 +189,7 @@ TEST(KeptNameOnTerminal, IsShownAsGiven) {
     const std::string taken = "отчёт.DAT";
     const std::string fresh = "новый.DAT";
     test_support::write_bytes(dir / taken, "keep me\r\n");
-    const TerminalResult r = run_on_terminal(
+    const TerminalResult r = on_terminal(
         {BILM_PATH, {taken, fresh}, dir.path().string(), {{"LANG", "C.UTF-8"}}, To::Terminal, To::Terminal, ""});
     EXPECT_EQ(r.exit_code, test_support::kExitUnreadable);
     const Text messages = lines({kBilmOpenFailed, kBilmReopenFailed});

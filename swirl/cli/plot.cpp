@@ -1,0 +1,119 @@
+// swirl plot: a picture in SVG, either of the radial profiles of one run
+// (ZARN1) or of results of a sweep against one varied input.
+#include <filesystem>
+#include <memory>
+
+#include "output_file.h"
+#include "study.h"
+#include "svg_plot.h"
+#include "swirl/core/cp866_text.h"
+#include "swirl/core/csv.h"
+#include "swirl/study/figures.h"
+
+namespace swirl {
+
+namespace {
+
+// The characteristic radii that a profile plot marks, where the program has
+// a value of that name.
+const std::vector<std::string> kProfileMarkers = {"R1", "RV", "RP", "RK"};
+
+std::string base_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+void write_svg(const plot::Figure& figure, const std::string& path) {
+    std::string svg;
+    try {
+        svg = plot::render_svg(figure);
+    } catch (const plot::PlotError& e) {
+        throw UsageError(std::string("nothing to draw: ") + e.what());
+    }
+    OutputFile out(path);
+    out.write(svg);
+    out.commit();
+}
+
+int plot_sweep(const std::string& file, const SweepPlot& request, const std::string& out) {
+    const std::string text = read_data_file(file);
+    plot::Figure figure;
+    try {
+        figure = sweep_figure(read_csv(text), request);
+    } catch (const CsvError& e) {
+        throw CommandFailure(kExitUnreadable, file + ": " + e.what());
+    }
+    write_svg(figure, out);
+    return kExitDone;
+}
+
+int plot_profiles(const std::string& file, const std::optional<std::string>& program, const std::string& out) {
+    const std::string bytes = read_data_file(file);
+    // A sweep's table given without the columns to plot: told by its header.
+    try {
+        const std::size_t lf = bytes.find('\n');
+        const std::string_view header = std::string_view(bytes).substr(0, lf == std::string::npos ? lf : lf + 1);
+        if (sweep_program(read_csv(header).columns) != nullptr)
+            throw UsageError(file + " is a sweep's table: name the columns to plot with --x and --y");
+    } catch (const CsvError&) {
+    }
+    const Calculator* calc = &program_of(file, bytes, program);
+    // Whether the program draws profiles at all, told by its own example.
+    calculators::Outcome outcome;
+    {
+        std::vector<Value> example(calc->inputs.size());
+        calculators::ReadFailure where;
+        if (calc->read(calc->example, example, where)) calc->compute(example, true, outcome);
+    }
+    if (outcome.tables.empty()) {
+        const std::string x(calc->inputs.front().name), y(calc->results.front().name);
+        throw UsageError(std::string(calc->name) + " computes no profiles to plot; plot a sweep of it instead: swirl "
+                         "sweep " + file + " --vary " + x + "=FROM:TO:COUNT -o sweep.csv, then swirl plot sweep.csv "
+                         "--x " + x + " --y " + y + " -o " + (out.empty() ? "plot.svg" : out));
+    }
+    const std::vector<Value> inputs = read_inputs(*calc, file, bytes);
+    calc->compute(inputs, true, outcome);
+    if (!outcome.valid) throw CommandFailure(kExitInvalid, file + ": " + to_utf8(outcome.failure));
+    write_svg(profile_figure(*calc, inputs, outcome, kProfileMarkers,
+                             base_name(file) + ": radial profiles (" + std::string(calc->name) + ")"),
+              out);
+    return kExitDone;
+}
+
+}  // namespace
+
+void add_plot(CLI::App& app, Action& action) {
+    struct Options {
+        std::string file;
+        std::string out;
+        std::optional<std::string> program;
+        std::string x;
+        std::vector<std::string> y;
+        bool logx = false, logy = false;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand(
+        "plot",
+        "Draw an SVG picture: the radial profiles of one ZARN1 run (V and P, U and W against r), or, with\n"
+        "--x and --y, results of a sweep's CSV table against one varied input (invalid cases leave gaps).\n"
+        "Examples: swirl plot ZARN1.DAT -o profiles.svg\n"
+        "          swirl plot funnel.csv --x Q --y HO,RV -o funnel.svg --logx");
+    command->add_option("FILE", o->file, "a data file (profiles) or a table written by swirl sweep")->required();
+    command->add_option("-o,--output", o->out, "the SVG file (- for standard output)")->required();
+    add_program_option(*command, o->program);
+    command->add_option("--x", o->x, "the column of the sweep along the horizontal axis");
+    command->add_option("--y", o->y, "the columns to draw against it, separated by commas")->delimiter(',');
+    command->add_flag("--logx", o->logx, "a logarithmic horizontal axis");
+    command->add_flag("--logy", o->logy, "logarithmic vertical axes");
+    command->callback([&action, o] {
+        action = [o] {
+            const bool sweep = !o->x.empty() || !o->y.empty();
+            if (sweep) {
+                if (o->x.empty() || o->y.empty()) throw UsageError("a sweep's plot needs both --x and --y");
+                if (o->program) throw UsageError("--program is for a data file; a sweep's table tells its program");
+                return plot_sweep(o->file, {o->x, o->y, o->logx, o->logy, base_name(o->file)}, o->out);
+            }
+            if (o->logx || o->logy) throw UsageError("--logx and --logy are for a sweep's plot (with --x and --y)");
+            return plot_profiles(o->file, o->program, o->out);
+        };
+    });
+}
+
+}  // namespace swirl

@@ -1,0 +1,91 @@
+// swirl sweep FILE --vary NAME=FROM:TO:COUNT[:log] ...: the program computed
+// in memory for every case of the grids, one CSV row a case, in case order.
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "output_file.h"
+#include "study.h"
+#include "swirl/core/cp866_text.h"
+#include "swirl/core/ordered_run.h"
+#include "swirl/core/progress.h"
+#include "swirl/study/sweep.h"
+
+namespace swirl {
+
+std::vector<Value> read_inputs(const Calculator& calc, const std::string& path, std::string_view bytes) {
+    std::vector<Value> inputs(calc.inputs.size());
+    calculators::ReadFailure where;
+    if (calc.read(bytes, inputs, where)) return inputs;
+    std::string message = path + ": the input section of " + std::string(calc.name) + " cannot be read at line " +
+                          std::to_string(where.line) + " (" + std::string(where.field);
+    if (where.first_column > 0)
+        message += ", columns " + std::to_string(where.first_column) + "-" + std::to_string(where.last_column);
+    message += "): ";
+    if (where.found.empty() && where.end_of_file)
+        message += "the file ends before it";
+    else
+        message += "found \"" + to_utf8(where.found) + "\"";
+    throw CommandFailure(kExitUnreadable, message);
+}
+
+void add_sweep(CLI::App& app, Action& action) {
+    struct Options {
+        std::string file;
+        std::vector<std::string> vary;
+        std::string out;
+        unsigned jobs = 0;
+        std::string shard = "1/1";
+        std::optional<std::string> program;
+        bool no_progress = false;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand(
+        "sweep",
+        "Compute the program for every case of one or more grids of inputs, each value as its field holds it,\n"
+        "and write one CSV row a case (inputs, results, status, reason, messages) in grid order, the last\n"
+        "grid changing fastest.  FILE is never written.\n"
+        "Example: swirl sweep BILM.DAT --vary UPOD=0.02:0.2:4 --vary Q=0.00001:0.01:61:log -o funnel.csv");
+    command->add_option("FILE", o->file, "the data file that holds every other input")->required();
+    command->add_option("--vary", o->vary,
+                      "NAME=FROM:TO:COUNT: COUNT values from FROM to TO, evenly spaced; with :log, evenly on a "
+                      "log scale (FROM and TO above 0).  Repeat for a grid of several inputs.")
+        ->take_all();
+    command->add_option("-o,--output", o->out, "the CSV file (written whole, at the end); default: standard output");
+    command->add_option("--jobs", o->jobs, "threads (default: one per core)")->check(CLI::Range(1u, 1024u));
+    command->add_option("--shard", o->shard,
+                      "K/N: only the K-th of N equal blocks of the cases, for several machines; the rows of "
+                      "shards 1..N, headers dropped, are the rows of the whole sweep");
+    add_program_option(*command, o->program);
+    command->add_flag("--no-progress", o->no_progress, "no progress line on a terminal");
+    command->callback([&action, o] {
+        action = [o] {
+            std::vector<Grid> grids;
+            for (const std::string& text : o->vary) grids.push_back(parse_grid(text));
+            const Shard shard = parse_shard(o->shard);
+            const std::string bytes = read_data_file(o->file);
+            const Calculator& calc = program_of(o->file, bytes, o->program);
+            if (!o->out.empty() && o->out != "-") {
+                std::error_code ec;
+                if (std::filesystem::equivalent(o->file, o->out, ec))
+                    throw UsageError("the output " + o->out + " is the data file itself, which a sweep never writes");
+            }
+            const Sweep sweep(calc, read_inputs(calc, o->file, bytes), grids, shard);
+
+            OutputFile out(o->out);
+            std::string header;
+            sweep.append_header(header);
+            out.write(header);
+            Progress progress(sweep.cases().end - sweep.cases().begin, !o->no_progress && ::isatty(STDERR_FILENO));
+            sweep.run(
+                o->jobs, [&](std::string_view rows) { out.write(rows); },
+                [&](std::int64_t done) { progress.update(done); });
+            progress.finish();
+            out.commit();
+            return kExitDone;
+        };
+    });
+}
+
+}  // namespace swirl

@@ -1,0 +1,106 @@
+// A parameter sweep: the cases of a Cartesian product of grids over a
+// program's inputs, computed in memory on several threads and written as
+// CSV rows in case order.
+//
+// Every value of a grid is first held as its field holds it (hold(): written
+// by the report's edit, read back by the program's rule), so that a row is
+// what the program computes for the data file with that value typed in; the
+// row shows the value as it is then held.  A grid value is held once, not
+// once per case: a grid of up to kTabulatedValues values is held when the
+// sweep is set up, a longer one is checked then and held as its cases come
+// (a table would cost memory in proportion to the grid, and checking a real
+// input's long grid takes its bounds only).
+//
+// The table (RFC 4180, UTF-8, rows ending CR LF):
+//   header   every input name, every scalar result name, status, reason,
+//            messages
+//   row      the inputs of the case (the integer of an integer input, the
+//            shortest decimal that reads back to the float of a real one),
+//            the results (empty cells when the case is invalid), "ok" or
+//            "invalid", the exit-3 line of the run (empty when ok), and the
+//            console lines of the case joined by " | "; texts in UTF-8.
+//
+//   swirl::Sweep sweep(calc, base_inputs, grids, swirl::parse_shard("2/4"));
+//   std::string text;
+//   sweep.append_header(text);
+//   sweep.run(0, [&](std::string_view rows) { text += rows; });
+//
+// run() streams: a worker formats its rows into a buffer of its own with one
+// reusable Outcome, and the blocks of rows reach `emit` in case order on the
+// caller's thread, a bounded number of them in memory at a time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swirl/core/grid.h"
+#include "swirl/model/model.h"
+
+namespace swirl {
+
+class Sweep {
+public:
+    // Grids longer than this are not tabulated (see above).
+    static constexpr std::int64_t kTabulatedValues = std::int64_t{1} << 16;
+
+    // `base` holds every input as the data file holds it (Calculator::read).
+    // UsageError: no grid, a name that is not an input of the program (in
+    // any case), an input varied twice, a grid value its field cannot hold,
+    // more than 2^62 cases.
+    Sweep(const Calculator& calc, std::span<const Value> base, std::span<const Grid> grids, Shard shard = {});
+
+    const Calculator& program() const { return *calc_; }
+    std::int64_t total() const { return total_; }  // the cases of the whole product
+    CaseRange cases() const { return range_; }     // those of this shard
+
+    // The header row.
+    void append_header(std::string& out) const;
+
+    // Computes the cases of the shard with `jobs` threads (0: one per core)
+    // and hands their rows to `emit` in case order, in blocks of whole rows.
+    // `progress`, when given, is called on the caller's thread after each
+    // block with the number of cases done.  An exception of `emit` ends the
+    // run and is rethrown.
+    using Emit = std::function<void(std::string_view rows)>;
+    using Progress = std::function<void(std::int64_t done)>;
+    void run(unsigned jobs, const Emit& emit, const Progress& progress = {}) const;
+
+    // The inputs of case `index` (0 <= index < total()) as the program gets
+    // them.
+    std::vector<Value> inputs_of(std::int64_t index) const;
+
+private:
+    // A grid over one input, with its values as the field holds them and
+    // their CSV texts (empty when the grid is too long to tabulate).
+    struct Varied {
+        Grid grid;
+        std::size_t input = 0;
+        std::vector<Value> held;
+        std::string text;                // the texts one after another
+        std::vector<std::uint32_t> ends; // where each ends in `text`
+    };
+    struct Worker;
+
+    Value held_value(const Varied& v, std::int64_t i) const;
+
+    void append_row(Worker& w, std::int64_t index, std::string& out) const;
+
+    const Calculator* calc_;
+    std::vector<Value> base_;
+    std::vector<std::string> base_text_;  // the CSV text of each input as the file holds it
+    std::vector<Grid> grids_;
+    std::vector<Varied> varied_;  // one per grid, in grid order
+    std::vector<int> grid_of_input_;  // the grid varying each input, -1 for none
+    std::int64_t total_ = 0;
+    CaseRange range_;
+};
+
+// The CSV text of a value of `field`: the integer, or shortest() of the real.
+// Appends to `out` without allocating beyond its growth.
+void append_value_text(std::string& out, const Field& field, const Value& value);
+
+}  // namespace swirl
