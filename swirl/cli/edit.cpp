@@ -1,11 +1,233 @@
-// swirl edit: to be built.
-#include "command.h"
+// swirl edit FILE: the data file edited as UTF-8 text in the user's editor,
+// converted back to code page 866 with CR LF line ends and written only when
+// its input section reads with the program's rules.
+//
+// The copy lives in a private scratch directory under the file's own base
+// name.  When the text cannot be converted or does not read, the user edits
+// again or keeps FILE as it was (end of input keeps it); FILE is replaced
+// atomically (fixrec::replace_file) or not at all.  Exit codes: 0 written or
+// nothing changed; 1 the editor failed, FILE changed meanwhile, or it cannot
+// be written; 2 FILE cannot be read, or it was kept after a text that does
+// not read.  Whenever FILE stays as it was and the copy holds changes, the
+// copy is kept and named.
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "data_files.h"
+#include "swirl/model/edits.h"
 
 namespace swirl {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// $VISUAL, else $EDITOR, else vi: a shell command, as other tools take it.
+std::string editor_command() {
+    for (const char* name : {"VISUAL", "EDITOR"})
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return value;
+    return "vi";
+}
+
+// Runs the editor on `path` and waits for it.  Meanwhile this process
+// ignores the interrupts of the terminal, which belong to the editor.
+// Empty when the editor ended with exit code 0; else what happened.
+std::string run_editor(const std::string& command, const std::string& path) {
+    struct sigaction ignore {}, old_int{}, old_quit{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGINT, &ignore, &old_int);
+    sigaction(SIGQUIT, &ignore, &old_quit);
+    std::cout.flush();
+    std::cerr.flush();
+    const std::string script = command + " \"$@\"";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        sigaction(SIGINT, &old_int, nullptr);
+        sigaction(SIGQUIT, &old_quit, nullptr);
+        execl("/bin/sh", "sh", "-c", script.c_str(), command.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    std::string failure;
+    if (pid < 0) {
+        failure = std::string("cannot start it: ") + std::strerror(errno);
+    } else {
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (WIFSIGNALED(status))
+            failure = "ended by signal " + std::to_string(WTERMSIG(status));
+        else if (WEXITSTATUS(status) == 127)
+            failure = "cannot be started (exit code 127)";
+        else if (WEXITSTATUS(status) != 0)
+            failure = "exit code " + std::to_string(WEXITSTATUS(status));
+    }
+    sigaction(SIGINT, &old_int, nullptr);
+    sigaction(SIGQUIT, &old_quit, nullptr);
+    return failure;
+}
+
+std::optional<std::string> read_whole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// A private scratch directory holding the copy; removed at the end unless
+// the copy is to be kept.
+class Scratch {
+public:
+    explicit Scratch(const std::string& base_name) {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/swirl-edit.XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw CommandFailure(kExitNotWritten, "cannot make a scratch directory for the copy (" + pattern +
+                                                      "): " + std::strerror(errno));
+        dir_ = pattern;
+        copy_ = dir_ / base_name;
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        if (!keep_) fs::remove_all(dir_, ignored);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    const fs::path& copy() const { return copy_; }
+    void write(const std::string& text) const {
+        std::ofstream out(copy_, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) throw CommandFailure(kExitNotWritten, "cannot write the copy " + copy_.string());
+    }
+    // Keeps the copy when it differs from `original`: the text for a message.
+    std::string keep_if_changed(const std::string& original) {
+        const std::optional<std::string> now = read_whole(copy_);
+        if (!now || *now == original) return {};
+        keep_ = true;
+        return "; your edited copy is kept in " + copy_.string();
+    }
+
+private:
+    fs::path dir_;
+    fs::path copy_;
+    bool keep_ = false;
+};
+
+enum class Choice { EditAgain, Keep };
+
+// Asks on standard error and reads the answer from standard input; the end
+// of input keeps the file.
+Choice ask(const std::string& path) {
+    for (;;) {
+        std::cerr << "[e]dit again or [k]eep " << path << " as it was? " << std::flush;
+        std::string answer;
+        if (!std::getline(std::cin, answer)) {
+            std::cerr << '\n';
+            return Choice::Keep;
+        }
+        const std::size_t first = answer.find_first_not_of(" \t\r");
+        const char c = first == std::string::npos ? '\0' : answer[first];
+        if (c == 'e' || c == 'E') return Choice::EditAgain;
+        if (c == 'k' || c == 'K') return Choice::Keep;
+    }
+}
+
+// "Q: .10000E-02 -> .20000E-02" for each input that reads another value
+// than before (every input when the file did not read before), as the
+// report prints it: what the program will compute with.  A comma ends a
+// field where it stands, so a value typed with a decimal comma reads as
+// something else; the line says so.
+std::string changed_values(const Calculator& calc, std::string_view before, std::string_view after) {
+    std::vector<Value> old_values(calc.inputs.size()), new_values(calc.inputs.size());
+    calculators::ReadFailure failure;
+    const bool did_read = calc.read(before, old_values, failure);
+    if (!calc.read(after, new_values, failure)) return {};
+    std::string out;
+    for (std::size_t k = 0; k < calc.inputs.size(); ++k) {
+        const Field& f = calc.inputs[k];
+        const std::string now = printed(f, new_values[k]);
+        const std::string was = did_read ? printed(f, old_values[k]) : std::string();
+        if (did_read && now == was && field_text(before, f) == field_text(after, f)) continue;
+        out += std::string(f.name) + ": " + (did_read ? was + " -> " : std::string()) + now;
+        if (field_text(after, f).find(',') != std::string::npos) out += " (a comma ends the field there)";
+        out += '\n';
+    }
+    return out;
+}
+
+int edit(const std::string& path, const std::optional<std::string>& program) {
+    const DataFile file = open_data_file(path, program);
+    const std::string original_text = text_for_editing(file.bytes);
+    Scratch scratch(fs::path(path).filename().string());
+    scratch.write(original_text);
+    const std::string editor = editor_command();
+    for (;;) {
+        if (const std::string failure = run_editor(editor, scratch.copy().string()); !failure.empty())
+            throw CommandFailure(kExitNotWritten, "the editor (" + editor + ") failed: " + failure + "; " + path +
+                                                      " is as it was" + scratch.keep_if_changed(original_text));
+        const std::optional<std::string> text = read_whole(scratch.copy());
+        if (!text)
+            throw CommandFailure(kExitNotWritten, "the edited copy " + scratch.copy().string() +
+                                                      " cannot be read; " + path + " is as it was");
+        if (*text == original_text) {
+            std::cout << path << ": no change\n";
+            return kExitDone;
+        }
+        const EditedFile edited = data_file_from_text(*file.calc, *text);
+        if (!edited.refusal.empty()) {
+            std::cerr << "swirl: " << path << ": " << edited.refusal << '\n';
+            if (ask(path) == Choice::EditAgain) continue;
+            throw CommandFailure(kExitUnreadable, path + " is as it was" + scratch.keep_if_changed(original_text));
+        }
+        if (edited.bytes == file.bytes) {
+            std::cout << path << ": no change\n";
+            return kExitDone;
+        }
+        // Another program may have rewritten FILE while it was being edited:
+        // its new content is not written over.
+        if (read_whole(path) != file.bytes)
+            throw CommandFailure(kExitNotWritten, path + " changed while it was being edited; nothing written" +
+                                                      scratch.keep_if_changed(original_text));
+        try {
+            fixrec::replace_file(path, edited.bytes);
+        } catch (const fixrec::Fatal& e) {
+            throw CommandFailure(kExitNotWritten, path + " is as it was: " + e.what() +
+                                                      scratch.keep_if_changed(original_text));
+        }
+        std::cout << changed_values(*file.calc, file.bytes, edited.bytes) << path << ": written\n";
+        return kExitDone;
+    }
+}
+
+}  // namespace
+
 void add_edit(CLI::App& app, Action& action) {
-    app.add_subcommand("edit", "(not yet built)")->callback([&action] {
-        action = [] { return kExitUsage; };
+    struct Options {
+        std::string file;
+        std::optional<std::string> program;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = app.add_subcommand(
+        "edit",
+        "Edit FILE as UTF-8 text in $VISUAL, $EDITOR or vi; it is written back (code page 866, CR LF) only when "
+        "its input section reads.\n"
+        "Example: swirl edit BILM.DAT   (EDITOR=nano swirl edit BILM.DAT: in nano)");
+    cmd->add_option("FILE", o->file, "the data file")->required();
+    add_program_option(*cmd, o->program);
+    cmd->callback([&action, o] {
+        action = [o] { return edit(o->file, o->program); };
     });
 }
 

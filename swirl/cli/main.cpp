@@ -48,6 +48,7 @@ int run_swirl(int argc, char** argv) {
     add_run(app, action);
     add_sweep(app, action);
     add_plot(app, action);
+    add_fields(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,11 +1,159 @@
-// swirl show: to be built.
-#include "command.h"
+// swirl show FILE: the inputs of a data file, the results the program
+// computes from them and its console, in UTF-8; FILE is not written.
+//
+// Every value is shown as the report prints it (swirl::printed: the report's
+// own edit of that line, blanks trimmed), so the text is what the program's
+// report would show; --json adds the exact single-precision value.
+#include <iostream>
+
+#include "data_files.h"
+#include "swirl/core/cp866_text.h"
+#include "swirl/core/json_out.h"
+#include "swirl/model/edits.h"
+#include "text_table.h"
 
 namespace swirl {
 
+namespace {
+
+using calculators::Outcome;
+using calculators::ReadFailure;
+using calculators::ValueType;
+using nlohmann::ordered_json;
+
+ordered_json json_value(const Field& field, const Value& value) {
+    if (field.type == ValueType::Integer) return value.integer;
+    return static_cast<double>(value.real);
+}
+
+ordered_json json_field(const Field& field, const Value& value, bool with_line) {
+    ordered_json j;
+    if (with_line) j["line"] = field.line;
+    j["name"] = field.name;
+    j["value"] = json_value(field, value);
+    j["printed"] = printed(field, value);
+    j["unit"] = to_utf8(field.unit);
+    j["meaning"] = field.meaning;
+    return j;
+}
+
+ordered_json json_document(const DataFile& file, const std::vector<Value>& inputs, const Outcome& out) {
+    const Calculator& calc = *file.calc;
+    ordered_json doc;
+    doc["program"] = calc.name;
+    doc["file"] = file.path;
+    doc["status"] = out.valid ? "ok" : "invalid";
+    ordered_json& in = doc["inputs"] = ordered_json::array();
+    for (std::size_t k = 0; k < calc.inputs.size(); ++k) in.push_back(json_field(calc.inputs[k], inputs[k], true));
+    ordered_json& res = doc["results"] = ordered_json::array();
+    if (out.valid)
+        for (std::size_t k = 0; k < calc.results.size(); ++k) res.push_back(json_field(calc.results[k], out.results[k], false));
+    ordered_json& messages = doc["messages"] = ordered_json::array();
+    for (const std::string& line : out.console) messages.push_back(to_utf8(line));
+    if (!out.valid) doc["reason"] = to_utf8(out.failure);
+    if (out.valid && !out.tables.empty()) {
+        ordered_json& profiles = doc["profiles"] = ordered_json::array();
+        for (const auto& table : out.tables) {
+            ordered_json t = ordered_json::array();
+            for (const calculators::Column& column : table) {
+                ordered_json c;
+                c["name"] = column.name;
+                c["unit"] = to_utf8(column.unit);
+                ordered_json& values = c["values"] = ordered_json::array();
+                for (const float v : column.values) values.push_back(static_cast<double>(v));
+                t.push_back(std::move(c));
+            }
+            profiles.push_back(std::move(t));
+        }
+    }
+    return doc;
+}
+
+ordered_json json_unreadable(const DataFile& file, const ReadFailure& f) {
+    ordered_json doc;
+    doc["program"] = file.calc->name;
+    doc["file"] = file.path;
+    doc["status"] = "unreadable";
+    ordered_json& failure = doc["failure"];
+    failure["line"] = f.line;
+    failure["field"] = f.field;
+    failure["first_column"] = f.first_column;
+    failure["last_column"] = f.last_column;
+    failure["found"] = to_utf8(f.found);
+    failure["end_of_file"] = f.end_of_file;
+    failure["message"] = describe(*file.calc, f);
+    return doc;
+}
+
+std::string text_report(const DataFile& file, const std::vector<Value>& inputs, const Outcome& out) {
+    const Calculator& calc = *file.calc;
+    std::string s(calc.name);
+    s += " data file " + file.path + "\n\n";
+    std::vector<std::vector<std::string>> rows{{"line", "input", "value", "unit", "meaning"}};
+    for (std::size_t k = 0; k < calc.inputs.size(); ++k) {
+        const Field& f = calc.inputs[k];
+        rows.push_back({std::to_string(f.line), std::string(f.name), printed(f, inputs[k]), to_utf8(f.unit),
+                        std::string(f.meaning)});
+    }
+    s += aligned(rows, "rlrll");
+    if (out.valid) {
+        rows = {{"result", "value", "unit", "meaning"}};
+        for (std::size_t k = 0; k < calc.results.size(); ++k) {
+            const Field& f = calc.results[k];
+            rows.push_back({std::string(f.name), printed(f, out.results[k]), to_utf8(f.unit), std::string(f.meaning)});
+        }
+        s += "\n" + aligned(rows, "lrll");
+    }
+    if (out.console.empty() && out.valid) return s + "\nconsole: nothing\n";
+    s += "\nconsole:\n";
+    for (const std::string& line : out.console) s += to_utf8(line) + "\n";
+    if (!out.valid) s += to_utf8(out.failure) + "\n";
+    return s;
+}
+
+}  // namespace
+
 void add_show(CLI::App& app, Action& action) {
-    app.add_subcommand("show", "(not yet built)")->callback([&action] {
-        action = [] { return kExitUsage; };
+    struct Options {
+        std::string file;
+        std::optional<std::string> program;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* show = app.add_subcommand(
+        "show",
+        "Show FILE's inputs, the results the program computes from them and its console, in UTF-8 "
+        "(FILE is not written).\n"
+        "Exit 2: FILE cannot be read (the line and the field are named); 3: the inputs make the computation invalid.\n"
+        "Example: swirl show BILM.DAT");
+    show->add_option("FILE", o->file, "the data file")->required();
+    add_program_option(*show, o->program);
+    show->add_flag("--json", o->json,
+                   "one JSON object: program, file, status, inputs, results, messages (reason, profiles); "
+                   "numbers exact");
+    show->callback([&action, o] {
+        action = [o] {
+            const DataFile file = open_data_file(o->file, o->program);
+            std::vector<Value> inputs;
+            ReadFailure failure;
+            if (!read_inputs(file, inputs, failure)) {
+                if (o->json) std::cout << dump_json(json_unreadable(file, failure)) << '\n';
+                throw CommandFailure(kExitUnreadable, file.path + ": the input section of " +
+                                                          std::string(file.calc->name) +
+                                                          " does not read: " + describe(*file.calc, failure));
+            }
+            Outcome out;
+            file.calc->compute(inputs, o->json, out);
+            if (o->json)
+                std::cout << dump_json(json_document(file, inputs, out)) << '\n';
+            else
+                std::cout << text_report(file, inputs, out);
+            std::cout.flush();
+            if (!out.valid)
+                throw CommandFailure(kExitInvalid, file.path + ": the inputs make the computation of " +
+                                                       std::string(file.calc->name) + " invalid");
+            return kExitDone;
+        };
     });
 }
 

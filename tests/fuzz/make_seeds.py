@@ -93,6 +93,44 @@ def main():
     blob_i = b"".join(struct.pack("<i", i) for i in ints)
     write("edit_output", {"floats": blob_f, "integers": blob_i})
 
+    # swirl_input: "<PROGRAM> edit" and an edited UTF-8 text, or
+    # "<PROGRAM> set", NAME=VALUE lines and optionally NUL and a data file.
+    inputs = {
+        "BILM": ["Q", "HG", "R1", "RCR", "UPOD"],
+        "KERVA": ["QH", "ROG", "NU", "DK", "L", "R2", "B", "HI", "NI", "UVX", "VID", "BETA", "D50",
+                  "LGSG", "ROP", "QGE"],
+        "ZARN1": ["G", "RK", "L", "R1", "H", "FVX", "PSIVX", "VID", "NU", "RO", "PVN", "TK", "DRK", "NVS"],
+    }
+    swirl = {}
+    for program, names in inputs.items():
+        data = (ROOT / "examples" / (program + ".DAT")).read_bytes()
+        text = data.decode("cp866").replace("\r\n", "\n")
+        lines = text.split("\n")
+        col = column[program.lower()]
+        v = {"BILM": 7, "KERVA": 11, "ZARN1": 11}[program] - 1  # the line of the first input
+        head = program + " edit\n"
+        swirl[program + ".edit"] = head + text
+        swirl[program + ".edit.crlf"] = head + text.replace("\n", "\r\n")
+        swirl[program + ".edit.quote"] = head + "\u201c" + text
+        bad = list(lines)
+        bad[v] = bad[v][: col + 2] + "1.2.3x" + bad[v][col + 8:]
+        swirl[program + ".edit.badfield"] = head + "\n".join(bad)
+        swirl[program + ".edit.short"] = head + "\n".join(lines[:v])
+        head = program + " set\n"
+        values = ["0.25", "-3", "2.5e-3", "7", "1e-40", "99999.5"]
+        swirl[program + ".set"] = head + "\n".join(
+            n + "=" + values[k % len(values)] for k, n in enumerate(names))
+        swirl[program + ".set.refused"] = head + "\n".join(
+            n + "=" + v for n, v in zip(names, ["1e39", "1,5", "inf", "0x1"]))
+        swirl[program + ".set.lower"] = head + names[0].lower() + "=0.001\n"
+        swirl[program + ".set.file"] = (head + names[-1] + "=12.5\x00" +
+                                         data.replace(b"\r\n", b"\n")[: len(data) * 2 // 3].decode("cp866"))
+    # The seeds are UTF-8 texts; a set seed's data file is code page 866.
+    swirl = {n: (t.encode("utf-8") if ".set.file" not in n else
+                 t[: t.index("\x00") + 1].encode("utf-8") + t[t.index("\x00") + 1:].encode("cp866"))
+             for n, t in swirl.items()}
+    write("swirl_input", swirl)
+
 
 if __name__ == "__main__":
     main()

@@ -1,0 +1,29 @@
+#include "data_files.h"
+
+#include "swirl/model/edits.h"
+
+namespace swirl {
+
+DataFile open_data_file(const std::string& path, const std::optional<std::string>& program) {
+    DataFile file;
+    file.path = path;
+    file.bytes = read_data_file(path);
+    file.calc = &program_of(path, file.bytes, program);
+    return file;
+}
+
+bool read_inputs(const DataFile& file, std::vector<Value>& inputs, calculators::ReadFailure& failure) {
+    inputs.assign(file.calc->inputs.size(), Value{});
+    return file.calc->read(file.bytes, inputs, failure);
+}
+
+std::vector<Value> read_inputs(const DataFile& file) {
+    std::vector<Value> inputs;
+    calculators::ReadFailure failure;
+    if (!read_inputs(file, inputs, failure))
+        throw CommandFailure(kExitUnreadable, file.path + ": the input section of " + std::string(file.calc->name) +
+                                                  " does not read: " + describe(*file.calc, failure));
+    return inputs;
+}
+
+}  // namespace swirl
