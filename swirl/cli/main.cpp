@@ -38,6 +38,7 @@ namespace {
 int run_swirl(int argc, char** argv) {
     CLI::App app{"swirl: data files of the swirl calculators (BILM, KERVA, ZARN1) by name, in UTF-8.\n"
                  "Example: swirl show BILM.DAT"};
+    app.name("swirl");  // usage lines say "swirl", not the path it was started by
     app.set_version_flag("--version", std::string("swirl ") + kSwirlVersion);
     app.require_subcommand(1);
     Action action;
