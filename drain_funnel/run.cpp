@@ -1,9 +1,7 @@
 // BILM: its run over the shared cycle, and its Calculator.
 #include "run.h"
 
-
 #include "calculators/program.h"
-#include "calculators/run_cycle.h"
 #include "data_file.h"
 #include "funnel.h"
 
@@ -19,29 +17,9 @@ bool compute_bilm(FunnelRun& run, Messages& messages) {
     return false;
 }
 
-int run_bilm(std::string_view path) {
-    FunnelRun run = new_run();
-    calculators::RunConsole console;
-    Messages messages(console);
-    return calculators::run_cycle({
-        .path = path,
-        // Without a data file the blank form, and without a data file to
-        // reopen the report, go to a new file the user names.
-        .on_open_failure = calculators::OnOpenFailure::WriteBlankForm,
-        .on_reopen_failure = calculators::OnReopenFailure::AskForFile,
-        .open_failed = [&] { messages.open_failed(); },
-        .read = [&](int unit) { return read_input(unit, run).ok(); },
-        .read_failed = [&] { messages.read_failed(); },
-        .compute = [&] { return compute_bilm(run, messages); },
-        .reopen_failed = [&] { messages.reopen_failed(); },
-        .write_report = [&](int unit) { write_report(unit, run); },
-    });
-}
-
-int run_bilm() { return run_bilm(kFileName); }
-
 // ---------------------------------------------------------------------------
-// The Calculator: the same steps on values in memory, and the run on any path.
+// The run over the shared cycle, and the Calculator: the same steps on values
+// in memory, and the run on any path.
 
 namespace {
 
@@ -54,11 +32,20 @@ struct Steps {
     static calculators::ReadResult read_input(int unit, Record& run) { return drain_funnel::read_input(unit, run); }
     static void write_report(int unit, const Record& run) { drain_funnel::write_report(unit, run); }
     static bool compute(Record& run, Messages& messages) { return compute_bilm(run, messages); }
-    static int run(std::string_view path) { return run_bilm(path); }
+    // Without a data file the blank form, and without a data file to reopen
+    // the report, go to a new file the user names.
+    static constexpr auto on_open_failure = calculators::OnOpenFailure::WriteBlankForm;
+    static constexpr auto on_reopen_failure = calculators::OnReopenFailure::AskForFile;
+    static void open_failed(Record&, Messages& messages) { messages.open_failed(); }
+    static void reopen_failed(Messages& messages) { messages.reopen_failed(); }
     static void tables(const Record&, calculators::Outcome&) {}  // no profile tables
 };
 
 }  // namespace
+
+int run_bilm(std::string_view path) { return calculators::run_program<Steps>(path); }
+
+int run_bilm() { return run_bilm(kFileName); }
 
 const calculators::Calculator& calculator() {
     static const calculators::Calculator bilm = calculators::make_calculator<Steps>({

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "calculators/program.h"
-#include "calculators/run_cycle.h"
 #include "chamber.h"
 #include "data_file.h"
 
@@ -22,33 +21,9 @@ bool compute_zarn1(RunRecord& run, Messages& messages) {
     return false;
 }
 
-int run_zarn1(std::string_view path) {
-    RunRecord run{};
-    calculators::RunConsole console;
-    Messages messages(console);
-    return calculators::run_cycle({
-        .path = path,
-        // Without a data file, or without one to reopen, there is nothing to
-        // do: no blank form, no report elsewhere.
-        .on_open_failure = calculators::OnOpenFailure::Stop,
-        .on_reopen_failure = calculators::OnReopenFailure::Stop,
-        .open_failed =
-            [&] {
-                messages.open_failed();
-                run.IERR = 1;
-            },
-        .read = [&](int unit) { return read_input(unit, run).ok(); },
-        .read_failed = [&] { messages.read_failed(); },
-        .compute = [&] { return compute_zarn1(run, messages); },
-        .reopen_failed = [&] { messages.reopen_failed(kFileName); },
-        .write_report = [&](int unit) { write_report(unit, run); },
-    });
-}
-
-int run_zarn1() { return run_zarn1(kFileName); }
-
 // ---------------------------------------------------------------------------
-// The Calculator: the same steps on values in memory, and the run on any path.
+// The run over the shared cycle, and the Calculator: the same steps on values
+// in memory, and the run on any path.
 
 namespace {
 
@@ -80,7 +55,15 @@ struct Steps {
     static calculators::ReadResult read_input(int unit, Record& run) { return vortex_chamber::read_input(unit, run); }
     static void write_report(int unit, const Record& run) { vortex_chamber::write_report(unit, run); }
     static bool compute(Record& run, Messages& messages) { return compute_zarn1(run, messages); }
-    static int run(std::string_view path) { return run_zarn1(path); }
+    // Without a data file, or without one to reopen, there is nothing to do:
+    // no blank form, no report elsewhere.
+    static constexpr auto on_open_failure = calculators::OnOpenFailure::Stop;
+    static constexpr auto on_reopen_failure = calculators::OnReopenFailure::Stop;
+    static void open_failed(Record& run, Messages& messages) {
+        messages.open_failed();
+        run.IERR = 1;
+    }
+    static void reopen_failed(Messages& messages) { messages.reopen_failed(kFileName); }
     static void tables(const Record& run, calculators::Outcome& out) {
         out.tables.push_back(profile_table(run, run.NK, "V", run.V, "P", run.P, kPascals));
         out.tables.push_back(profile_table(run, run.NITA, "U", run.U, "W", run.W, kMetresPerSecond));
@@ -88,6 +71,10 @@ struct Steps {
 };
 
 }  // namespace
+
+int run_zarn1(std::string_view path) { return calculators::run_program<Steps>(path); }
+
+int run_zarn1() { return run_zarn1(kFileName); }
 
 const calculators::Calculator& calculator() {
     static const calculators::Calculator zarn1 = calculators::make_calculator<Steps>({

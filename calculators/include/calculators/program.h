@@ -15,8 +15,12 @@
 //       // False when the inputs make the computation invalid; the exit-3
 //       // line has then gone to `messages`.
 //       static bool compute(Record& run, Messages& messages);
-//       // The program's run on the data file at `path` (run_cycle).
-//       static int run(std::string_view path);
+//       // What the run does when the data file cannot be opened, or opened
+//       // again for the report, and the messages it shows then.
+//       static constexpr calculators::OnOpenFailure on_open_failure = ...;
+//       static constexpr calculators::OnReopenFailure on_reopen_failure = ...;
+//       static void open_failed(Record& run, Messages& messages);
+//       static void reopen_failed(Messages& messages);
 //       // The profile tables of a valid run, when a tool asks (may do nothing).
 //       static void tables(const Record& run, Outcome& out);
 //   };
@@ -47,6 +51,27 @@ struct Identity {
     std::string_view banner;     // the report banner's text that names the program (code page 866)
     std::string_view example;    // the bundled example data file
 };
+
+// The program's run on the data file at `path` over the shared cycle, its
+// messages naming its own data file whatever the path.  Call it between
+// fixrec::begin_run and end_run (run_main, within_run).
+template <class P>
+int run_program(std::string_view path) {
+    typename P::Record run = P::new_run();
+    RunConsole console;
+    typename P::Messages messages(console);
+    return run_cycle({
+        .path = path,
+        .on_open_failure = P::on_open_failure,
+        .on_reopen_failure = P::on_reopen_failure,
+        .open_failed = [&] { P::open_failed(run, messages); },
+        .read = [&](int unit) { return P::read_input(unit, run).ok(); },
+        .read_failed = [&] { messages.read_failed(); },
+        .compute = [&] { return P::compute(run, messages); },
+        .reopen_failed = [&] { P::reopen_failed(messages); },
+        .write_report = [&](int unit) { P::write_report(unit, run); },
+    });
+}
 
 template <class P>
 struct ProgramSteps {
@@ -93,7 +118,7 @@ struct ProgramSteps {
     }
 
     static int run(std::string_view path, std::vector<std::string> args, fixrec::ConsoleDevice* console) {
-        return within_run(std::move(args), console, [path] { return P::run(path); });
+        return within_run(std::move(args), console, [path] { return run_program<P>(path); });
     }
 };
 
