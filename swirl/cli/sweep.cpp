@@ -10,6 +10,7 @@
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/ordered_run.h"
 #include "swirl/core/progress.h"
+#include "swirl/model/edits.h"
 #include "swirl/study/sweep.h"
 
 namespace swirl {
@@ -18,16 +19,8 @@ std::vector<Value> read_inputs(const Calculator& calc, const std::string& path, 
     std::vector<Value> inputs(calc.inputs.size());
     calculators::ReadFailure where;
     if (calc.read(bytes, inputs, where)) return inputs;
-    std::string message = path + ": the input section of " + std::string(calc.name) + " cannot be read at line " +
-                          std::to_string(where.line) + " (" + std::string(where.field);
-    if (where.first_column > 0)
-        message += ", columns " + std::to_string(where.first_column) + "-" + std::to_string(where.last_column);
-    message += "): ";
-    if (where.found.empty() && where.end_of_file)
-        message += "the file ends before it";
-    else
-        message += "found \"" + to_utf8(where.found) + "\"";
-    throw CommandFailure(kExitUnreadable, message);
+    throw CommandFailure(kExitUnreadable, path + ": the input section of " + std::string(calc.name) +
+                                              " does not read: " + describe(calc, where));
 }
 
 void add_sweep(CLI::App& app, Action& action) {

@@ -150,8 +150,12 @@ Held hold(const Field& field, double typed) {
         fixrec::render_field(place.report, fixrec::Item(static_cast<float>(typed)), held.field);
     }
     if (held.field.find_first_not_of('*') == std::string::npos)
-        throw UsageError(std::string(field.name) + ": the field (columns " + std::to_string(place.report_first) +
-                         "-" + std::to_string(place.report_last) + ") cannot hold the value");
+        throw UsageError(std::string(field.name) + ": the field (" +
+                         (place.report_first == place.report_last
+                              ? "column " + std::to_string(place.report_first)
+                              : "columns " + std::to_string(place.report_first) + "-" +
+                                    std::to_string(place.report_last)) +
+                         ") cannot hold the value");
     // The program reads its whole field: the report's field within it, the
     // rest blank.
     std::string read_field(static_cast<std::size_t>(place.read_last - place.read_first + 1), ' ');

@@ -195,8 +195,9 @@ TEST(Sweep, RefusedCommandLinesWriteNothing) {
     write_bytes(dir / "BILM-bad.DAT", bad);
     const RunResult r = swirl(dir, {"sweep", "BILM-bad.DAT", "--vary", "HG=1:2:2"});
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_EQ(r.err, "swirl: BILM-bad.DAT: the input section of BILM cannot be read at line 7 (Q, columns 39-50): "
-                     "found \"      1O.5  \"\n");
+    // The same words as show, set and edit use for a file that does not read.
+    EXPECT_EQ(r.err, "swirl: BILM-bad.DAT: the input section of BILM does not read: line 7, column 39: "
+                     "Q (columns 39-50) is not a number: \"      1O.5  \"\n");
 }
 
 TEST(Sweep, ProgressLineOnATerminalOnly) {

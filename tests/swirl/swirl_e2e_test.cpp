@@ -343,6 +343,7 @@ TEST(Set, Refusals) {
             }
         }
     }
+    cases.push_back({"ZARN1", {"VID=10"}, "VID: the field (column 47) cannot hold the value"});
     for (const Case& c : cases) {
         const Calculator& calc = *find_program(c.program);
         TempDir dir;
