@@ -265,6 +265,11 @@ TEST(Plot, ASweepWithGapsAndTheRefusals) {
         {{"plot", "s.csv", "--x", "UPOD", "--y", "H0", "-o", "p.svg"}, 64, "no column H0"},
         {{"plot", "none-valid.csv", "--x", "UPOD", "--y", "HO", "-o", "p.svg"}, 64, "nothing to draw"},
         {{"plot", "none.csv", "--x", "UPOD", "--y", "HO", "-o", "p.svg"}, 2, "cannot open none.csv"},
+        {{"plot", ".", "--x", "UPOD", "--y", "HO", "-o", "p.svg"}, 2, "cannot read .: Is a directory"},
+        // The picture never replaces what it is drawn from, however it is spelt.
+        {{"plot", "s.csv", "--x", "UPOD", "--y", "HO", "-o", "./s.csv"}, 64, "s.csv itself"},
+        {{"plot", "BILM.DAT", "--program", "zarn1", "-o", "../" + dir.path().filename().string() + "/BILM.DAT"},
+         64, "BILM.DAT itself"},
     };
     for (const auto& c : cases) {
         const RunResult e = swirl(dir, c.args);
@@ -272,6 +277,8 @@ TEST(Plot, ASweepWithGapsAndTheRefusals) {
         EXPECT_NE(e.err.find(c.message), std::string::npos) << e.err;
         EXPECT_FALSE(fs::exists(dir / "p.svg")) << c.message;
     }
+    EXPECT_TRUE(read_bytes(dir / "s.csv").starts_with("Q,HG,"));
+    EXPECT_EQ(read_bytes(dir / "BILM.DAT"), find_program("BILM")->example);
 }
 
 TEST(Plot, TheProfilesOfAZarn1Run) {
