@@ -186,6 +186,20 @@ TEST(Sweep, RefusedCommandLinesWriteNothing) {
         EXPECT_EQ(r.out, "") << line;
         EXPECT_EQ(test_support::entries(dir.path()), std::set<std::string>{"BILM.DAT"}) << line;
     }
+    // A table beyond the file-size limit: exit 1, the old table as it was, no
+    // scratch file left behind.
+    write_bytes(dir / "out.csv", "old\r\n");
+    test_support::RunOptions limited;
+    limited.program = SWIRL_PATH;
+    limited.cwd = dir.path().string();
+    limited.args = {"sweep", "BILM.DAT", "--vary", "Q=1:2:1000", "-o", "out.csv"};
+    limited.file_size_limit = 4096;
+    const RunResult too_big = test_support::run_program(limited);
+    EXPECT_EQ(too_big.exit_code, 1) << too_big.err;
+    EXPECT_EQ(too_big.err, "swirl: cannot write out.csv: File too large\n");
+    EXPECT_EQ(read_bytes(dir / "out.csv"), "old\r\n");
+    EXPECT_EQ(test_support::entries(dir.path()), (std::set<std::string>{"BILM.DAT", "out.csv"}));
+    fs::remove(dir / "out.csv");
     // The data file is never the output; a missing or unreadable one is exit 2.
     EXPECT_EQ(swirl(dir, {"sweep", "BILM.DAT", "--vary", "Q=1:2:2", "-o", "./BILM.DAT"}).exit_code, 64);
     EXPECT_EQ(read_bytes(dir / "BILM.DAT"), find_program("BILM")->example);
