@@ -46,6 +46,10 @@ private:
 // The bytes of a data file; CommandFailure with exit 2 when it cannot be read.
 std::string read_data_file(const std::string& path);
 
+// The whole content of `path` into `bytes`: 0, or the errno of the failure
+// (a directory opens but ends with EISDIR at the first read).
+int read_whole_file(const std::string& path, std::string& bytes);
+
 // The program of a data file as the commands detect it (--program, the base
 // name, the banner); `bytes` may be empty when the file is not read yet.
 const Calculator& program_of(const std::string& path, std::string_view bytes,

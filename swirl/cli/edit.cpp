@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "data_files.h"
 #include "swirl/model/edits.h"
@@ -77,10 +76,8 @@ std::string run_editor(const std::string& command, const std::string& path) {
 }
 
 std::optional<std::string> read_whole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    std::string bytes;
+    if (read_whole_file(path.string(), bytes) != 0) return std::nullopt;
     return bytes;
 }
 

@@ -1,23 +1,54 @@
 // swirl: the companion command of the three calculators.  Data files by name
 // (show, set, new, edit, run) over the programs' own reading rules,
 // computation and report; each command lives in a file of its own.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "command.h"
 #include "swirl_build_info.h"
 
 namespace swirl {
 
+namespace {
+
+// Reads all of `fd` into `bytes`: 0, or the errno of the failure (a
+// directory opens but does not read: EISDIR).
+int read_all(int fd, std::string& bytes) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0) return 0;
+        if (n > 0) {
+            bytes.append(chunk, static_cast<std::size_t>(n));
+        } else if (errno != EINTR) {
+            return errno;
+        }
+    }
+}
+
+}  // namespace
+
+int read_whole_file(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int err = read_all(fd, bytes);
+    ::close(fd);
+    return err;
+}
+
 std::string read_data_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw CommandFailure(kExitUnreadable, "cannot open " + path + ": " + std::strerror(errno));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw CommandFailure(kExitUnreadable, "cannot read " + path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw CommandFailure(kExitUnreadable, "cannot open " + path + ": " + std::strerror(errno));
+    std::string bytes;
+    const int err = read_all(fd, bytes);
+    ::close(fd);
+    if (err != 0) throw CommandFailure(kExitUnreadable, "cannot read " + path + ": " + std::strerror(err));
     return bytes;
 }
 
@@ -34,6 +65,33 @@ void add_program_option(CLI::App& command, std::optional<std::string>& program) 
 }
 
 namespace {
+
+// One line for a command line that does not parse.  The parser checks what
+// is missing before what is left over, so an unknown command reads "a
+// subcommand is required" and a FILE named "-x.dat" reads "FILE is
+// required": the argument left over is named instead.
+std::string parse_failure(const CLI::App& app, const CLI::ParseError& e) {
+    const std::vector<CLI::App*> chosen = app.get_subcommands();
+    std::string message = e.what();
+    if (chosen.empty()) {
+        std::string commands;
+        for (const CLI::App* sub : app.get_subcommands({}))
+            commands += (commands.empty() ? "" : ", ") + sub->get_name();
+        const std::vector<std::string> left = app.remaining();
+        if (!left.empty() && left.front().starts_with("-"))
+            return "unknown option " + left.front() + "; see swirl --help";
+        message = left.empty() ? "a command is required" : "unknown command " + left.front();
+        return message + " (one of " + commands + "); see swirl --help";
+    }
+    const CLI::App& command = *chosen.front();
+    const std::vector<std::string> left = command.remaining();
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty() && left.front().starts_with("-"))
+        message = "unknown option " + left.front() + " (a file whose name starts with '-' goes after --: swirl " +
+                  command.get_name() + " -- " + left.front() + ")";
+    for (char& c : message)
+        if (c == '\n') c = ' ';
+    return message + "; see swirl " + command.get_name() + " --help";
+}
 
 int run_swirl(int argc, char** argv) {
     CLI::App app{"swirl: data files of the swirl calculators (BILM, KERVA, ZARN1) by name, in UTF-8.\n"
@@ -54,10 +112,15 @@ int run_swirl(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         // Help and version exit 0; any other parse failure is a usage error.
-        const int code = app.exit(e);
-        return code == 0 ? 0 : kExitUsage;
+        if (e.get_exit_code() == 0) return app.exit(e);
+        throw UsageError(parse_failure(app, e));
     }
-    return action ? action() : kExitUsage;
+    const int code = action ? action() : kExitUsage;
+    // What a command shows is its result: output that did not arrive (a full
+    // disk, a closed pipe) is a failure, not a silent success.
+    if (!std::cout.flush())
+        throw CommandFailure(kExitNotWritten, "cannot write standard output");
+    return code;
 }
 
 }  // namespace

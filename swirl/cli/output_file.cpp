@@ -29,6 +29,14 @@ extern "C" void remove_temporary_and_die(int sig) {
 }
 
 void watch_signals() {
+    // Beyond a file-size limit (ulimit -f) the write fails with EFBIG and
+    // the command ends with its message and no scratch file, instead of the
+    // signal ending the process with the temporary left behind.
+    struct sigaction size_signal{};
+    if (::sigaction(SIGXFSZ, nullptr, &size_signal) == 0 && size_signal.sa_handler == SIG_DFL) {
+        size_signal.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &size_signal, nullptr);
+    }
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction old{};
         ::sigaction(sig, nullptr, &old);

@@ -104,6 +104,12 @@ void add_plot(CLI::App& app, Action& action) {
     command->add_flag("--logy", o->logy, "logarithmic vertical axes");
     command->callback([&action, o] {
         action = [o] {
+            // The picture never replaces what it is drawn from.
+            if (!o->out.empty() && o->out != "-") {
+                std::error_code ec;
+                if (std::filesystem::equivalent(o->file, o->out, ec))
+                    throw UsageError("the output " + o->out + " is " + o->file + " itself, which a plot never writes");
+            }
             const bool sweep = !o->x.empty() || !o->y.empty();
             if (sweep) {
                 if (o->x.empty() || o->y.empty()) throw UsageError("a sweep's plot needs both --x and --y");

@@ -186,6 +186,20 @@ TEST(Sweep, RefusedCommandLinesWriteNothing) {
         EXPECT_EQ(r.out, "") << line;
         EXPECT_EQ(test_support::entries(dir.path()), std::set<std::string>{"BILM.DAT"}) << line;
     }
+    // A table beyond the file-size limit: exit 1, the old table as it was, no
+    // scratch file left behind.
+    write_bytes(dir / "out.csv", "old\r\n");
+    test_support::RunOptions limited;
+    limited.program = SWIRL_PATH;
+    limited.cwd = dir.path().string();
+    limited.args = {"sweep", "BILM.DAT", "--vary", "Q=1:2:1000", "-o", "out.csv"};
+    limited.file_size_limit = 4096;
+    const RunResult too_big = test_support::run_program(limited);
+    EXPECT_EQ(too_big.exit_code, 1) << too_big.err;
+    EXPECT_EQ(too_big.err, "swirl: cannot write out.csv: File too large\n");
+    EXPECT_EQ(read_bytes(dir / "out.csv"), "old\r\n");
+    EXPECT_EQ(test_support::entries(dir.path()), (std::set<std::string>{"BILM.DAT", "out.csv"}));
+    fs::remove(dir / "out.csv");
     // The data file is never the output; a missing or unreadable one is exit 2.
     EXPECT_EQ(swirl(dir, {"sweep", "BILM.DAT", "--vary", "Q=1:2:2", "-o", "./BILM.DAT"}).exit_code, 64);
     EXPECT_EQ(read_bytes(dir / "BILM.DAT"), find_program("BILM")->example);
@@ -266,6 +280,11 @@ TEST(Plot, ASweepWithGapsAndTheRefusals) {
         {{"plot", "s.csv", "--x", "UPOD", "--y", "H0", "-o", "p.svg"}, 64, "no column H0"},
         {{"plot", "none-valid.csv", "--x", "UPOD", "--y", "HO", "-o", "p.svg"}, 64, "nothing to draw"},
         {{"plot", "none.csv", "--x", "UPOD", "--y", "HO", "-o", "p.svg"}, 2, "cannot open none.csv"},
+        {{"plot", ".", "--x", "UPOD", "--y", "HO", "-o", "p.svg"}, 2, "cannot read .: Is a directory"},
+        // The picture never replaces what it is drawn from, however it is spelt.
+        {{"plot", "s.csv", "--x", "UPOD", "--y", "HO", "-o", "./s.csv"}, 64, "s.csv itself"},
+        {{"plot", "BILM.DAT", "--program", "zarn1", "-o", "../" + dir.path().filename().string() + "/BILM.DAT"},
+         64, "BILM.DAT itself"},
     };
     for (const auto& c : cases) {
         const RunResult e = swirl(dir, c.args);
@@ -273,6 +292,8 @@ TEST(Plot, ASweepWithGapsAndTheRefusals) {
         EXPECT_NE(e.err.find(c.message), std::string::npos) << e.err;
         EXPECT_FALSE(fs::exists(dir / "p.svg")) << c.message;
     }
+    EXPECT_TRUE(read_bytes(dir / "s.csv").starts_with("Q,HG,"));
+    EXPECT_EQ(read_bytes(dir / "BILM.DAT"), find_program("BILM")->example);
 }
 
 TEST(Plot, TheProfilesOfAZarn1Run) {

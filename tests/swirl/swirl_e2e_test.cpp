@@ -369,6 +369,9 @@ TEST(Set, AFileThatDoesNotReadIsNotWritten) {
     EXPECT_NE(r.err.find("line 8, column 39: HG (columns 39-50) is not a number: \"           x\""), std::string::npos) << r.err;
     EXPECT_EQ(read_bytes(dir / "BILM.DAT"), broken);
     EXPECT_EQ(swirl({"set", (dir / "missing.dat").string(), "--program", "bilm", "Q=1"}).exit_code, 2);
+    const RunResult directory = swirl({"set", dir.path().string(), "--program", "bilm", "Q=1"});
+    EXPECT_EQ(directory.exit_code, 2);
+    EXPECT_EQ(directory.err, "swirl: cannot read " + dir.path().string() + ": Is a directory\n");
 }
 
 TEST(Set, ALinkStaysALinkAndTheModeIsKept) {
@@ -559,9 +562,11 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
         std::vector<std::string> args;
         const char* says;
     } bad[] = {
-        {{}, ""},
-        {{"frob"}, ""},
-        {{"show"}, ""},
+        {{}, "a command is required (one of show, "},
+        {{"frob"}, "unknown command frob (one of show, "},
+        {{"show"}, "FILE is required; see swirl show --help"},
+        {{"show", "-case.dat"}, "unknown option -case.dat (a file whose name starts with '-' goes after --"},
+        {{"sweep", "BILM.DAT", "--vary", "Q=1:2:2", "--jobs", "0"}, "--jobs: "},
         {{"show", (dir / "case.dat").string()}, "give --program"},
         {{"show", (dir / "case.dat").string(), "--program", "FUNNEL"}, "unknown program FUNNEL"},
         {{"fields", "FUNNEL"}, "unknown program FUNNEL"},
@@ -570,6 +575,20 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
         const RunResult r = swirl(b.args);
         EXPECT_EQ(r.exit_code, kUsage) << (b.args.empty() ? "" : b.args[0]);
         EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
+        // One line, as every message of swirl.
+        EXPECT_TRUE(r.err.starts_with("swirl: ") && r.err.find('\n') == r.err.size() - 1) << r.err;
+    }
+
+    // Standard output that cannot be written is a failure, not a success.
+    write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
+    for (const std::string command : {"show BILM.DAT", "show BILM.DAT --json", "fields zarn1"}) {
+        test_support::RunOptions o;
+        o.program = "/bin/sh";
+        o.cwd = dir.path().string();
+        o.args = {"-c", "exec \"$0\" " + command + " >/dev/full", SWIRL_PATH};
+        const RunResult r = test_support::run_program(o);
+        EXPECT_EQ(r.exit_code, 1) << command;
+        EXPECT_EQ(r.err, "swirl: cannot write standard output\n") << command;
     }
 }
 
