@@ -24,6 +24,7 @@ void add_new(CLI::App& app, Action& action) {
         action = [o] {
             const Calculator* calc = find_program(o->program);
             if (calc == nullptr) throw UsageError("unknown program " + o->program + " (one of " + program_names() + ")");
+            if (o->file.empty()) throw UsageError("FILE is an empty name: give the name of the new data file");
             // Any entry of that name counts, a dangling symbolic link too:
             // swirl new never writes over anything.
             struct stat st;

@@ -70,7 +70,11 @@ void add_sweep(CLI::App& app, Action& action) {
             std::string header;
             sweep.append_header(header);
             out.write(header);
-            Progress progress(sweep.cases().end - sweep.cases().begin, !o->no_progress && ::isatty(STDERR_FILENO));
+            // A table shown on the terminal gets no progress line: it would
+            // land among the rows.
+            const bool table_on_terminal = (o->out.empty() || o->out == "-") && ::isatty(STDOUT_FILENO);
+            Progress progress(sweep.cases().end - sweep.cases().begin,
+                              !o->no_progress && !table_on_terminal && ::isatty(STDERR_FILENO));
             sweep.run(
                 o->jobs, [&](std::string_view rows) { out.write(rows); },
                 [&](std::int64_t done) { progress.update(done); });

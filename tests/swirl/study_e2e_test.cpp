@@ -234,6 +234,16 @@ TEST(Sweep, ProgressLineOnATerminalOnly) {
 
     run.args.push_back("--no-progress");
     EXPECT_EQ(test_support::run_on_terminal(run).terminal, "");
+    // The table itself on the terminal: no line among its rows (300,000
+    // rows take longer than the first redraw through a terminal).
+    test_support::TerminalRun table{SWIRL_PATH,
+                                    {"sweep", "BILM.DAT", "--vary", "Q=0.0001:0.01:300", "--vary", "UPOD=0.01:1:1000"},
+                                    dir.path().string(), {}, test_support::To::Terminal, test_support::To::Terminal, ""};
+    table.timeout = std::chrono::seconds(120);
+    const test_support::TerminalResult rows = test_support::run_on_terminal(table);
+    EXPECT_EQ(rows.exit_code, 0);
+    EXPECT_EQ(rows.terminal.rfind("Q,HG,R1,RCR,UPOD,", 0), 0u);
+    EXPECT_EQ(rows.terminal.find(" cases"), std::string::npos);
     const RunResult piped = swirl(dir, args);
     EXPECT_EQ(piped.exit_code, 0);
     EXPECT_EQ(piped.err, "");

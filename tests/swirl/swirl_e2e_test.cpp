@@ -408,6 +408,7 @@ TEST(New, TheExampleToANewFileOnly) {
     EXPECT_EQ(swirl({"new", "bilm", (dir / "dangling.dat").string()}).exit_code, 1);
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
     EXPECT_EQ(swirl({"new", "FUNNEL", (dir / "x.dat").string()}).exit_code, kUsage);
+    EXPECT_EQ(swirl({"new", "bilm", ""}).err, "swirl: FILE is an empty name: give the name of the new data file\n");
     EXPECT_EQ(swirl({"new", "bilm", (dir / "no" / "x.dat").string()}).exit_code, 1);
 }
 
