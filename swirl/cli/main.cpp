@@ -16,39 +16,43 @@ namespace swirl {
 
 namespace {
 
-// Reads all of `fd` into `bytes`: 0, or the errno of the failure (a
-// directory opens but does not read: EISDIR).
-int read_all(int fd, std::string& bytes) {
+// The whole content of `path` into `bytes`: 0, or the errno of the failure;
+// `opened` tells whether it failed at the opening or at a read (a directory
+// opens but does not read: EISDIR).
+int read_file(const std::string& path, std::string& bytes, bool& opened) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    opened = fd >= 0;
+    if (!opened) return errno;
+    int err = 0;
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0) return 0;
+        if (n == 0) break;
         if (n > 0) {
             bytes.append(chunk, static_cast<std::size_t>(n));
         } else if (errno != EINTR) {
-            return errno;
+            err = errno;
+            break;
         }
     }
+    ::close(fd);
+    return err;
 }
 
 }  // namespace
 
 int read_whole_file(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    const int err = read_all(fd, bytes);
-    ::close(fd);
-    return err;
+    bool opened = false;
+    return read_file(path, bytes, opened);
 }
 
 std::string read_data_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw CommandFailure(kExitUnreadable, "cannot open " + path + ": " + std::strerror(errno));
     std::string bytes;
-    const int err = read_all(fd, bytes);
-    ::close(fd);
-    if (err != 0) throw CommandFailure(kExitUnreadable, "cannot read " + path + ": " + std::strerror(err));
+    bool opened = false;
+    if (const int err = read_file(path, bytes, opened); err != 0)
+        throw CommandFailure(kExitUnreadable,
+                             (opened ? "cannot read " : "cannot open ") + path + ": " + std::strerror(err));
     return bytes;
 }
 

@@ -135,4 +135,10 @@ void OutputFile::commit() {
     g_have_temporary = 0;
 }
 
+bool is_same_file(const std::string& input, const std::string& path) {
+    if (path.empty() || path == "-") return false;
+    std::error_code ec;
+    return std::filesystem::equivalent(input, path, ec);
+}
+
 }  // namespace swirl

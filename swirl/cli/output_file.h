@@ -38,4 +38,9 @@ private:
     bool own_fd_ = false;
 };
 
+// Whether an output named `path` ("" or "-": standard output) is the file
+// `input` by any spelling (./x, a link, ../dir/x): a study never writes over
+// what it reads.
+bool is_same_file(const std::string& input, const std::string& path);
+
 }  // namespace swirl

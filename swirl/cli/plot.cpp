@@ -105,11 +105,8 @@ void add_plot(CLI::App& app, Action& action) {
     command->callback([&action, o] {
         action = [o] {
             // The picture never replaces what it is drawn from.
-            if (!o->out.empty() && o->out != "-") {
-                std::error_code ec;
-                if (std::filesystem::equivalent(o->file, o->out, ec))
-                    throw UsageError("the output " + o->out + " is " + o->file + " itself, which a plot never writes");
-            }
+            if (is_same_file(o->file, o->out))
+                throw UsageError("the output " + o->out + " is " + o->file + " itself, which a plot never writes");
             const bool sweep = !o->x.empty() || !o->y.empty();
             if (sweep) {
                 if (o->x.empty() || o->y.empty()) throw UsageError("a sweep's plot needs both --x and --y");

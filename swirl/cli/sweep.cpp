@@ -2,7 +2,6 @@
 // in memory for every case of the grids, one CSV row a case, in case order.
 #include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "output_file.h"
@@ -59,11 +58,8 @@ void add_sweep(CLI::App& app, Action& action) {
             const Shard shard = parse_shard(o->shard);
             const std::string bytes = read_data_file(o->file);
             const Calculator& calc = program_of(o->file, bytes, o->program);
-            if (!o->out.empty() && o->out != "-") {
-                std::error_code ec;
-                if (std::filesystem::equivalent(o->file, o->out, ec))
-                    throw UsageError("the output " + o->out + " is the data file itself, which a sweep never writes");
-            }
+            if (is_same_file(o->file, o->out))
+                throw UsageError("the output " + o->out + " is the data file itself, which a sweep never writes");
             const Sweep sweep(calc, read_inputs(calc, o->file, bytes), grids, shard);
 
             OutputFile out(o->out);
