@@ -28,8 +28,8 @@ struct SweepPlot {
 // the tables of the program that wrote the sweep (sweep_program); quantities
 // of different units go to panels of their own, one panel per unit, in the
 // order of `y`.  When inputs other than x vary too, each of their
-// combinations gets its own curve, named after it; more curves than a
-// legend can tell apart (7) are refused.
+// combinations gets its own curve, named after it; more curves in one panel
+// than a legend can tell apart (7) are refused.
 // UsageError: a name that is not a column (in any case), a table without
 // rows, too many curves.  CsvError: a cell of x or y that is not a number.
 plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request);
