@@ -131,7 +131,9 @@ std::string parse_failure(const CLI::App& app, const CLI::ParseError& e) {
         message = message.substr(0, message.find(':')) + " needs a value";
     for (char& c : message)
         if (c == '\n') c = ' ';
-    if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z') message[0] = static_cast<char>(message[0] - 'A' + 'a');
+    // CLI11's sentences ("The following ...") start lower case, names (FILE) stay.
+    if (message.size() > 1 && message[0] >= 'A' && message[0] <= 'Z' && message[1] >= 'a' && message[1] <= 'z')
+        message[0] = static_cast<char>(message[0] - 'A' + 'a');
     return message + "; see " + see;
 }
 

@@ -553,7 +553,11 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
         EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
         const RunResult own = swirl({command, "--help"});
         EXPECT_EQ(own.exit_code, 0) << command;
-        EXPECT_NE(own.out.find("Example: swirl " + std::string(command)), std::string::npos) << command;
+        EXPECT_NE(own.out.find("\nExample"), std::string::npos) << command;
+        // Wrapped to 80 columns when not on a terminal (the examples fit too).
+        std::size_t start = 0;
+        for (std::size_t end; (end = own.out.find('\n', start)) != std::string::npos; start = end + 1)
+            EXPECT_LE(end - start, 80u) << command << ": " << own.out.substr(start, end - start);
     }
     EXPECT_TRUE(swirl({"--version"}).out.starts_with("swirl "));
 
@@ -571,9 +575,29 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
         {{"show", (dir / "case.dat").string()}, "give --program"},
         {{"show", (dir / "case.dat").string(), "--program", "FUNNEL"}, "unknown program FUNNEL"},
         {{"fields", "FUNNEL"}, "unknown program FUNNEL"},
+        // A mistyped name gets the nearest one.
+        {{"shwo", "BILM.DAT"}, "unknown command shwo (did you mean show? one of show, "},
+        {{"show", "--jsn", "BILM.DAT"}, "unknown option --jsn (did you mean --json?); see swirl show --help"},
+        {{"show", "BILM.DAT", "--jsn"}, "unknown option --jsn (did you mean --json?)"},
+        {{"--hlep"}, "unknown option --hlep (did you mean --help?); see swirl --help"},
+        {{"sweep", "BILM.DAT", "--vary", "Q=1:2:2", "--jbos=2"}, "unknown option --jbos (did you mean --jobs?)"},
+        {{"plot", "q.csv", "--x", "Q", "--y", "HO", "-o", "q.svg", "--logz"}, "unknown option --logz; see"},
+        {{"set", "BILM.DAT", "upd=0.1"}, "BILM has no input upd (did you mean UPOD? its inputs: Q, HG, "},
+        {{"set", "BILM.DAT", "D=0.1"}, "no input D (its inputs: "},
+        {{"sweep", "ZARN1.DAT", "--vary", "NSV=1:2:2"}, "no input NSV (did you mean NVS? "},
+        {{"new", "bilmm", "x.dat"}, "unknown program bilmm (did you mean BILM? one of BILM, KERVA, ZARN1)"},
+        {{"fields", "KREVA"}, "unknown program KREVA (did you mean KERVA? "},
+        {{"show", "a.dat", "b.dat"}, "unexpected argument b.dat; see swirl show --help"},
+        {{"sweep", "BILM.DAT", "--vary"}, "--vary needs a value; see swirl sweep --help"},
     };
+    // The data files that the lines name are there.
+    write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
+    write_bytes(dir / "ZARN1.DAT", find_program("ZARN1")->example);
     for (const auto& b : bad) {
-        const RunResult r = swirl(b.args);
+        std::vector<std::string> args = b.args;
+        for (std::string& a : args)
+            if (a == "BILM.DAT" || a == "ZARN1.DAT") a = (dir / a).string();
+        const RunResult r = swirl(args);
         EXPECT_EQ(r.exit_code, kUsage) << (b.args.empty() ? "" : b.args[0]);
         EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
         // One line, as every message of swirl.
@@ -581,7 +605,6 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
     }
 
     // Standard output that cannot be written is a failure, not a success.
-    write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
     for (const std::string command : {"show BILM.DAT", "show BILM.DAT --json", "fields zarn1"}) {
         test_support::RunOptions o;
         o.program = "/bin/sh";
