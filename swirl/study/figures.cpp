@@ -165,7 +165,10 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request) {
         panel_names[p].push_back(name);
         for (std::size_t g = 0; g < groups.size(); ++g) {
             plot::Series s;
-            s.name = groups.size() == 1 ? name : yc.size() == 1 ? group_names[g] : name + ", " + group_names[g];
+            // The column is named by the panel's axis when it is alone there.
+            s.name = groups.size() == 1              ? name
+                     : columns_of_unit[unit] == 1 ? group_names[g]
+                                                  : name + ", " + group_names[g];
             for (std::size_t r : groups[g]) {
                 s.x.push_back(x[r]);
                 const bool invalid = sc < table.columns.size() && table.rows[r][sc] == "invalid";
@@ -196,7 +199,10 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
         std::vector<std::string> left, right;
         for (std::size_t c = 1; c < table.size(); ++c) {
             const calculators::Column& col = table[c];
-            const bool on_left = col.unit == table[1].unit;
+            // The first quantity on the left axis, the second on the right one
+            // (U and W, of one unit but sizes apart, each on a scale of its
+            // own), any further one with the first of its unit.
+            const bool on_left = c == 1 || (c > 2 && col.unit == table[1].unit);
             plot::Series s{std::string(col.name), {}, {}, on_left ? plot::Side::left : plot::Side::right};
             const std::size_t n = std::min(r.values.size(), col.values.size());
             for (std::size_t i = 0; i < n; ++i) {

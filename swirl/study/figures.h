@@ -36,7 +36,8 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request);
 
 // The radial profiles of a run that gives profile tables (Outcome::tables):
 // one panel a table against its first column, the second column on the left
-// axis and columns of another unit on the right one; the inputs and results
+// axis and the third on the right one, each on a scale of its own (further
+// columns go with the second when of its unit); the inputs and results
 // named in `markers` that the program has are marked as vertical lines.
 plot::Figure profile_figure(const Calculator& calc, std::span<const Value> inputs,
                             const calculators::Outcome& outcome, const std::vector<std::string>& markers,
