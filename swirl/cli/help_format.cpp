@@ -43,7 +43,8 @@ std::string wrap_description(const std::string& text, std::size_t width) {
     return out;
 }
 
-HelpFormatter::HelpFormatter(std::size_t width) : width_(width) { column_width(kNameColumn); }
+// On a narrow terminal the names take a third of it, and longer ones a line of their own.
+HelpFormatter::HelpFormatter(std::size_t width) : width_(width) { column_width(std::min(kNameColumn, width / 3)); }
 
 std::string HelpFormatter::make_description(const CLI::App* app) const {
     const std::string& d = app->get_description();
@@ -51,14 +52,15 @@ std::string HelpFormatter::make_description(const CLI::App* app) const {
 }
 
 std::string HelpFormatter::make_option_desc(const CLI::Option* option) const {
-    return wrap_description(option->get_description(), width_ - kNameColumn);
+    return wrap_description(option->get_description(), width_ - get_column_width());
 }
 
 std::string HelpFormatter::make_subcommand(const CLI::App* sub) const {
     const std::string& d = sub->get_description();
     const std::string first = d.substr(0, d.find('\n'));
     std::stringstream out;
-    CLI::detail::format_help(out, sub->get_name(), wrap_description(first, width_ - kNameColumn), kNameColumn);
+    CLI::detail::format_help(out, sub->get_name(), wrap_description(first, width_ - get_column_width()),
+                             get_column_width());
     return out.str();
 }
 

@@ -98,7 +98,7 @@ std::string no_command(const CLI::App& app, const std::vector<std::string>& left
     }
     if (left.empty()) return "a command is required (one of " + commands + "); see swirl --help";
     if (left.front().starts_with("-")) return unknown_option(app, left.front(), "swirl --help");
-    std::string hint = did_you_mean(left.front(), names);
+    std::string hint = left.front() == "help" ? "did you mean swirl --help?" : did_you_mean(left.front(), names);
     // A data file named where the command goes: the command to show it.
     if (hint.empty() && ::access(left.front().c_str(), F_OK) == 0) hint = "did you mean swirl show " + left.front() + "?";
     return "unknown command " + left.front() + " (" + (hint.empty() ? "" : hint + " ") + "one of " + commands +

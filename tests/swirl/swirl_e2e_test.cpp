@@ -409,7 +409,15 @@ TEST(New, TheExampleToANewFileOnly) {
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
     EXPECT_EQ(swirl({"new", "FUNNEL", (dir / "x.dat").string()}).exit_code, kUsage);
     EXPECT_EQ(swirl({"new", "bilm", ""}).err, "swirl: FILE is an empty name: give the name of the new data file\n");
-    EXPECT_EQ(swirl({"new", "bilm", (dir / "no" / "x.dat").string()}).exit_code, 1);
+    // A folder that is not there, or not a folder: said plainly, exit 1 as for any output not written.
+    const std::string missing = (dir / "no" / "x.dat").string();
+    const RunResult no_folder = swirl({"new", "bilm", missing});
+    EXPECT_EQ(no_folder.exit_code, 1);
+    EXPECT_EQ(no_folder.err, "swirl: " + missing + " not written: there is no folder " + (dir / "no").string() + "\n");
+    write_bytes(dir / "plain.dat", "x");
+    const RunResult file_folder = swirl({"new", "bilm", (dir / "plain.dat" / "x.dat").string()});
+    EXPECT_EQ(file_folder.exit_code, 1);
+    EXPECT_NE(file_folder.err.find("plain.dat is not a folder"), std::string::npos) << file_folder.err;
 }
 
 // ---------------------------------------------------------------------------
