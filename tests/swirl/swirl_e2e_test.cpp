@@ -557,7 +557,7 @@ TEST(Run, ARenamedFileGivesTheProgramsOwnBytes) {
 TEST(CommandLine, HelpVersionAndUsageErrors) {
     const RunResult help = swirl({"--help"});
     EXPECT_EQ(help.exit_code, 0);
-    for (const char* command : {"show", "set", "new", "edit", "run", "fields"}) {
+    for (const char* command : {"show", "set", "new", "edit", "run", "sweep", "plot", "fields"}) {
         EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
         const RunResult own = swirl({command, "--help"});
         EXPECT_EQ(own.exit_code, 0) << command;
