@@ -80,11 +80,12 @@ for guide in "$@"; do
   awk -v out="$scratch/block" '
     /^```/ {
       if (inside) { inside = 0; pending = 1; next }
-      if (pending && blank_only) {
-        # A block right after an sh block: its output, checked elsewhere.
-        if (last_sh_file != "") { system("rm -f " last_sh_file); last_sh_file = "" }
+      kind = substr($0, 4)
+      if (pending && (kind == "" || kind == "json") && last_sh_file != "") {
+        # A plain or json block right after an sh block: its output, checked by doc_sessions.sh.
+        system("rm -f " last_sh_file)
       }
-      inside = 1; kind = substr($0, 4); script = 0; first = 1; pending = 0; blank_only = 1; joined = ""
+      inside = 1; script = 0; first = 1; pending = 0; joined = ""
       file = out "." NR
       if (kind == "sh") { last_sh_file = file; printf "" > file; close(file) } else last_sh_file = ""
       next
@@ -105,7 +106,7 @@ for guide in "$@"; do
     }
     inside { next }
     /^!\[.*\]\(images\/.*\.png\)$/ { if (pending && last_sh_file != "") { system("rm -f " last_sh_file); last_sh_file = "" } }
-    /[^ ]/ { pending = 0; blank_only = 0 }
+    /[^ ]/ { pending = 0 }
   ' "$guide"
   for block in $(printf '%s\n' "$scratch"/block.* | sort -V); do
     [ -e "$block" ] || continue
