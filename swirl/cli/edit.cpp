@@ -218,9 +218,11 @@ void add_edit(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
         "edit",
-        "Edit FILE as UTF-8 text in $VISUAL, $EDITOR or vi; it is written back (code page 866, CR LF) only when "
-        "its input section reads.\n"
-        "Example: swirl edit BILM.DAT   (EDITOR=nano swirl edit BILM.DAT: in nano)");
+        "Edit FILE as UTF-8 text in $VISUAL, $EDITOR or vi.\n"
+        "FILE is written back (code page 866, CR LF) only when its input section reads.\n"
+        "Examples:\n"
+        "  swirl edit BILM.DAT\n"
+        "  EDITOR=nano swirl edit BILM.DAT");
     cmd->add_option("FILE", o->file, "the data file")->required();
     add_program_option(*cmd, o->program);
     cmd->callback([&action, o] {

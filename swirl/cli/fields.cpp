@@ -82,14 +82,15 @@ void add_fields(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
         "fields",
-        "List PROGRAM's inputs (line, name, columns, read format, report field, unit, meaning) and its results.\n"
+        "List PROGRAM's inputs and results with their lines, columns, formats, units and meanings.\n"
+        "Each input: line, name, columns, read format, report field, unit, meaning; then the results.\n"
         "Example: swirl fields BILM");
     cmd->add_option("PROGRAM", o->program, "BILM, KERVA or ZARN1 (any case)")->required();
     cmd->add_flag("--markdown", o->markdown, "Markdown tables, as the guides docs/<PROGRAM>.md hold them");
     cmd->callback([&action, o] {
         action = [o] {
             const Calculator* calc = find_program(o->program);
-            if (calc == nullptr) throw UsageError("unknown program " + o->program + " (one of " + program_names() + ")");
+            if (calc == nullptr) throw UsageError(unknown_program(o->program));
             std::cout << (o->markdown ? markdown(*calc) : text(*calc));
             return kExitDone;
         };

@@ -10,6 +10,8 @@
 #include <iostream>
 
 #include "command.h"
+#include "help_format.h"
+#include "swirl/core/usage_text.h"
 #include "swirl_build_info.h"
 
 namespace swirl {
@@ -70,37 +72,78 @@ void add_program_option(CLI::App& command, std::optional<std::string>& program) 
 
 namespace {
 
-// One line for a command line that does not parse.  The parser checks what
-// is missing before what is left over, so an unknown command reads "a
-// subcommand is required" and a FILE named "-x.dat" reads "FILE is
-// required": the argument left over is named instead.
+// The names a mistyped option of `command` may have meant: its own options
+// and the help flag.
+std::vector<std::string> option_names(const CLI::App& command) {
+    std::vector<std::string> names;
+    for (const CLI::Option* opt : command.get_options()) {
+        for (const std::string& n : opt->get_lnames()) names.push_back("--" + n);
+        for (const std::string& n : opt->get_snames()) names.push_back("-" + n);
+    }
+    return names;
+}
+
+std::string unknown_option(const CLI::App& command, const std::string& arg, const std::string& see) {
+    const std::string word = arg.substr(0, arg.find('='));
+    const std::string hint = did_you_mean(word, option_names(command));
+    return "unknown option " + word + (hint.empty() ? "" : " (" + hint + ")") + "; see " + see;
+}
+
+std::string no_command(const CLI::App& app, const std::vector<std::string>& left) {
+    std::vector<std::string> names;
+    std::string commands;
+    for (const CLI::App* sub : app.get_subcommands({})) {
+        names.push_back(sub->get_name());
+        commands += (commands.empty() ? "" : ", ") + sub->get_name();
+    }
+    if (left.empty()) return "a command is required (one of " + commands + "); see swirl --help";
+    if (left.front().starts_with("-")) return unknown_option(app, left.front(), "swirl --help");
+    std::string hint = left.front() == "help" ? "did you mean swirl --help?" : did_you_mean(left.front(), names);
+    // A data file named where the command goes: the command to show it.
+    if (hint.empty() && ::access(left.front().c_str(), F_OK) == 0) hint = "did you mean swirl show " + left.front() + "?";
+    return "unknown command " + left.front() + " (" + (hint.empty() ? "" : hint + " ") + "one of " + commands +
+           "); see swirl --help";
+}
+
+// One line for a command line that does not parse, with the nearest name
+// where a name was mistyped.  The parser checks what is missing before what
+// is left over, so an unknown command reads "a subcommand is required" and a
+// FILE named "-x.dat" reads "FILE is required": the argument left over is
+// named instead.
 std::string parse_failure(const CLI::App& app, const CLI::ParseError& e) {
     const std::vector<CLI::App*> chosen = app.get_subcommands();
-    std::string message = e.what();
-    if (chosen.empty()) {
-        std::string commands;
-        for (const CLI::App* sub : app.get_subcommands({}))
-            commands += (commands.empty() ? "" : ", ") + sub->get_name();
-        const std::vector<std::string> left = app.remaining();
-        if (!left.empty() && left.front().starts_with("-"))
-            return "unknown option " + left.front() + "; see swirl --help";
-        message = left.empty() ? "a command is required" : "unknown command " + left.front();
-        return message + " (one of " + commands + "); see swirl --help";
-    }
+    if (chosen.empty()) return no_command(app, app.remaining());
     const CLI::App& command = *chosen.front();
+    const std::string see = "swirl " + command.get_name() + " --help";
     const std::vector<std::string> left = command.remaining();
-    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty() && left.front().starts_with("-"))
-        message = "unknown option " + left.front() + " (a file whose name starts with '-' goes after --: swirl " +
-                  command.get_name() + " -- " + left.front() + ")";
+    const bool dash = !left.empty() && left.front().starts_with("-");
+    if (dash && dynamic_cast<const CLI::RequiredError*>(&e) != nullptr) {
+        const std::string hint = did_you_mean(left.front().substr(0, left.front().find('=')), option_names(command));
+        return "unknown option " + left.front() + " (" + (hint.empty() ? "" : hint + " ") +
+               "a file whose name starts with '-' goes after --: swirl " + command.get_name() + " -- " +
+               left.front() + "); see " + see;
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && !left.empty())
+        return dash ? unknown_option(command, left.front(), see)
+                    : "unexpected argument " + left.front() + "; see " + see;
+    std::string message = e.what();
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && message.find("missing") != std::string::npos)
+        message = message.substr(0, message.find(':')) + " needs a value";
     for (char& c : message)
         if (c == '\n') c = ' ';
-    return message + "; see swirl " + command.get_name() + " --help";
+    // CLI11's sentences ("The following ...") start lower case, names (FILE) stay.
+    if (message.size() > 1 && message[0] >= 'A' && message[0] <= 'Z' && message[1] >= 'a' && message[1] <= 'z')
+        message[0] = static_cast<char>(message[0] - 'A' + 'a');
+    return message + "; see " + see;
 }
 
 int run_swirl(int argc, char** argv) {
     CLI::App app{"swirl: data files of the swirl calculators (BILM, KERVA, ZARN1) by name, in UTF-8.\n"
-                 "Example: swirl show BILM.DAT"};
+                 "Examples:\n"
+                 "  swirl new BILM tank7.dat\n"
+                 "  swirl show tank7.dat"};
     app.name("swirl");  // usage lines say "swirl", not the path it was started by
+    app.formatter(std::make_shared<HelpFormatter>(help_width()));
     app.set_version_flag("--version", std::string("swirl ") + kSwirlVersion);
     app.require_subcommand(1);
     Action action;
@@ -112,6 +155,7 @@ int run_swirl(int argc, char** argv) {
     add_sweep(app, action);
     add_plot(app, action);
     add_fields(app, action);
+    app.footer("swirl COMMAND --help: the command's options and examples.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -91,10 +91,14 @@ void add_plot(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand(
         "plot",
-        "Draw an SVG picture: the radial profiles of one ZARN1 run (V and P, U and W against r), or, with\n"
-        "--x and --y, results of a sweep's CSV table against one varied input (invalid cases leave gaps).\n"
-        "Examples: swirl plot ZARN1.DAT -o profiles.svg\n"
-        "          swirl plot funnel.csv --x Q --y HO,RV -o funnel.svg --logx");
+        "Draw an SVG picture of ZARN1's radial profiles or of a sweep's results.\n"
+        "Of a data file: the radial profiles of one ZARN1 run (V and P, U and W against r). With --x and --y: "
+        "results of a sweep's CSV table against one varied input, one panel a unit, one curve a value of each "
+        "other varied input (7 a panel at most); invalid cases leave gaps.\n"
+        "Examples:\n"
+        "  swirl plot ZARN1.DAT -o profiles.svg\n"
+        "  swirl sweep BILM.DAT --vary UPOD=0.02:0.2:4 --vary Q=1e-5:0.01:61:log -o q.csv\n"
+        "  swirl plot q.csv --x Q --y HO,VMAX --logx -o q.svg");
     command->add_option("FILE", o->file, "a data file (profiles) or a table written by swirl sweep")->required();
     command->add_option("-o,--output", o->out, "the SVG file (- for standard output)")->required();
     add_program_option(*command, o->program);

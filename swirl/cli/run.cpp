@@ -13,7 +13,9 @@ void add_run(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* run = app.add_subcommand(
         "run", "Run the program on FILE as it runs on its own data file: the same report, console and exit code.\n"
-               "Example: swirl run runs/chamber-3.dat");
+               "Examples:\n"
+               "  swirl new ZARN1 chamber-3.dat\n"
+               "  swirl run chamber-3.dat");
     run->add_option("FILE", o->file, "the data file")->required();
     run->add_option("NAME", o->names,
                     "where the report goes when FILE cannot be opened again (as the program's own arguments)");

@@ -47,8 +47,8 @@ void add_set(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* set = app.add_subcommand(
         "set",
-        "Write values into FILE's input fields by name, as the report prints them; every other byte stays.\n"
-        "All or nothing: one refused value (exit 64) and nothing is written.\n"
+        "Write values into FILE's input fields by name, as the report prints them.\n"
+        "Every other byte of FILE stays. All or nothing: one refused value (exit 64) and nothing is written.\n"
         "Example: swirl set BILM.DAT Q=0.002 upod=0.05");
     set->add_option("FILE", o->file, "the data file")->required();
     set->add_option("NAME=VALUE", o->assignments,

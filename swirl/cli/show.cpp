@@ -122,8 +122,8 @@ void add_show(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* show = app.add_subcommand(
         "show",
-        "Show FILE's inputs, the results the program computes from them and its console, in UTF-8 "
-        "(FILE is not written).\n"
+        "Show FILE's inputs, the results the program computes from them and its console, in UTF-8.\n"
+        "FILE is not written. "
         "Exit 2: FILE cannot be read (the line and the field are named); 3: the inputs make the computation invalid.\n"
         "Example: swirl show BILM.DAT");
     show->add_option("FILE", o->file, "the data file")->required();

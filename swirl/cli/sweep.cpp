@@ -35,17 +35,20 @@ void add_sweep(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand(
         "sweep",
-        "Compute the program for every case of one or more grids of inputs, each value as its field holds it,\n"
-        "and write one CSV row a case (inputs, results, status, reason, messages) in grid order, the last\n"
-        "grid changing fastest.  FILE is never written.\n"
-        "Example: swirl sweep BILM.DAT --vary UPOD=0.02:0.2:4 --vary Q=0.00001:0.01:61:log -o funnel.csv");
+        "Compute the program for every case of one or more grids of inputs; one CSV row a case.\n"
+        "Each value is taken as its field holds it. The rows (inputs, results, status, reason, messages) come in "
+        "grid order, the last grid changing fastest. FILE is never written.\n"
+        "Example:\n"
+        "  swirl sweep BILM.DAT --vary UPOD=0.02:0.2:4 --vary Q=1e-5:0.01:61:log -o q.csv");
     command->add_option("FILE", o->file, "the data file that holds every other input")->required();
     command->add_option("--vary", o->vary,
                       "NAME=FROM:TO:COUNT: COUNT values from FROM to TO, evenly spaced; with :log, evenly on a "
                       "log scale (FROM and TO above 0).  Repeat for a grid of several inputs.")
         ->take_all();
     command->add_option("-o,--output", o->out, "the CSV file (written whole, at the end); default: standard output");
-    command->add_option("--jobs", o->jobs, "threads (default: one per core)")->check(CLI::Range(1u, 1024u));
+    command->add_option("--jobs", o->jobs, "threads, 1 to 1024 (default: one per core)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 1024u).description(""));
     command->add_option("--shard", o->shard,
                       "K/N: only the K-th of N equal blocks of the cases, for several machines; the rows of "
                       "shards 1..N, headers dropped, are the rows of the whole sweep");

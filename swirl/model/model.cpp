@@ -12,6 +12,7 @@
 #include "fixrec/edit_input.h"
 #include "fixrec/render.h"
 #include "swirl/core/usage_error.h"
+#include "swirl/core/usage_text.h"
 
 namespace swirl {
 
@@ -88,6 +89,14 @@ const Calculator* find_program(std::string_view name) {
     return nullptr;
 }
 
+std::string unknown_program(std::string_view name) {
+    std::vector<std::string> names;
+    for (const Calculator* c : programs()) names.emplace_back(c->name);
+    const std::string hint = did_you_mean(name, names);
+    return "unknown program " + std::string(name) + " (" + (hint.empty() ? "" : hint + " ") + "one of " +
+           program_names() + ")";
+}
+
 std::string program_names() {
     std::string s;
     for (const Calculator* c : programs()) s.append(s.empty() ? "" : ", ").append(c->name);
@@ -98,7 +107,7 @@ const Calculator& detect_program(std::string_view path, std::string_view bytes,
                                  std::optional<std::string_view> program) {
     if (program) {
         if (const Calculator* c = find_program(*program)) return *c;
-        throw UsageError("unknown program " + std::string(*program) + " (one of " + program_names() + ")");
+        throw UsageError(unknown_program(*program));
     }
     const std::string_view base = base_name(path);
     for (const Calculator* c : programs())
@@ -114,8 +123,11 @@ const Calculator& detect_program(std::string_view path, std::string_view bytes,
 std::size_t input_index(const Calculator& calc, std::string_view name) {
     for (std::size_t i = 0; i < calc.inputs.size(); ++i)
         if (same_ignoring_case(calc.inputs[i].name, name)) return i;
-    throw UsageError(std::string(calc.name) + " has no input " + std::string(name) + " (its inputs: " +
-                     input_names(calc) + ")");
+    std::vector<std::string> names;
+    for (const Field& f : calc.inputs) names.emplace_back(f.name);
+    const std::string hint = did_you_mean(name, names);
+    throw UsageError(std::string(calc.name) + " has no input " + std::string(name) + " (" +
+                     (hint.empty() ? "" : hint + " ") + "its inputs: " + input_names(calc) + ")");
 }
 
 std::string input_names(const Calculator& calc) {

@@ -33,6 +33,9 @@ const Calculator* find_program(std::string_view name);
 // "BILM, KERVA, ZARN1": for messages.
 std::string program_names();
 
+// "unknown program X (did you mean Y? one of BILM, KERVA, ZARN1)".
+std::string unknown_program(std::string_view name);
+
 // The program a data file is for: the --program option when given (any case;
 // an unknown name is a usage error), else the file's base name starting with
 // a program's name (any case), else the banner of a report among the first

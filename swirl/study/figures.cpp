@@ -8,6 +8,7 @@
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
 #include "swirl/core/usage_error.h"
+#include "swirl/core/usage_text.h"
 
 namespace swirl {
 
@@ -33,8 +34,9 @@ std::string joined(const std::vector<std::string>& names, std::string_view separ
 std::size_t column_index(const CsvTable& table, std::string_view name) {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         if (same_name(table.columns[i], name)) return i;
-    throw UsageError("the table has no column " + std::string(name) + " (its columns: " +
-                     joined(table.columns, ", ") + ")");
+    const std::string hint = did_you_mean(name, table.columns);
+    throw UsageError("the table has no column " + std::string(name) + " (" + (hint.empty() ? "" : hint + " ") +
+                     "its columns: " + joined(table.columns, ", ") + ")");
 }
 
 // The field of a program's input or result of that name.
@@ -113,18 +115,26 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request) {
         if (added) {
             groups.emplace_back();
             std::vector<std::string> parts;
-            for (std::size_t k = 0; k < others.size(); ++k) parts.push_back(table.columns[others[k]] + "=" + key[k]);
+            for (std::size_t k = 0; k < others.size(); ++k) {
+                const std::string& name = table.columns[others[k]];
+                const std::string unit = unit_of(calc, name);
+                parts.push_back(name + " = " + key[k] + (unit.empty() ? "" : " " + unit));
+            }
             group_names.push_back(joined(parts, ", "));
         }
         groups[it->second].push_back(r);
     }
-    if (groups.size() * yc.size() > kMaxCurves) {
+    // A legend tells kMaxCurves curves apart: that many in any one panel.
+    std::map<std::string, std::size_t> columns_of_unit;
+    std::size_t most = 0;
+    for (std::size_t c : yc) most = std::max(most, ++columns_of_unit[unit_of(calc, table.columns[c])]);
+    if (groups.size() * most > kMaxCurves) {
         std::vector<std::string> names;
         for (std::size_t c : others) names.push_back(table.columns[c]);
         throw UsageError("the sweep also varies " + joined(names, ", ") + ": " +
-                         std::to_string(groups.size() * yc.size()) + " curves, more than the " +
-                         std::to_string(kMaxCurves) + " a legend tells apart; plot fewer columns or a sweep of " +
-                         "fewer values");
+                         std::to_string(groups.size() * most) + " curves in one panel, more than the " +
+                         std::to_string(kMaxCurves) + " a legend tells apart; plot fewer columns of one unit " +
+                         "or a sweep of fewer values");
     }
 
     const std::string& x_name = table.columns[xc];
@@ -155,7 +165,10 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request) {
         panel_names[p].push_back(name);
         for (std::size_t g = 0; g < groups.size(); ++g) {
             plot::Series s;
-            s.name = groups.size() == 1 ? name : yc.size() == 1 ? group_names[g] : name + ", " + group_names[g];
+            // The column is named by the panel's axis when it is alone there.
+            s.name = groups.size() == 1              ? name
+                     : columns_of_unit[unit] == 1 ? group_names[g]
+                                                  : name + ", " + group_names[g];
             for (std::size_t r : groups[g]) {
                 s.x.push_back(x[r]);
                 const bool invalid = sc < table.columns.size() && table.rows[r][sc] == "invalid";
@@ -186,7 +199,10 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
         std::vector<std::string> left, right;
         for (std::size_t c = 1; c < table.size(); ++c) {
             const calculators::Column& col = table[c];
-            const bool on_left = col.unit == table[1].unit;
+            // The first quantity on the left axis, the second on the right one
+            // (U and W, of one unit but sizes apart, each on a scale of its
+            // own), any further one with the first of its unit.
+            const bool on_left = c == 1 || (c > 2 && col.unit == table[1].unit);
             plot::Series s{std::string(col.name), {}, {}, on_left ? plot::Side::left : plot::Side::right};
             const std::size_t n = std::min(r.values.size(), col.values.size());
             for (std::size_t i = 0; i < n; ++i) {

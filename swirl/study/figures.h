@@ -28,15 +28,16 @@ struct SweepPlot {
 // the tables of the program that wrote the sweep (sweep_program); quantities
 // of different units go to panels of their own, one panel per unit, in the
 // order of `y`.  When inputs other than x vary too, each of their
-// combinations gets its own curve, named after it; more curves than a
-// legend can tell apart (7) are refused.
+// combinations gets its own curve, named after it; more curves in one panel
+// than a legend can tell apart (7) are refused.
 // UsageError: a name that is not a column (in any case), a table without
 // rows, too many curves.  CsvError: a cell of x or y that is not a number.
 plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request);
 
 // The radial profiles of a run that gives profile tables (Outcome::tables):
 // one panel a table against its first column, the second column on the left
-// axis and columns of another unit on the right one; the inputs and results
+// axis and the third on the right one, each on a scale of its own (further
+// columns go with the second when of its unit); the inputs and results
 // named in `markers` that the program has are marked as vertical lines.
 plot::Figure profile_figure(const Calculator& calc, std::span<const Value> inputs,
                             const calculators::Outcome& outcome, const std::vector<std::string>& markers,

@@ -7,7 +7,8 @@
 // panel has a left y axis and, when any of its series asks for it, a right y
 // axis with its own title, unit and ticks, so that quantities of different
 // units (V in m/s and P in Pa) can share a panel.  Every series is drawn as a
-// polyline in its own colour from a colour-blind-safe palette; series on the
+// polyline in a colour of its own within its panel from a colour-blind-safe
+// palette (the n-th series of every panel has the n-th colour); series on the
 // right axis are dashed; grid lines follow the left axis (the right one when
 // the left has no series).  A panel with two or more series gets a legend row
 // above it.  Series with at most 30 drawable points also get point markers.
@@ -33,15 +34,21 @@
 // empty space; a y range covers the drawable points of its axis.
 //
 // Ticks.  A linear axis gets 4 to 8 ticks at k·s with s one of 1, 2, 2.5, 5
-// times a power of ten and runs from the first tick to the last.  A log axis
-// spanning a decade or more runs from decade to decade: up to 2 decades are
-// labelled at 1, 2 and 5 with unlabelled grid lines at the other digits; up
-// to 7 at each decade with unlabelled grid lines at 2 and 5; beyond that every n-th decade (at multiples of n, 8 labels at most).
-// Data spanning less than a decade gets the linear ticks, placed on the log
+// times a power of ten, from the first tick at or below the data to the
+// first at or above it.  A right axis beside a linear left one gets as many
+// intervals as the left, with a step of its own, so that its ticks meet the
+// grid lines.  A log axis spanning a decade or more ends at the 1, 2 or 5
+// times a power of ten next to its data (2e-7 to 5e-3, not 1e-7 to 1e-2); up
+// to 2 decades are labelled at 1, 2 and 5 with unlabelled grid lines at the
+// other digits; up to 7 at each decade with unlabelled grid lines at 2 and 5;
+// beyond that every n-th decade (at multiples of n, 8 labels at most).  Data
+// spanning less than a decade gets the linear ticks, placed on the log
 // scale; a 0 tick is dropped and the axis then starts at the smallest value.
-// Labels are the short decimal of each tick (0.3, never 0.30000000000000004)
-// or, when the axis reaches 1e5 or a tick below 1e-3, compact E-notation for
-// the whole axis: 2.5e-6, 1e5.
+// A y axis draws a little more than its ticks' range (head-room of 4 % of it
+// at each end), so that a curve on its first or last tick (an efficiency of
+// 100 %) is not hidden by the frame.  Labels are the short decimal of each
+// tick (0.3, never 0.30000000000000004) or, when the axis reaches 1e5 or a
+// tick below 1e-3, compact E-notation for the whole axis: 2.5e-6, 1e5.
 //
 // Texts (title, axis titles, units, series names, marker labels) are UTF-8;
 // they are XML-escaped, and bytes that are not valid UTF-8 or are control
@@ -55,6 +62,7 @@
 // out of reason.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -111,6 +119,15 @@ struct Ticks {
 };
 Ticks linear_ticks(double lo, double hi);  // finite, lo <= hi (lo == hi is widened)
 Ticks log_ticks(double lo, double hi);     // 0 < lo <= hi, finite
+// Linear ticks over lo..hi with exactly `intervals` equal steps (1..100).
+Ticks aligned_ticks(double lo, double hi, std::size_t intervals);
+// The range an axis with these ticks draws: `room` of the ticks' range (of
+// its decades on a log axis) beyond each end.
+struct Range {
+    double lo = 0, hi = 0;
+};
+inline constexpr double kHeadRoom = 0.04;
+Range drawn_range(const Ticks& ticks, bool log, double room = kHeadRoom);
 std::vector<std::string> tick_labels(const std::vector<double>& ticks);
 std::string escape_xml(std::string_view text);
 

@@ -314,7 +314,8 @@ TEST(Plot, TheProfilesOfAZarn1Run) {
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const std::string svg = read_bytes(dir / "profiles.svg");
     EXPECT_EQ(count(svg, "<polyline"), 4u);  // V, P; U, W
-    for (const char* text : {">V (м/сек)<", ">P (Па)<", ">U, W (м/сек)<", ">r (м)<", ">R1<", ">RV<", ">RP<", ">RK<"})
+    for (const char* text :
+         {">V (м/сек)<", ">P (Па)<", ">U (м/сек)<", ">W (м/сек)<", ">r (м)<", ">R1<", ">RV<", ">RP<", ">RK<"})
         EXPECT_NE(svg.find(text), std::string::npos) << text;
     if (std::system("command -v xmllint >/dev/null 2>&1") == 0) {
         EXPECT_EQ(std::system(("xmllint --noout " + (dir / "profiles.svg").string()).c_str()), 0);

@@ -98,7 +98,7 @@ TEST(Sweep, Refusals) {
         const char* message;
     } cases[] = {
         {{}, "at least one grid"},
-        {grids({"QQ=1:2:2"}), "has no input QQ (its inputs: Q, HG, R1, RCR, UPOD)"},
+        {grids({"QQ=1:2:2"}), "has no input QQ (did you mean Q? its inputs: Q, HG, R1, RCR, UPOD)"},
         {grids({"vmax=1:2:2"}), "vmax is a result of BILM, not an input"},
         {grids({"Q=1:2:2", "q=3:4:2"}), "Q is varied twice"},
         {grids({"Q=1e39:1:3"}), "grid Q: value 1e+39 (number 1 of 3)"},
@@ -163,13 +163,19 @@ TEST(SweepFigure, GapsCurvesPanelsAndUnits) {
     const plot::Figure g = sweep_figure(two, {"Q", {"HO"}, false, false, ""});
     ASSERT_EQ(g.panels.size(), 1u);
     ASSERT_EQ(g.panels[0].series.size(), 2u);
-    EXPECT_EQ(g.panels[0].series[1].name, "UPOD=0.1");
+    EXPECT_EQ(g.panels[0].series[1].name, "UPOD = 0.1 м/с");  // a column alone in its panel: the case only
     EXPECT_EQ(g.panels[0].series[1].y, (std::vector<double>{0.3, 0.4}));
 }
 
 TEST(SweepFigure, Refusals) {
     std::vector<std::vector<std::string>> many;
     for (int k = 0; k < 8; ++k) many.push_back({"0.001", std::to_string(k + 1), "0.1", "1", "ok"});
+    std::vector<std::vector<std::string>> four(many.begin(), many.begin() + 4);
+    // Seven curves a panel: four values of UPOD for HO (м) and VMAX (м/с) draw.
+    const plot::Figure f = sweep_figure(bilm_table(four), {"Q", {"HO", "VMAX"}});
+    ASSERT_EQ(f.panels.size(), 2u);
+    EXPECT_EQ(f.panels[1].series.size(), 4u);
+    EXPECT_EQ(f.panels[1].series[3].name, "UPOD = 4 м/с");
     const struct {
         CsvTable table;
         SweepPlot request;
@@ -178,7 +184,8 @@ TEST(SweepFigure, Refusals) {
         {bilm_table({{"0.001", "0.05", "0.1", "1", "ok"}}), {"QQ", {"HO"}}, "no column QQ"},
         {bilm_table({{"0.001", "0.05", "0.1", "1", "ok"}}), {"Q", {"HO", "X"}}, "no column X"},
         {bilm_table({}), {"Q", {"HO"}}, "no rows"},
-        {bilm_table(many), {"Q", {"HO"}}, "also varies UPOD: 8 curves"},
+        {bilm_table(many), {"Q", {"HO"}}, "also varies UPOD: 8 curves in one panel"},
+        {bilm_table(four), {"Q", {"HO", "RV"}}, "also varies UPOD: 8 curves in one panel"},  // both in м
     };
     for (const auto& c : cases) {
         try {

@@ -68,9 +68,11 @@ TEST(SvgTicks, NiceValuesAndLabels) {
         {0, 0, false, -1, 1, {"-1", "-0.5", "0", "0.5", "1"}, 0},
         {5, 5, false, 4.4, 5.6, {"4.4", "4.6", "4.8", "5", "5.2", "5.4", "5.6"}, 0},
         {1e-6, 1e-4, true, 1e-6, 1e-4, {"1e-6", "2e-6", "5e-6", "1e-5", "2e-5", "5e-5", "1e-4"}, 12},
-        {3e-7, 2e-3, true, 1e-7, 1e-2, {"1e-7", "1e-6", "1e-5", "1e-4", "1e-3", "1e-2"}, 10},
+        // A log axis ends at the 1, 2 or 5 next to the data, not at the next decade.
+        {3e-7, 2e-3, true, 2e-7, 2e-3, {"1e-6", "1e-5", "1e-4", "1e-3"}, 9},
+        {0.037, 3.4, true, 0.02, 5, {"0.1", "1"}, 6},
         {0.01, 999, true, 0.01, 1000, {"0.01", "0.1", "1", "10", "100", "1000"}, 10},
-        {1, 1e20, true, 1, 1e21, {"1", "1e3", "1e6", "1e9", "1e12", "1e15", "1e18", "1e21"}, 14},
+        {1, 1e20, true, 1, 1e20, {"1", "1e3", "1e6", "1e9", "1e12", "1e15", "1e18"}, 14},
         {20, 80, true, 20, 80, {"20", "30", "40", "50", "60", "70", "80"}, 0},
         {1, 9.5, true, 1, 10, {"2", "4", "6", "8", "10"}, 0},  // the 0 tick dropped, axis from the data
     };
@@ -81,6 +83,50 @@ TEST(SvgTicks, NiceValuesAndLabels) {
         EXPECT_EQ(t.lo, c.axis_lo);
         EXPECT_EQ(t.hi, c.axis_hi);
         EXPECT_EQ(t.minor.size(), c.minor);
+    }
+}
+
+// A right axis beside a left one of n intervals: n intervals of a nice step
+// of its own, covering its data, on the data's side of 0 when of one sign.
+TEST(SvgTicks, RightAxisMeetsTheGridLines) {
+    const struct {
+        double lo, hi;
+        std::size_t intervals;
+        std::vector<std::string> labels;
+    } cases[] = {
+        {-3900, 5900, 7, {"-6000", "-4000", "-2000", "0", "2000", "4000", "6000", "8000"}},
+        {-40, 40, 5, {"-60", "-40", "-20", "0", "20", "40"}},
+        {0, 100, 7, {"0", "20", "40", "60", "80", "100", "120", "140"}},     // not below 0
+        {-100, -1, 4, {"-100", "-75", "-50", "-25", "0"}},                   // not above 0
+        {0.2, 0.3, 5, {"0.2", "0.22", "0.24", "0.26", "0.28", "0.3"}},
+        {5, 5, 4, {"4.5", "4.75", "5", "5.25", "5.5"}},                      // one value: widened
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lo << ".." << c.hi << " in " << c.intervals);
+        const Ticks t = aligned_ticks(c.lo, c.hi, c.intervals);
+        EXPECT_EQ(tick_labels(t.major), c.labels);
+        EXPECT_LE(t.lo, c.lo);
+        EXPECT_GE(t.hi, c.hi);
+    }
+    EXPECT_THROW(aligned_ticks(0, 1, 0), PlotError);
+}
+
+// Head-room: an axis draws 4 % of its ticks' range beyond each end (of its
+// decades on a log one), so a curve on the last tick stays inside the frame.
+TEST(SvgTicks, HeadRoomBeyondTheTicks) {
+    const struct {
+        double lo, hi;
+        bool log;
+        double drawn_lo, drawn_hi;
+    } cases[] = {
+        {0, 100, false, -4, 104},
+        {-40, 40, false, -43.2, 43.2},
+        {1e-7, 1e-4, true, std::pow(10.0, -7.12), std::pow(10.0, -3.88)},
+    };
+    for (const auto& c : cases) {
+        const Range r = drawn_range(c.log ? log_ticks(c.lo, c.hi) : linear_ticks(c.lo, c.hi), c.log);
+        EXPECT_NEAR(r.lo, c.drawn_lo, std::abs(c.drawn_lo) * 1e-12) << c.lo;
+        EXPECT_NEAR(r.hi, c.drawn_hi, std::abs(c.drawn_hi) * 1e-12) << c.hi;
     }
 }
 

@@ -409,7 +409,15 @@ TEST(New, TheExampleToANewFileOnly) {
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
     EXPECT_EQ(swirl({"new", "FUNNEL", (dir / "x.dat").string()}).exit_code, kUsage);
     EXPECT_EQ(swirl({"new", "bilm", ""}).err, "swirl: FILE is an empty name: give the name of the new data file\n");
-    EXPECT_EQ(swirl({"new", "bilm", (dir / "no" / "x.dat").string()}).exit_code, 1);
+    // A folder that is not there, or not a folder: said plainly, exit 1 as for any output not written.
+    const std::string missing = (dir / "no" / "x.dat").string();
+    const RunResult no_folder = swirl({"new", "bilm", missing});
+    EXPECT_EQ(no_folder.exit_code, 1);
+    EXPECT_EQ(no_folder.err, "swirl: " + missing + " not written: there is no folder " + (dir / "no").string() + "\n");
+    write_bytes(dir / "plain.dat", "x");
+    const RunResult file_folder = swirl({"new", "bilm", (dir / "plain.dat" / "x.dat").string()});
+    EXPECT_EQ(file_folder.exit_code, 1);
+    EXPECT_NE(file_folder.err.find("plain.dat is not a folder"), std::string::npos) << file_folder.err;
 }
 
 // ---------------------------------------------------------------------------
@@ -549,11 +557,15 @@ TEST(Run, ARenamedFileGivesTheProgramsOwnBytes) {
 TEST(CommandLine, HelpVersionAndUsageErrors) {
     const RunResult help = swirl({"--help"});
     EXPECT_EQ(help.exit_code, 0);
-    for (const char* command : {"show", "set", "new", "edit", "run", "fields"}) {
+    for (const char* command : {"show", "set", "new", "edit", "run", "sweep", "plot", "fields"}) {
         EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
         const RunResult own = swirl({command, "--help"});
         EXPECT_EQ(own.exit_code, 0) << command;
-        EXPECT_NE(own.out.find("Example: swirl " + std::string(command)), std::string::npos) << command;
+        EXPECT_NE(own.out.find("\nExample"), std::string::npos) << command;
+        // Wrapped to 80 columns when not on a terminal (the examples fit too).
+        std::size_t start = 0;
+        for (std::size_t end; (end = own.out.find('\n', start)) != std::string::npos; start = end + 1)
+            EXPECT_LE(end - start, 80u) << command << ": " << own.out.substr(start, end - start);
     }
     EXPECT_TRUE(swirl({"--version"}).out.starts_with("swirl "));
 
@@ -571,9 +583,29 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
         {{"show", (dir / "case.dat").string()}, "give --program"},
         {{"show", (dir / "case.dat").string(), "--program", "FUNNEL"}, "unknown program FUNNEL"},
         {{"fields", "FUNNEL"}, "unknown program FUNNEL"},
+        // A mistyped name gets the nearest one.
+        {{"shwo", "BILM.DAT"}, "unknown command shwo (did you mean show? one of show, "},
+        {{"show", "--jsn", "BILM.DAT"}, "unknown option --jsn (did you mean --json?); see swirl show --help"},
+        {{"show", "BILM.DAT", "--jsn"}, "unknown option --jsn (did you mean --json?)"},
+        {{"--hlep"}, "unknown option --hlep (did you mean --help?); see swirl --help"},
+        {{"sweep", "BILM.DAT", "--vary", "Q=1:2:2", "--jbos=2"}, "unknown option --jbos (did you mean --jobs?)"},
+        {{"plot", "q.csv", "--x", "Q", "--y", "HO", "-o", "q.svg", "--logz"}, "unknown option --logz; see"},
+        {{"set", "BILM.DAT", "upd=0.1"}, "BILM has no input upd (did you mean UPOD? its inputs: Q, HG, "},
+        {{"set", "BILM.DAT", "D=0.1"}, "no input D (its inputs: "},
+        {{"sweep", "ZARN1.DAT", "--vary", "NSV=1:2:2"}, "no input NSV (did you mean NVS? "},
+        {{"new", "bilmm", "x.dat"}, "unknown program bilmm (did you mean BILM? one of BILM, KERVA, ZARN1)"},
+        {{"fields", "KREVA"}, "unknown program KREVA (did you mean KERVA? "},
+        {{"show", "a.dat", "b.dat"}, "unexpected argument b.dat; see swirl show --help"},
+        {{"sweep", "BILM.DAT", "--vary"}, "--vary needs a value; see swirl sweep --help"},
     };
+    // The data files that the lines name are there.
+    write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
+    write_bytes(dir / "ZARN1.DAT", find_program("ZARN1")->example);
     for (const auto& b : bad) {
-        const RunResult r = swirl(b.args);
+        std::vector<std::string> args = b.args;
+        for (std::string& a : args)
+            if (a == "BILM.DAT" || a == "ZARN1.DAT") a = (dir / a).string();
+        const RunResult r = swirl(args);
         EXPECT_EQ(r.exit_code, kUsage) << (b.args.empty() ? "" : b.args[0]);
         EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
         // One line, as every message of swirl.
@@ -581,7 +613,6 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
     }
 
     // Standard output that cannot be written is a failure, not a success.
-    write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
     for (const std::string command : {"show BILM.DAT", "show BILM.DAT --json", "fields zarn1"}) {
         test_support::RunOptions o;
         o.program = "/bin/sh";
