@@ -284,6 +284,7 @@ Status motion_profiles(RunRecord& r, const MotionCoefficients& k, Messages& mess
         if (rad > r.RK) break;
         if (i > kNodes) {
             messages.motion_nodes_exceeded();
+            r.nodes_cut = true;
             break;
         }
         const double s = static_cast<double>(rad) / r.R1;
@@ -335,6 +336,7 @@ Status solve_motion(RunRecord& r, Messages& messages) {
     if (!solvable(stage.k)) {
         // Too weak a flow for the solution: the profiles are left empty.
         messages.flow_too_small();
+        r.motion_unsolved = true;
         return Status::Ok;
     }
     r.V1 = stage.k.V1;

@@ -37,9 +37,14 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request);
 // The radial profiles of a run that gives profile tables (Outcome::tables):
 // one panel a table against its first column, the second column on the left
 // axis and columns of another unit on the right one; the inputs and results
-// named in `markers` that the program has are marked as vertical lines.
+// named in `markers` that the program has and the run computed are marked
+// as vertical lines; the run's warnings are the figure's notes.
 plot::Figure profile_figure(const Calculator& calc, std::span<const Value> inputs,
                             const calculators::Outcome& outcome, const std::vector<std::string>& markers,
                             std::string title);
+
+// The verdicts of a run that say its results are incomplete (a profile cut
+// short), each as "meaning: the program's words" in UTF-8.
+std::vector<std::string> warnings(const Calculator& calc, const calculators::Outcome& outcome);
 
 }  // namespace swirl

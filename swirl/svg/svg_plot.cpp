@@ -18,6 +18,7 @@ constexpr std::size_t kMaxMarkedPoints = 30;
 constexpr double kFont = 12;         // tick labels, legend, marker labels (px)
 constexpr double kLegendRow = 20;    // height of one legend row
 constexpr double kMarkerRow = 16;    // height of one row of marker labels
+constexpr double kNoteRow = 16;      // height of one line of notes under the title
 constexpr double kPanelGap = 18;     // between one plot area and the next panel
 constexpr double kTick = 5;          // tick mark length
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -331,7 +332,7 @@ std::string render_svg(const Figure& f) {
     }
 
     // Vertical layout.
-    double y = f.title.empty() ? 10 : 36;
+    double y = (f.title.empty() ? 10 : 36) + static_cast<double>(f.notes.size()) * kNoteRow;
     std::vector<double> top(f.panels.size()), legend_top(f.panels.size());
     for (std::size_t p = 0; p < f.panels.size(); ++p) {
         y += p ? kPanelGap : 0;
@@ -349,7 +350,7 @@ std::string render_svg(const Figure& f) {
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << f.width << "\" height=\"" << height
       << "\" viewBox=\"0 0 " << f.width << " " << height << "\">\n"
       << "<style>text{font-family:'DejaVu Sans',Arial,Helvetica,sans-serif;font-size:12px;fill:#222}"
-         ".title{font-size:15px;font-weight:bold}.axis{font-size:13px}"
+         ".title{font-size:15px;font-weight:bold}.axis{font-size:13px}.note{fill:#b00000}"
          ".grid{stroke:#e2e2e2;stroke-width:1}.minor{stroke:#f2f2f2;stroke-width:1}"
          ".frame{fill:none;stroke:#555;stroke-width:1}.tick{stroke:#555;stroke-width:1}"
          ".mark{stroke:#777;stroke-width:1;stroke-dasharray:5 3}"
@@ -357,6 +358,9 @@ std::string render_svg(const Figure& f) {
          ".series{fill:none;stroke-width:1.8;stroke-linejoin:round;stroke-linecap:round}</style>\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     if (!f.title.empty()) o.text(f.width / 2, 24, "middle", "title", f.title);
+    for (std::size_t i = 0; i < f.notes.size(); ++i)
+        o.text(f.width / 2, (f.title.empty() ? 14 : 40) + static_cast<double>(i) * kNoteRow, "middle", "note",
+               f.notes[i]);
 
     colour = 0;
     for (std::size_t p = 0; p < f.panels.size(); ++p) {
