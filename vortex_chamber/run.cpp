@@ -88,9 +88,9 @@ struct Steps {
     static constexpr std::array verdicts{
         calculators::VerdictField{"refinements", "the refinements computed, as the titles of the report's blocks "
                                                  "(the report shows them for NVS = 0 only)"},
-        calculators::VerdictField{"nodes", "the V and P profiles stop at 400 nodes short of the wall (console)", true},
-        calculators::VerdictField{"unsolved", "F2 <= 2: the equations of motion were not solved, no V and P "
-                                              "(console)", true},
+        calculators::VerdictField{"nodes", "the V and P profiles stop at 400 nodes short of the wall", true},
+        calculators::VerdictField{"unsolved", "F2 <= 2: the equations of motion were not solved, no V and P",
+                                  true},
     };
     // The lines a message of the steps writes, as words.
     template <class Message>
