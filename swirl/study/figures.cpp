@@ -76,8 +76,12 @@ const Calculator* sweep_program(const std::vector<std::string>& columns) {
         for (const Field& f : c->inputs) expected.push_back(f.name);
         for (const Field& f : c->results) expected.push_back(f.name);
         for (std::string_view s : {"status", "reason", "messages"}) expected.push_back(s);
+        // A table of a sweep from before the verdicts had columns ends here.
+        const std::size_t without_verdicts = expected.size();
         for (const calculators::VerdictField& v : c->verdicts) expected.push_back(v.name);
-        if (std::equal(columns.begin(), columns.end(), expected.begin(), expected.end())) return c;
+        if (std::equal(columns.begin(), columns.end(), expected.begin(), expected.end()) ||
+            std::equal(columns.begin(), columns.end(), expected.begin(), expected.begin() + without_verdicts))
+            return c;
     }
     return nullptr;
 }

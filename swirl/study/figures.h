@@ -13,7 +13,7 @@
 namespace swirl {
 
 // The program whose sweep wrote a table with these columns (its inputs, its
-// results, status, reason, messages); null when none did.
+// results, status, reason, messages, its verdicts); null when none did.
 const Calculator* sweep_program(const std::vector<std::string>& columns);
 
 struct SweepPlot {
