@@ -350,7 +350,7 @@ std::string render_svg(const Figure& f) {
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << f.width << "\" height=\"" << height
       << "\" viewBox=\"0 0 " << f.width << " " << height << "\">\n"
       << "<style>text{font-family:'DejaVu Sans',Arial,Helvetica,sans-serif;font-size:12px;fill:#222}"
-         ".title{font-size:15px;font-weight:bold}.axis{font-size:13px}.note{fill:#b00000}"
+         ".title{font-size:15px;font-weight:bold}.axis{font-size:13px}"
          ".grid{stroke:#e2e2e2;stroke-width:1}.minor{stroke:#f2f2f2;stroke-width:1}"
          ".frame{fill:none;stroke:#555;stroke-width:1}.tick{stroke:#555;stroke-width:1}"
          ".mark{stroke:#777;stroke-width:1;stroke-dasharray:5 3}"
@@ -359,8 +359,8 @@ std::string render_svg(const Figure& f) {
       << "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     if (!f.title.empty()) o.text(f.width / 2, 24, "middle", "title", f.title);
     for (std::size_t i = 0; i < f.notes.size(); ++i)
-        o.text(f.width / 2, (f.title.empty() ? 14 : 40) + static_cast<double>(i) * kNoteRow, "middle", "note",
-               f.notes[i]);
+        o.text(f.width / 2, (f.title.empty() ? 14 : 40) + static_cast<double>(i) * kNoteRow, "middle", "",
+               f.notes[i], 0, "#b00000");
 
     colour = 0;
     for (std::size_t p = 0; p < f.panels.size(); ++p) {
