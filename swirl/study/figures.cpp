@@ -184,7 +184,9 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
     plot::Figure figure;
     figure.title = std::move(title);
     for (const std::vector<calculators::Column>& table : outcome.tables) {
-        if (table.size() < 2) continue;
+        // A table without rows (no V and P when the equations of motion
+        // were not solved) has no panel; the figure's notes say why.
+        if (table.size() < 2 || table.front().values.empty()) continue;
         const calculators::Column& r = table.front();
         if (figure.panels.empty()) figure.x = {std::string(r.name), to_utf8(r.unit)};
         plot::Panel panel;

@@ -208,7 +208,7 @@ void append_results(const std::array<ResultLine<Record>, N>& table, const Record
 
 // The words of a report or console statement: the text of its literals,
 // each run of blanks, skips and record ends made one blank, without the
-// blanks and asterisks that frame it.  "(5X,'   *** СТОКСОВСКИЙ  РЕЖИМ ***')" gives "СТОКСОВСКИЙ РЕЖИМ".
+// blanks and asterisks that frame it.  "(5X,'   *** ALGORITM  2 ***',/)" gives "ALGORITM 2".
 std::string words_of(const fixrec::FormatView& format);
 // The same of a text: a console line as a run shows it.
 std::string words_of(std::string_view text);
