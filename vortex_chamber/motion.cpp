@@ -307,6 +307,7 @@ void motion_derived_values(RunRecord& r, const MotionCoefficients& k) {
     }
     r.VMAX = 0.0f;
     r.RP = 0.0f;
+    r.pressure_zero_missed = true;
     int peak = 0;
     const double drk = r.DRK;
     for (int i = 1; i <= r.NK; ++i) {
@@ -320,6 +321,7 @@ void motion_derived_values(RunRecord& r, const MotionCoefficients& k) {
                     r.RP = node_radius(i, r.DRK);
                 else
                     r.RP = store((static_cast<float>(i - 1) - std::fabs(p / (p - before))) * drk);
+                r.pressure_zero_missed = false;
             }
         }
         if (r.V[i - 1] >= r.VMAX) {

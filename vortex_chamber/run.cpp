@@ -75,10 +75,12 @@ struct Steps {
     // analytic vortex alone; without a solution of the equations of motion
     // (F2 <= 2) there are no V and P, and the values made from them (PVXOD
     // from PK, the height correction) are made from zeros; for NVS = 1 only
-    // the solution gives RP.
+    // the solution gives RP, and a solution gives it only where its
+    // pressure crosses zero.
     static bool computed(const Record& run, std::string_view result) {
         for (const ResultLine* row : {&kN, &kV1_N, &kVMAX_N, &kPK_N, &kPVXOD_N})
             if (row->name == result) return run.NVS == 0;
+        if (run.pressure_zero_missed && result == kRP.name) return false;
         if (!run.motion_unsolved) return true;
         for (const ResultLine* row : {&kV1, &kNK, &kP0, &kPK, &kP1, &kVMAX, &kPVXOD, &kP0_H, &kPK_H, &kVMAX_H})
             if (row->name == result) return false;

@@ -149,6 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {kBothRefinements, "ЧИСЛО УЗЛОВ БОЛЬШЕ 400; НУЖНО УВЕЛИЧИТЬ DRK"_cp, ""}},
         PathCase{"MotionNodesExceeded", {{"DRK", "0.0002"}, {"NVS", "1"}}, true, kPowerLaw,
                  {kHeight, "число узлов больше 400 нужно увеличить DRK"_cp, ""}},
+        // A solution whose pressure never crosses zero (one node) gives no RP.
+        PathCase{"MotionWithoutPressureZero", {{"DRK", "0.3"}, {"NVS", "1"}}, true, with(kPowerLaw, {"RP"}),
+                 {kHeight, "", ""}},
         // No V and P: nor what is made from them; RP only the solution gives.
         PathCase{"FlowTooSmall", {{"G", "0.00002"}, {"NVS", "1"}}, true,
                  with(kPowerLaw, {"V1", "NK", "P0", "PK", "P1", "VMAX", "PVXOD", "P0_H", "PK_H", "VMAX_H", "RP"}),
