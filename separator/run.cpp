@@ -76,10 +76,14 @@ struct Steps {
         while (words.ends_with(' ')) words.pop_back();
         return words;
     }
+    // The words are made once: a sweep asks for them case after case.
     static void verdicts_of(const Record& run, std::span<std::string> texts) {
-        if (stokes(run)) calculators::add_words(texts[0], calculators::words_of(kStokesTitle));
-        if (quadratic(run)) calculators::add_words(texts[0], calculators::words_of(kQuadraticTitle));
-        texts[1] = label_of(between(run) ? kETA : quadratic(run) ? kETA2 : kETA1);
+        static const std::string stokes_words = calculators::words_of(kStokesTitle);
+        static const std::string quadratic_words = calculators::words_of(kQuadraticTitle);
+        static const std::string eta1 = label_of(kETA1), eta2 = label_of(kETA2), eta = label_of(kETA);
+        if (stokes(run)) calculators::add_words(texts[0], stokes_words);
+        if (quadratic(run)) calculators::add_words(texts[0], quadratic_words);
+        texts[1] = between(run) ? eta : quadratic(run) ? eta2 : eta1;
     }
 };
 

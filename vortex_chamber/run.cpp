@@ -106,12 +106,17 @@ struct Steps {
         for (const std::string& line : lines) calculators::add_words(words, calculators::words_of(line));
         return words;
     }
+    // The words are made once: a sweep asks for them case after case.
     static void verdicts_of(const Record& run, std::span<std::string> texts) {
-        if (run.NVS == 0) calculators::add_words(texts[0], calculators::words_of(kPowerLawTitle));
-        if (!run.motion_unsolved) calculators::add_words(texts[0], calculators::words_of(kHeightTitle));
-        if (run.nodes_cut)
-            texts[1] = console_words(run.NVS == 0 ? &Messages::analytic_nodes_exceeded : &Messages::motion_nodes_exceeded);
-        if (run.motion_unsolved) texts[2] = console_words(&Messages::flow_too_small);
+        static const std::string power_law = calculators::words_of(kPowerLawTitle);
+        static const std::string height = calculators::words_of(kHeightTitle);
+        static const std::string analytic_nodes = console_words(&Messages::analytic_nodes_exceeded);
+        static const std::string motion_nodes = console_words(&Messages::motion_nodes_exceeded);
+        static const std::string unsolved = console_words(&Messages::flow_too_small);
+        if (run.NVS == 0) calculators::add_words(texts[0], power_law);
+        if (!run.motion_unsolved) calculators::add_words(texts[0], height);
+        if (run.nodes_cut) texts[1] = run.NVS == 0 ? analytic_nodes : motion_nodes;
+        if (run.motion_unsolved) texts[2] = unsolved;
     }
 };
 
