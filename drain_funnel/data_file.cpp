@@ -11,8 +11,6 @@ constexpr FormatView kStars = R"fmt((5X,'***************************************
 constexpr FormatView kTitle = R"fmt((5X,'     ***  РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ BILM  ***',/))fmt"_fmt;
 constexpr FormatView kInputTitle = R"fmt((5X,'              ******ВХОДНЫЕ ДАННЫЕ******',/))fmt"_fmt;
 constexpr FormatView kResultsTitle = R"fmt((10X,'*************РЕЗУЛЬТАТЫ РАСЧЕТОВ***************',/))fmt"_fmt;
-// The funnel reaches the outlet: HO alone, in columns 44-55.
-constexpr FormatView kReachedOutlet = R"fmt((2X,'ВОРОНКА ДОСТИГЛА ВЫХОДНОГО ОТВЕРСТИЯ  HO=',E12.5))fmt"_fmt;
 
 }  // namespace
 

@@ -71,6 +71,11 @@ inline constexpr ResultLine kVMAX = ResultLine::of(
 inline constexpr std::array kResults{kHO, kRV, kVMAX};
 static_assert(calculators::well_formed(kResults));
 
+// The funnel reaches the outlet (HO >= HG): HO alone, in columns 44-55.  A
+// tool gives its words as a verdict of the run.
+inline constexpr fixrec::FormatView kReachedOutlet =
+    R"fmt((2X,'ВОРОНКА ДОСТИГЛА ВЫХОДНОГО ОТВЕРСТИЯ  HO=',E12.5))fmt"_fmt;
+
 // The text of the banner that names the program (line 3 of a report), by
 // which a tool tells a BILM data file.
 inline constexpr std::string_view kBanner = "РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ BILM"_cp;

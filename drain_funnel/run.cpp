@@ -1,6 +1,10 @@
 // BILM: its run over the shared cycle, and its Calculator.
 #include "run.h"
 
+#include <array>
+#include <span>
+#include <string>
+
 #include "calculators/program.h"
 #include "data_file.h"
 #include "funnel.h"
@@ -39,6 +43,25 @@ struct Steps {
     static void open_failed(Record&, Messages& messages) { messages.open_failed(); }
     static void reopen_failed(Messages& messages) { messages.reopen_failed(); }
     static void tables(const Record&, calculators::Outcome&) {}  // no profile tables
+
+    // Every path that ends in a report computes HO, RV and VMAX; when the
+    // funnel reaches the outlet the report says so and gives HO alone.
+    static constexpr std::array verdicts{
+        calculators::VerdictField{"outlet", "the funnel reaches the outlet (HO >= HG): the report gives HO alone"},
+    };
+    // The words of the report's line without the label of its value.
+    static std::string outlet_words() {
+        std::string words = calculators::words_of(kReachedOutlet);
+        const std::string_view name = kHO.name;
+        if (words.ends_with("=") && std::string_view(words).substr(0, words.size() - 1).ends_with(name))
+            words.resize(words.size() - 1 - name.size());
+        while (words.ends_with(' ')) words.pop_back();
+        return words;
+    }
+    static void verdicts_of(const Record& run, std::span<std::string> texts) {
+        static const std::string outlet = outlet_words();  // once: a sweep asks case after case
+        if (run.HO >= run.HG) texts[0] = outlet;
+    }
 };
 
 }  // namespace

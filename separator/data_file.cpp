@@ -11,10 +11,8 @@ constexpr FormatView kStars = R"fmt((8X,'***************************************
 constexpr FormatView kOrganisation = R"fmt((20X,'          ОРВЕЛАНТ          ',/))fmt"_fmt;
 constexpr FormatView kTitle = R"fmt((8X,'******** РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ KERVA ********',/))fmt"_fmt;
 constexpr FormatView kInputTitle = R"fmt((5X,'              ****** ВХОДНЫЕ ДАННЫЕ ******',/))fmt"_fmt;
-// The results: their title, and the title of each regime's block.
+// The results' title (the title of each regime's block is in data_file.h).
 constexpr FormatView kResultsTitle = R"fmt((5X,'         *******РЕЗУЛЬТАТЫ РАСЧЕТОВ*******',/))fmt"_fmt;
-constexpr FormatView kStokesTitle = R"fmt((5X,'        *** СТОКСОВСКИЙ РЕЖИМ ОБТЕКАНИЯ ***'))fmt"_fmt;
-constexpr FormatView kQuadraticTitle = R"fmt((5X,'       *** КВАДРАТИЧНЫЙ РЕЖИМ ОБТЕКАНИЯ ***'))fmt"_fmt;
 
 }  // namespace
 

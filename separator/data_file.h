@@ -151,6 +151,27 @@ inline constexpr ResultLine kETA = ResultLine::of(
 inline constexpr std::array kResults{kVK, kSPC, kKSC, kETA1, kBETA2, kSP2C, kKS2C, kBETA1, kETA2, kETA};
 static_assert(calculators::well_formed(kResults));
 
+// The title of each regime's block of the report; a tool gives their words
+// as a verdict of the run.
+inline constexpr fixrec::FormatView kStokesTitle =
+    R"fmt((5X,'        *** СТОКСОВСКИЙ РЕЖИМ ОБТЕКАНИЯ ***'))fmt"_fmt;
+inline constexpr fixrec::FormatView kQuadraticTitle =
+    R"fmt((5X,'       *** КВАДРАТИЧНЫЙ РЕЖИМ ОБТЕКАНИЯ ***'))fmt"_fmt;
+
+// The values that only console lines print: the efficiency for the size D50
+// before it is limited to 1 ("ETA1fr=", "ETA2fr=" when above 1) and the mean
+// of ETA1 and ETA2 (the second of the two numbers after the regimes' lines).
+inline constexpr ResultLine kETA1FR = ResultLine::console(
+    "ETA1FR", "", "Stokes regime: efficiency for the size D50 as a fraction, before the limit 1 "
+    "(console ETA1fr= when above 1)", &KervaRun::ETA1D50);
+inline constexpr ResultLine kETA2FR = ResultLine::console(
+    "ETA2FR", "", "quadratic regime: efficiency for the size D50 as a fraction, before the limit 1 "
+    "(console ETA2fr= when above 1)", &KervaRun::ETA2D50);
+inline constexpr ResultLine kETAM = ResultLine::console(
+    "ETAM", "%"_cp, "mean of ETA1 and ETA2 (console, after ETA on the line of two numbers)", &KervaRun::ETAM);
+inline constexpr std::array kConsoleResults{kETA1FR, kETA2FR, kETAM};
+static_assert(calculators::well_formed(kConsoleResults));
+
 // The text of the banner that names the program (line 5 of a report), by
 // which a tool tells a KERVA data file.
 inline constexpr std::string_view kBanner = "РЕЗУЛЬТАТЫ РАБОТЫ ПРОГРАММЫ KERVA"_cp;

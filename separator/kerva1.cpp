@@ -33,6 +33,7 @@ Status stokes_efficiency(KervaRun& r, Messages& messages) {
     const float ksc_squared = store(static_cast<double>(r.KSC) * r.KSC);
     r.ETA1FR = store((1.0 - (std::exp(-static_cast<double>(r.SPC)) - 1.0) / r.SPC) * ksc_squared);
     if (guard.failed() || !all_finite({r.KSC, ksc_squared, r.ETA1FR})) return classify(r, false);
+    r.ETA1D50 = r.ETA1FR;
 
     if (r.ETA1FR > 1.0f) {
         messages.eta1fr(r.ETA1FR);

@@ -85,6 +85,7 @@ Status quadratic_efficiency(KervaRun& r, Messages& messages) {
     r.ETA2FR = store((log_term / r.BETA1 - 1.0) * r.KS2C);
     if (guard.failed() || !all_finite({r.DGR, r.XGR, t.fx, t.fs, t.e, r.ETA2FR}))
         return classify(r, distribution);
+    r.ETA2D50 = r.ETA2FR;
 
     if (r.ETA2FR > 1.0f) {
         messages.eta2fr(r.ETA2FR);

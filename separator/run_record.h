@@ -56,6 +56,7 @@ struct KervaRun {
     // Stokes regime.
     float KSC = 0.0f;    //        separation coefficient (report)
     float ETA1FR = 0.0f; //        efficiency for the size D50, a fraction
+    float ETA1D50 = 0.0f;//        ETA1FR for the size D50 before the limit 1 (console when above 1)
     float ETA1 = 0.0f;   // %      cleaning efficiency (report)
 
     // Quadratic regime.
@@ -65,6 +66,7 @@ struct KervaRun {
     float BETA1 = 0.0f;  //        criterion of the choice of approximation (report)
     float BETA2 = 0.0f;  //        criterion of the drag regime (report)
     float ETA2FR = 0.0f; //        efficiency for the size D50, a fraction
+    float ETA2D50 = 0.0f;//        ETA2FR for the size D50 before the limit 1 (console when above 1)
     float ETA2 = 0.0f;   // %      cleaning efficiency (report)
 
     // Boundary diameter of the distribution integral and its normalised

@@ -27,8 +27,6 @@ constexpr FormatView kProfileRow = R"fmt((6X,E12.5,6X,E12.5,6X,E12.5))fmt"_fmt;
 constexpr FormatView kUWTitle = R"fmt((6X,'     ****  ПРОФИЛИ РАД.СКОР. U   И ОСЕВОЙ W ***',/))fmt"_fmt;
 constexpr FormatView kUWHeading = R"fmt((7X,' РАДИУС м          U    м/сек      W (Z=L)м/сек',/))fmt"_fmt;
 constexpr FormatView kEnd = R"fmt((/))fmt"_fmt;
-constexpr FormatView kPowerLawTitle = R"fmt((' ** УТОЧНЕНИЕ РЕЗУЛЬТАТОВ ПО ФОРМУЛЕ V*R**N=const **',/))fmt"_fmt;
-constexpr FormatView kHeightTitle = R"fmt((2X,' УТОЧНЕНИЕ РЕЗУЛЬТАТОВ С УЧЕТОМ ВЫСОТЫ  H ',/))fmt"_fmt;
 
 }  // namespace
 

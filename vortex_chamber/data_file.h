@@ -202,6 +202,12 @@ inline constexpr std::array kResults{
 };
 static_assert(calculators::well_formed(kResults));
 
+// The titles of the two refinement blocks of the report; a tool gives their
+// words as a verdict of the run.
+inline constexpr fixrec::FormatView kPowerLawTitle =
+    R"fmt((' ** УТОЧНЕНИЕ РЕЗУЛЬТАТОВ ПО ФОРМУЛЕ V*R**N=const **',/))fmt"_fmt;
+inline constexpr fixrec::FormatView kHeightTitle = R"fmt((2X,' УТОЧНЕНИЕ РЕЗУЛЬТАТОВ С УЧЕТОМ ВЫСОТЫ  H ',/))fmt"_fmt;
+
 // The text of the banner that names the program (line 5 of a report), by
 // which a tool tells a ZARN1 data file.
 inline constexpr std::string_view kBanner = "РЕЗУЛЬТАТЫ РАБОТЫ  З А Р Н 1"_cp;

@@ -284,6 +284,7 @@ Status motion_profiles(RunRecord& r, const MotionCoefficients& k, Messages& mess
         if (rad > r.RK) break;
         if (i > kNodes) {
             messages.motion_nodes_exceeded();
+            r.nodes_cut = true;
             break;
         }
         const double s = static_cast<double>(rad) / r.R1;
@@ -306,6 +307,7 @@ void motion_derived_values(RunRecord& r, const MotionCoefficients& k) {
     }
     r.VMAX = 0.0f;
     r.RP = 0.0f;
+    r.pressure_zero_missed = true;
     int peak = 0;
     const double drk = r.DRK;
     for (int i = 1; i <= r.NK; ++i) {
@@ -319,6 +321,7 @@ void motion_derived_values(RunRecord& r, const MotionCoefficients& k) {
                     r.RP = node_radius(i, r.DRK);
                 else
                     r.RP = store((static_cast<float>(i - 1) - std::fabs(p / (p - before))) * drk);
+                r.pressure_zero_missed = false;
             }
         }
         if (r.V[i - 1] >= r.VMAX) {
@@ -335,6 +338,7 @@ Status solve_motion(RunRecord& r, Messages& messages) {
     if (!solvable(stage.k)) {
         // Too weak a flow for the solution: the profiles are left empty.
         messages.flow_too_small();
+        r.motion_unsolved = true;
         return Status::Ok;
     }
     r.V1 = stage.k.V1;

@@ -30,6 +30,7 @@ void analytic_velocity(RunRecord& r, Messages& messages) {
         if (rad > bound) break;
         if (i > kNodes) {
             messages.analytic_nodes_exceeded();
+            r.nodes_cut = true;
             break;
         }
         const double rr = rad;

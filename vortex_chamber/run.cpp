@@ -2,6 +2,8 @@
 #include "run.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,54 @@ struct Steps {
     static void tables(const Record& run, calculators::Outcome& out) {
         out.tables.push_back(profile_table(run, run.NK, "V", run.V, "P", run.P, kPascals));
         out.tables.push_back(profile_table(run, run.NITA, "U", run.U, "W", run.W, kMetresPerSecond));
+    }
+
+    // What a path leaves uncomputed: the power-law refinement runs for the
+    // analytic vortex alone; without a solution of the equations of motion
+    // (F2 <= 2) there are no V and P, and the values made from them (PVXOD
+    // from PK, the height correction) are made from zeros; for NVS = 1 only
+    // the solution gives RP, and a solution gives it only where its
+    // pressure crosses zero.
+    static bool computed(const Record& run, std::string_view result) {
+        for (const ResultLine* row : {&kN, &kV1_N, &kVMAX_N, &kPK_N, &kPVXOD_N})
+            if (row->name == result) return run.NVS == 0;
+        if (run.pressure_zero_missed && result == kRP.name) return false;
+        if (!run.motion_unsolved) return true;
+        for (const ResultLine* row : {&kV1, &kNK, &kP0, &kPK, &kP1, &kVMAX, &kPVXOD, &kP0_H, &kPK_H, &kVMAX_H})
+            if (row->name == result) return false;
+        return result != kRP.name || run.NVS != 1;
+    }
+
+    static constexpr std::array verdicts{
+        calculators::VerdictField{"refinements", "the refinements computed, as the titles of the report's blocks "
+                                                 "(the report shows them for NVS = 0 only)"},
+        calculators::VerdictField{"nodes", "the V and P profiles stop at 400 nodes short of the wall", true},
+        calculators::VerdictField{"unsolved", "F2 <= 2: the equations of motion were not solved, no V and P",
+                                  true},
+    };
+    // The lines a message of the steps writes, as words.
+    template <class Message>
+    static std::string console_words(Message message) {
+        std::vector<std::string> lines;
+        std::string failure;
+        calculators::CapturedConsole console(lines, failure);
+        Messages messages(console);
+        (messages.*message)();
+        std::string words;
+        for (const std::string& line : lines) calculators::add_words(words, calculators::words_of(line));
+        return words;
+    }
+    // The words are made once: a sweep asks for them case after case.
+    static void verdicts_of(const Record& run, std::span<std::string> texts) {
+        static const std::string power_law = calculators::words_of(kPowerLawTitle);
+        static const std::string height = calculators::words_of(kHeightTitle);
+        static const std::string analytic_nodes = console_words(&Messages::analytic_nodes_exceeded);
+        static const std::string motion_nodes = console_words(&Messages::motion_nodes_exceeded);
+        static const std::string unsolved = console_words(&Messages::flow_too_small);
+        if (run.NVS == 0) calculators::add_words(texts[0], power_law);
+        if (!run.motion_unsolved) calculators::add_words(texts[0], height);
+        if (run.nodes_cut) texts[1] = run.NVS == 0 ? analytic_nodes : motion_nodes;
+        if (run.motion_unsolved) texts[2] = unsolved;
     }
 };
 

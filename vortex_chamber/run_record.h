@@ -92,6 +92,15 @@ struct RunRecord {
     float P0_H = 0.0f;    // Pa
     float PK_H = 0.0f;    // Pa
     float VMAX_H = 0.0f;  // m/s
+
+    // What the console said of the V and P profiles, for a tool: the grid
+    // stopped at 400 nodes short of the wall (the 400-node message), or
+    // F2 <= 2 left the equations of motion unsolved (the F2 message).  And
+    // what it did not say: the solved pressure has no zero crossing, so RP
+    // is no radius.
+    bool nodes_cut = false;
+    bool motion_unsolved = false;
+    bool pressure_zero_missed = false;
 };
 
 }  // namespace vortex_chamber

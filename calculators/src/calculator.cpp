@@ -8,6 +8,8 @@ namespace calculators {
 void Outcome::clear() {
     valid = false;
     results.clear();
+    computed.clear();
+    verdicts.clear();
     console.clear();
     failure.clear();
     tables.clear();
@@ -60,6 +62,39 @@ ReadFailure read_failure(std::string_view bytes, int line, std::string_view fiel
     }
     f.end_of_file = !present || status == fixrec::Status::EndOfFile;
     return f;
+}
+
+std::string words_of(const fixrec::FormatView& format) {
+    std::string text;
+    for (const fixrec::Descriptor& d : format.descriptors())
+        if (d.kind == fixrec::DescKind::Literal)
+            text += format.text(d);
+        else if (d.kind == fixrec::DescKind::Skip || d.kind == fixrec::DescKind::Slash)
+            text += ' ';
+    return words_of(std::string_view(text));
+}
+
+std::string words_of(std::string_view text) {
+    std::string words;
+    bool blank = false;
+    for (const char c : text) {
+        if (c == ' ') {
+            blank = true;
+            continue;
+        }
+        if (blank && !words.empty()) words += ' ';
+        blank = false;
+        words += c;
+    }
+    const std::size_t first = words.find_first_not_of("* ");
+    if (first == std::string::npos) return {};
+    const std::size_t last = words.find_last_not_of("* ");
+    return words.substr(first, last - first + 1);
+}
+
+void add_words(std::string& verdict, std::string_view words) {
+    if (!verdict.empty()) verdict += "; ";
+    verdict += words;
 }
 
 }  // namespace calculators

@@ -32,8 +32,11 @@ std::vector<std::string> input_row(const Field& f) {
             std::string(f.read.source()), descriptor_text(p.report), to_utf8(f.unit), std::string(f.meaning)};
 }
 
-// A result is only written: its columns are those of the report line.
+// A result is only written: its columns are those of the report line; a
+// value that only a console line prints has none.
 std::vector<std::string> result_row(const Field& f) {
+    if (f.shown == calculators::Shown::Console)
+        return {std::string(f.name), "console", "list", to_utf8(f.unit), std::string(f.meaning)};
     const FieldPlace p = field_place(f);
     return {std::string(f.name), columns(p.report_first, p.report_last), descriptor_text(p.report), to_utf8(f.unit),
             std::string(f.meaning)};

@@ -1,6 +1,7 @@
 // swirl plot: a picture in SVG, either of the radial profiles of one run
 // (ZARN1) or of results of a sweep against one varied input.
 #include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "output_file.h"
@@ -71,6 +72,7 @@ int plot_profiles(const std::string& file, const std::optional<std::string>& pro
     const std::vector<Value> inputs = read_inputs(*calc, file, bytes);
     calc->compute(inputs, true, outcome);
     if (!outcome.valid) throw CommandFailure(kExitInvalid, file + ": " + to_utf8(outcome.failure));
+    for (const std::string& line : warnings(*calc, outcome)) std::cerr << "swirl: " << file << ": " << line << '\n';
     write_svg(profile_figure(*calc, inputs, outcome, kProfileMarkers,
                              base_name(file) + ": radial profiles (" + std::string(calc->name) + ")"),
               out);

@@ -3,7 +3,10 @@
 //
 // Every value is shown as the report prints it (swirl::printed: the report's
 // own edit of that line, blanks trimmed), so the text is what the program's
-// report would show; --json adds the exact single-precision value.
+// report would show; --json adds the exact single-precision value.  A result
+// that the path of the run did not compute is no number: "not computed", and
+// null in JSON.  The verdicts (what the report and the console say in words)
+// follow the results, in the program's words.
 #include <iostream>
 
 #include "data_files.h"
@@ -26,15 +29,28 @@ ordered_json json_value(const Field& field, const Value& value) {
     return static_cast<double>(value.real);
 }
 
-ordered_json json_field(const Field& field, const Value& value, bool with_line) {
+constexpr std::string_view kNotComputed = "not computed";
+
+ordered_json json_field(const Field& field, const Value& value, bool with_line, bool computed = true) {
     ordered_json j;
     if (with_line) j["line"] = field.line;
     j["name"] = field.name;
-    j["value"] = json_value(field, value);
-    j["printed"] = printed(field, value);
+    j["value"] = computed ? json_value(field, value) : ordered_json(nullptr);
+    j["printed"] = computed ? ordered_json(printed(field, value)) : ordered_json(nullptr);
     j["unit"] = to_utf8(field.unit);
     j["meaning"] = field.meaning;
+    if (!with_line) {
+        j["computed"] = computed;
+        j["shown"] = field.shown == calculators::Shown::Console ? "console" : "report";
+    }
     return j;
+}
+
+bool is_computed(const Outcome& out, std::size_t k) { return k < out.computed.size() && out.computed[k]; }
+
+const std::string& verdict_text(const Outcome& out, std::size_t k) {
+    static const std::string none;
+    return k < out.verdicts.size() ? out.verdicts[k] : none;
 }
 
 ordered_json json_document(const DataFile& file, const std::vector<Value>& inputs, const Outcome& out) {
@@ -47,10 +63,21 @@ ordered_json json_document(const DataFile& file, const std::vector<Value>& input
     for (std::size_t k = 0; k < calc.inputs.size(); ++k) in.push_back(json_field(calc.inputs[k], inputs[k], true));
     ordered_json& res = doc["results"] = ordered_json::array();
     if (out.valid)
-        for (std::size_t k = 0; k < calc.results.size(); ++k) res.push_back(json_field(calc.results[k], out.results[k], false));
+        for (std::size_t k = 0; k < calc.results.size(); ++k)
+            res.push_back(json_field(calc.results[k], out.results[k], false, is_computed(out, k)));
     ordered_json& messages = doc["messages"] = ordered_json::array();
     for (const std::string& line : out.console) messages.push_back(to_utf8(line));
     if (!out.valid) doc["reason"] = to_utf8(out.failure);
+    ordered_json& verdicts = doc["verdicts"] = ordered_json::array();
+    if (out.valid)
+        for (std::size_t k = 0; k < calc.verdicts.size(); ++k) {
+            const std::string& text = verdict_text(out, k);
+            ordered_json v;
+            v["name"] = calc.verdicts[k].name;
+            v["text"] = text.empty() ? ordered_json(nullptr) : ordered_json(to_utf8(text));
+            v["meaning"] = calc.verdicts[k].meaning;
+            verdicts.push_back(std::move(v));
+        }
     if (out.valid && !out.tables.empty()) {
         ordered_json& profiles = doc["profiles"] = ordered_json::array();
         for (const auto& table : out.tables) {
@@ -100,9 +127,17 @@ std::string text_report(const DataFile& file, const std::vector<Value>& inputs, 
         rows = {{"result", "value", "unit", "meaning"}};
         for (std::size_t k = 0; k < calc.results.size(); ++k) {
             const Field& f = calc.results[k];
-            rows.push_back({std::string(f.name), printed(f, out.results[k]), to_utf8(f.unit), std::string(f.meaning)});
+            rows.push_back({std::string(f.name),
+                            is_computed(out, k) ? printed(f, out.results[k]) : std::string(kNotComputed),
+                            to_utf8(f.unit), std::string(f.meaning)});
         }
         s += "\n" + aligned(rows, "lrll");
+        // A line for each verdict the run reaches.
+        std::string said;
+        for (std::size_t k = 0; k < calc.verdicts.size(); ++k)
+            if (!verdict_text(out, k).empty())
+                said += std::string(calc.verdicts[k].name) + ": " + to_utf8(verdict_text(out, k)) + "\n";
+        if (!said.empty()) s += "\n" + said;
     }
     if (out.console.empty() && out.valid) return s + "\nconsole: nothing\n";
     s += "\nconsole:\n";

@@ -10,6 +10,7 @@
 #include "separator/run.h"
 #include "vortex_chamber/run.h"
 #include "fixrec/edit_input.h"
+#include "fixrec/edit_output.h"
 #include "fixrec/render.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/core/usage_text.h"
@@ -185,6 +186,10 @@ Held hold(const Field& field, double typed) {
 }
 
 std::string printed(const Field& field, const Value& value) {
+    if (field.shown == calculators::Shown::Console && field.type == calculators::ValueType::Real) {
+        char buf[64];
+        return std::string(buf, fixrec::edit_list_real(value.real, buf));
+    }
     const FieldPlace place = field_place(field);
     std::string text;
     if (field.type == calculators::ValueType::Integer)

@@ -74,7 +74,8 @@ struct Held {
 // given a fraction or a value its field cannot print.
 Held hold(const Field& field, double typed);
 
-// The text of a value as the report prints it (its field, blanks trimmed).
+// The text of a value as the report prints it (its field, blanks trimmed),
+// or a console value as its console line prints it.
 std::string printed(const Field& field, const Value& value);
 
 // The bytes of a data file with one input's field replaced: the columns the

@@ -78,7 +78,12 @@ const Calculator* sweep_program(const std::vector<std::string>& columns) {
         for (const Field& f : c->inputs) expected.push_back(f.name);
         for (const Field& f : c->results) expected.push_back(f.name);
         for (std::string_view s : {"status", "reason", "messages"}) expected.push_back(s);
-        if (std::equal(columns.begin(), columns.end(), expected.begin(), expected.end())) return c;
+        // A table of a sweep from before the verdicts had columns ends here.
+        const std::size_t without_verdicts = expected.size();
+        for (const calculators::VerdictField& v : c->verdicts) expected.push_back(v.name);
+        if (std::equal(columns.begin(), columns.end(), expected.begin(), expected.end()) ||
+            std::equal(columns.begin(), columns.end(), expected.begin(), expected.begin() + without_verdicts))
+            return c;
     }
     return nullptr;
 }
@@ -192,7 +197,9 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
     plot::Figure figure;
     figure.title = std::move(title);
     for (const std::vector<calculators::Column>& table : outcome.tables) {
-        if (table.size() < 2) continue;
+        // A table without rows (no V and P when the equations of motion
+        // were not solved) has no panel; the figure's notes say why.
+        if (table.size() < 2 || table.front().values.empty()) continue;
         const calculators::Column& r = table.front();
         if (figure.panels.empty()) figure.x = {std::string(r.name), to_utf8(r.unit)};
         plot::Panel panel;
@@ -222,10 +229,20 @@ plot::Figure profile_figure(const Calculator& calc, std::span<const Value> input
             if (calc.inputs[i].name == name && i < inputs.size())
                 figure.markers.push_back({decimal_of(inputs[i].real), name});
         for (std::size_t i = 0; i < calc.results.size(); ++i)
-            if (calc.results[i].name == name && i < outcome.results.size())
+            if (calc.results[i].name == name && i < outcome.results.size() && i < outcome.computed.size() &&
+                outcome.computed[i])
                 figure.markers.push_back({decimal_of(outcome.results[i].real), name});
     }
+    figure.notes = warnings(calc, outcome);
     return figure;
+}
+
+std::vector<std::string> warnings(const Calculator& calc, const calculators::Outcome& outcome) {
+    std::vector<std::string> lines;
+    for (std::size_t k = 0; k < calc.verdicts.size() && k < outcome.verdicts.size(); ++k)
+        if (calc.verdicts[k].warning && !outcome.verdicts[k].empty())
+            lines.push_back(std::string(calc.verdicts[k].meaning) + ": " + to_utf8(outcome.verdicts[k]));
+    return lines;
 }
 
 }  // namespace swirl

@@ -13,7 +13,7 @@
 namespace swirl {
 
 // The program whose sweep wrote a table with these columns (its inputs, its
-// results, status, reason, messages); null when none did.
+// results, status, reason, messages, its verdicts); null when none did.
 const Calculator* sweep_program(const std::vector<std::string>& columns);
 
 struct SweepPlot {
@@ -38,9 +38,14 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request);
 // one panel a table against its first column, the second column on the left
 // axis and the third on the right one, each on a scale of its own (further
 // columns go with the second when of its unit); the inputs and results
-// named in `markers` that the program has are marked as vertical lines.
+// named in `markers` that the program has and the run computed are marked
+// as vertical lines; the run's warnings are the figure's notes.
 plot::Figure profile_figure(const Calculator& calc, std::span<const Value> inputs,
                             const calculators::Outcome& outcome, const std::vector<std::string>& markers,
                             std::string title);
+
+// The verdicts of a run that say its results are incomplete (a profile cut
+// short), each as "meaning: the program's words" in UTF-8.
+std::vector<std::string> warnings(const Calculator& calc, const calculators::Outcome& outcome);
 
 }  // namespace swirl

@@ -115,6 +115,7 @@ void Sweep::append_header(std::string& out) const {
     column("status");
     column("reason");
     column("messages");
+    for (const calculators::VerdictField& v : calc_->verdicts) column(v.name);
     end_csv_row(out);
 }
 
@@ -180,7 +181,8 @@ void Sweep::append_row(Worker& w, std::int64_t index, std::string& out) const {
     }
     for (std::size_t r = 0; r < calc_->results.size(); ++r) {
         out += ',';
-        if (o.valid && r < o.results.size()) append_value_text(out, calc_->results[r], o.results[r]);
+        if (o.valid && r < o.results.size() && r < o.computed.size() && o.computed[r])
+            append_value_text(out, calc_->results[r], o.results[r]);
     }
     out += o.valid ? ",ok" : ",invalid";
     w.text.clear();
@@ -192,6 +194,11 @@ void Sweep::append_row(Worker& w, std::int64_t index, std::string& out) const {
         append_as_utf8(w.text, o.console[l]);
     }
     append_csv_field(out, w.text, false);
+    for (std::size_t v = 0; v < calc_->verdicts.size(); ++v) {
+        w.text.clear();
+        if (o.valid && v < o.verdicts.size()) append_as_utf8(w.text, o.verdicts[v]);
+        append_csv_field(out, w.text, false);
+    }
     out += "\r\n";
 }
 

@@ -13,12 +13,14 @@
 //
 // The table (RFC 4180, UTF-8, rows ending CR LF):
 //   header   every input name, every scalar result name, status, reason,
-//            messages
+//            messages, every verdict name
 //   row      the inputs of the case (the integer of an integer input, the
 //            shortest decimal that reads back to the float of a real one),
-//            the results (empty cells when the case is invalid), "ok" or
-//            "invalid", the exit-3 line of the run (empty when ok), and the
-//            console lines of the case joined by " | "; texts in UTF-8.
+//            the results (empty cells when the case is invalid or its path
+//            did not compute the result), "ok" or "invalid", the exit-3 line
+//            of the run (empty when ok), the console lines of the case joined
+//            by " | ", and the program's words of each verdict the case
+//            reaches (empty when it does not); texts in UTF-8.
 //
 //   swirl::Sweep sweep(calc, base_inputs, grids, swirl::parse_shard("2/4"));
 //   std::string text;

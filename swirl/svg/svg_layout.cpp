@@ -144,7 +144,7 @@ Layout plan(const Figure& f) {
     const std::vector<std::size_t> legend_rows = place_legends(f, l);
 
     // Vertical: title, then each panel's legend and plot area.
-    double y = f.title.empty() ? 10 : 36;
+    double y = (f.title.empty() ? 10 : 36) + static_cast<double>(f.notes.size()) * kNoteRow;
     l.top.resize(f.panels.size());
     l.legend_top.resize(f.panels.size());
     for (std::size_t p = 0; p < f.panels.size(); ++p) {

@@ -17,6 +17,7 @@ namespace swirl::plot::layout {
 inline constexpr double kFont = 12;       // tick labels, legend, marker labels (px)
 inline constexpr double kLegendRow = 20;  // height of one legend row
 inline constexpr double kMarkerRow = 16;  // height of one row of marker labels
+inline constexpr double kNoteRow = 16;    // height of one line of notes under the title
 inline constexpr double kPanelGap = 18;   // between one plot area and the next panel
 inline constexpr double kTick = 5;        // tick mark length
 

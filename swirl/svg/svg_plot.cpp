@@ -80,6 +80,9 @@ void write_head(Out& o, const Figure& f, double height) {
          ".series{fill:none;stroke-width:1.8;stroke-linejoin:round;stroke-linecap:round}</style>\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     if (!f.title.empty()) o.text(f.width / 2, 24, "middle", "title", f.title);
+    for (std::size_t i = 0; i < f.notes.size(); ++i)
+        o.text(f.width / 2, (f.title.empty() ? 14 : 40) + static_cast<double>(i) * layout::kNoteRow, "middle", "",
+               f.notes[i], 0, "#b00000");
 }
 
 // A panel's grid, marker lines, ticks, axis titles and frame.

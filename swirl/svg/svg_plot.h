@@ -50,7 +50,10 @@
 // tick (0.3, never 0.30000000000000004) or, when the axis reaches 1e5 or a
 // tick below 1e-3, compact E-notation for the whole axis: 2.5e-6, 1e5.
 //
-// Texts (title, axis titles, units, series names, marker labels) are UTF-8;
+// Notes: lines under the title, in red, that say what the picture lacks (a
+// profile that stops short of the wall).
+//
+// Texts (title, notes, axis titles, units, series names, marker labels) are UTF-8;
 // they are XML-escaped, and bytes that are not valid UTF-8 or are control
 // characters become U+FFFD or a blank, so the output is always well-formed.
 // Numbers are written by std::to_chars, independent of the locale.
@@ -100,6 +103,7 @@ struct Figure {
     Axis x{};                       // shared by all panels; tick labels under the bottom one
     std::vector<Panel> panels{};    // top to bottom, at least one
     std::vector<Marker> markers{};
+    std::vector<std::string> notes{};  // lines under the title: what the picture lacks
     double width = 900;             // of the whole picture, px (300..20000)
     double panel_height = 260;      // of each plot area, px (80..20000)
 };

@@ -81,10 +81,18 @@ inline void PrintTo(const Program* p, std::ostream* os) { *os << p->name; }
 
 // The checks of a program's typed tables (table_checks.h) as
 // Program::fields_are_the_tables and Program::report_reads_back take them.
-template <const auto& inputs, const auto& results>
+// The results are the report's, then those only the console prints (when
+// the program has any).
+template <const auto& inputs, const auto& results, const auto&... console>
 void fields_are(const calculators::Calculator& c) {
     test_support::expect_input_fields(c.inputs, inputs);
-    test_support::expect_result_fields(c.results, results);
+    if constexpr (sizeof...(console) == 0) {
+        test_support::expect_result_fields(c.results, results);
+    } else {
+        ASSERT_GE(c.results.size(), results.size());
+        test_support::expect_result_fields(c.results.first(results.size()), results);
+        (test_support::expect_result_fields(c.results.subspan(results.size()), console), ...);
+    }
 }
 // A run record all zero, for a program without a new_run of its own.
 template <class Record>

@@ -3,6 +3,7 @@
 // row's inputs, shards against the whole, the refusals, the progress line on
 // a terminal and its absence in a pipe, and the pictures.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdlib>
@@ -82,7 +83,7 @@ TEST(Sweep, EveryRowIsTheProgramRunOnADataFileHoldingItsInputs) {
         EXPECT_EQ(read_bytes(dir / base_name), calc->example);  // FILE is never written
         const CsvTable table = read_csv(read_bytes(dir / "rows.csv"));
         const std::size_t n_in = calc->inputs.size(), n_out = calc->results.size();
-        ASSERT_EQ(table.columns.size(), n_in + n_out + 3);
+        ASSERT_EQ(table.columns.size(), n_in + n_out + 3 + calc->verdicts.size());
         std::map<std::string, int> statuses;
         calculators::Outcome outcome;
         for (const auto& row : table.rows) {
@@ -115,17 +116,22 @@ TEST(Sweep, EveryRowIsTheProgramRunOnADataFileHoldingItsInputs) {
                 EXPECT_EQ(read_bytes(file), report);
                 for (std::size_t k = 0; k < n_out; ++k) {
                     std::string cell;
-                    if (calc->results[k].type == calculators::ValueType::Integer)
+                    if (!outcome.computed[k])
+                        cell.clear();  // no number, not the report's zero
+                    else if (calc->results[k].type == calculators::ValueType::Integer)
                         cell = std::to_string(outcome.results[k].integer);
                     else
                         cell = shortest(outcome.results[k].real);
                     EXPECT_EQ(row[n_in + k], cell) << calc->results[k].name;
                 }
+                for (std::size_t v = 0; v < calc->verdicts.size(); ++v)
+                    EXPECT_EQ(row[n_in + n_out + 3 + v], to_utf8(outcome.verdicts[v])) << calc->verdicts[v].name;
             } else {
                 EXPECT_EQ(status, "invalid");
                 EXPECT_EQ(program.exit_code, 3);
                 EXPECT_EQ(read_bytes(file), bytes);
                 for (std::size_t k = 0; k < n_out; ++k) EXPECT_EQ(row[n_in + k], "");
+                for (std::size_t v = 0; v < calc->verdicts.size(); ++v) EXPECT_EQ(row[n_in + n_out + 3 + v], "");
             }
         }
         EXPECT_GT(statuses["ok"] + statuses["ok with messages"], 0);
@@ -304,6 +310,78 @@ TEST(Plot, ASweepWithGapsAndTheRefusals) {
     }
     EXPECT_TRUE(read_bytes(dir / "s.csv").starts_with("Q,HG,"));
     EXPECT_EQ(read_bytes(dir / "BILM.DAT"), find_program("BILM")->example);
+}
+
+// A result that a case's path does not compute is no number wherever swirl
+// shows it: null in show --json, "not computed" in show, an empty cell in the
+// sweep's table, and a gap in the plot.  KERVA over D50 goes from the
+// Stokes regime alone (no ETA2, no ETA) through both regimes to the
+// quadratic regime alone (no ETA1, no ETA).
+TEST(NotComputed, IsNullEmptyAndAGapEverywhere) {
+    TempDir dir;
+    const Calculator& kerva = *find_program("KERVA");
+    write_bytes(dir / "KERVA.DAT", kerva.example);
+    ASSERT_EQ(swirl(dir, {"set", "KERVA.DAT", "L=0.3"}).exit_code, 0);
+    ASSERT_EQ(swirl(dir, {"sweep", "KERVA.DAT", "--vary", "D50=0.00001:0.001:13:log", "-o", "g.csv"}).exit_code, 0);
+    const CsvTable table = read_csv(read_bytes(dir / "g.csv"));
+    const auto column = [&](std::string_view name) {
+        return static_cast<std::size_t>(std::find(table.columns.begin(), table.columns.end(), name) -
+                                         table.columns.begin());
+    };
+    const std::size_t eta1 = column("ETA1"), eta2 = column("ETA2"), eta = column("ETA"), regimes = column("regimes");
+    ASSERT_LT(regimes, table.columns.size());
+    std::map<std::string, int> seen;  // the pattern of empty cells of each row
+    for (const auto& row : table.rows) {
+        ASSERT_EQ(row[column("status")], "ok");
+        const std::string pattern = std::string(row[eta1].empty() ? "-" : "1") + (row[eta2].empty() ? "-" : "2") +
+                                    (row[eta].empty() ? "-" : "i");
+        ++seen[pattern];
+        EXPECT_FALSE(row[regimes].empty());
+    }
+    // Every path once at least, and nothing else.
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_GT(seen["-2-"], 0);
+    EXPECT_GT(seen["12i"], 0);
+    EXPECT_GT(seen["1--"], 0);
+
+    // The plot: ETA drawn only where the regimes meet, so one polyline of as
+    // many points as the table has ETA cells.
+    const RunResult plot = swirl(dir, {"plot", "g.csv", "--x", "D50", "--y", "ETA", "--logx", "-o", "g.svg"});
+    ASSERT_EQ(plot.exit_code, 0) << plot.err;
+    const std::string svg = read_bytes(dir / "g.svg");
+    EXPECT_EQ(count(svg, "<polyline"), seen["12i"] > 1 ? 1u : 0u);
+    const auto points = svg.find("points=\"", svg.find("<polyline")) + 8;
+    EXPECT_EQ(count(svg.substr(points, svg.find('"', points) - points), ","), static_cast<std::size_t>(seen["12i"]));
+
+    // show of the last case (the quadratic regime alone).
+    ASSERT_EQ(swirl(dir, {"set", "KERVA.DAT", "D50=0.001"}).exit_code, 0);
+    const RunResult json = swirl(dir, {"show", "KERVA.DAT", "--json"});
+    ASSERT_EQ(json.exit_code, 0) << json.err;
+    const nlohmann::json doc = nlohmann::json::parse(json.out);
+    for (const nlohmann::json& r : doc["results"]) {
+        const bool computed = r["name"] != "ETA1" && r["name"] != "KSC" && r["name"] != "ETA" &&
+                              r["name"] != "ETA1FR" && r["name"] != "ETAM";
+        EXPECT_EQ(r["computed"], computed) << r["name"];
+        EXPECT_EQ(r["value"].is_null(), !computed) << r["name"];
+        EXPECT_EQ(r["printed"].is_null(), !computed) << r["name"];
+    }
+    const RunResult text = swirl(dir, {"show", "KERVA.DAT"});
+    EXPECT_NE(text.out.find("\nETA1    not computed  %"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\nanswer: "), std::string::npos) << text.out;
+}
+
+// A profile cut at 400 nodes says so in the picture and on standard error.
+TEST(Plot, AProfileCutAt400NodesSaysSo) {
+    TempDir dir;
+    write_bytes(dir / "ZARN1.DAT", find_program("ZARN1")->example);
+    ASSERT_EQ(swirl(dir, {"set", "ZARN1.DAT", "DRK=0.0002"}).exit_code, 0);
+    const RunResult r = swirl(dir, {"plot", "ZARN1.DAT", "-o", "cut.svg"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string words = "ЧИСЛО УЗЛОВ БОЛЬШЕ 400; НУЖНО УВЕЛИЧИТЬ DRK";
+    EXPECT_NE(r.err.find("swirl: ZARN1.DAT: the V and P profiles stop at 400 nodes short of the wall: " + words),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(read_bytes(dir / "cut.svg").find(words + "</text>"), std::string::npos);
 }
 
 TEST(Plot, TheProfilesOfAZarn1Run) {

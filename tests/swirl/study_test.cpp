@@ -71,13 +71,13 @@ TEST(Sweep, TheTable) {
     text += rows_of(sweep, 2);
     const CsvTable table = read_csv(text);
     EXPECT_EQ(table.columns, (std::vector<std::string>{"Q", "HG", "R1", "RCR", "UPOD", "HO", "RV", "VMAX", "status",
-                                                       "reason", "messages"}));
+                                                       "reason", "messages", "outlet"}));
     ASSERT_EQ(table.rows.size(), 49u);
     // 0.00002 * 100^(1/6) = 4.3088693...e-5: the field holds five digits.
     EXPECT_EQ(table.rows[7][0], "4.3089e-05");
     EXPECT_EQ(table.rows[0], (std::vector<std::string>{"2e-05", "0.5", "-0.01", "0.1", "0.05", "", "", "", "invalid",
                                                        "***ОШИБКА ВЫЧИСЛЕНИЙ: R1<0, СТЕПЕНЬ ОТРИЦАТЕЛЬНОГО ЧИСЛА***",
-                                                       ""}));
+                                                       "", ""}));
 }
 
 TEST(Sweep, ALongGridGivesTheRowsOfItsValuesOneByOne) {
@@ -123,8 +123,8 @@ TEST(Sweep, Refusals) {
 
 // BILM's columns with these rows of Q, UPOD, HO, VMAX and status.
 CsvTable bilm_table(const std::vector<std::vector<std::string>>& rows) {
-    CsvTable t{{"Q", "HG", "R1", "RCR", "UPOD", "HO", "RV", "VMAX", "status", "reason", "messages"}, {}};
-    for (const auto& r : rows) t.rows.push_back({r[0], "0.5", "0.01", "0.1", r[1], r[2], "", r[3], r[4], "", ""});
+    CsvTable t{{"Q", "HG", "R1", "RCR", "UPOD", "HO", "RV", "VMAX", "status", "reason", "messages", "outlet"}, {}};
+    for (const auto& r : rows) t.rows.push_back({r[0], "0.5", "0.01", "0.1", r[1], r[2], "", r[3], r[4], "", "", ""});
     return t;
 }
 

@@ -173,7 +173,20 @@ TEST(Show, EachExampleAsTheProgramComputesIt) {
         ASSERT_EQ(doc["results"].size(), calc->results.size());
         for (std::size_t k = 0; k < calc->results.size(); ++k) {
             const Field& f = calc->results[k];
-            EXPECT_TRUE(same(f, json_value(f, doc["results"][k]["value"]), out.results[k])) << f.name;
+            EXPECT_EQ(doc["results"][k]["computed"], out.computed[k]) << f.name;
+            if (out.computed[k])
+                EXPECT_TRUE(same(f, json_value(f, doc["results"][k]["value"]), out.results[k])) << f.name;
+            else
+                EXPECT_TRUE(doc["results"][k]["value"].is_null()) << f.name;
+        }
+        ASSERT_EQ(doc["verdicts"].size(), calc->verdicts.size());
+        for (std::size_t k = 0; k < calc->verdicts.size(); ++k) {
+            const nlohmann::json& v = doc["verdicts"][k];
+            EXPECT_EQ(v["name"], calc->verdicts[k].name);
+            if (out.verdicts[k].empty())
+                EXPECT_TRUE(v["text"].is_null()) << calc->verdicts[k].name;
+            else
+                EXPECT_EQ(v["text"], to_utf8(out.verdicts[k]));
         }
         EXPECT_EQ(doc["messages"].get<std::vector<std::string>>(), console_lines(program.result.out));
         EXPECT_EQ(doc.contains("profiles"), !out.tables.empty());
@@ -184,7 +197,13 @@ TEST(Show, EachExampleAsTheProgramComputesIt) {
         for (std::size_t k = 0; k < calc->inputs.size(); ++k)
             EXPECT_NE(text.out.find(printed(calc->inputs[k], inputs[k])), std::string::npos) << calc->inputs[k].name;
         for (std::size_t k = 0; k < calc->results.size(); ++k)
-            EXPECT_NE(text.out.find(printed(calc->results[k], out.results[k])), std::string::npos);
+            EXPECT_NE(text.out.find(out.computed[k] ? printed(calc->results[k], out.results[k]) : "not computed"),
+                      std::string::npos);
+        for (std::size_t k = 0; k < calc->verdicts.size(); ++k) {
+            if (out.verdicts[k].empty()) continue;
+            EXPECT_NE(text.out.find(std::string(calc->verdicts[k].name) + ": " + to_utf8(out.verdicts[k]) + "\n"),
+                      std::string::npos);
+        }
         for (const std::string& line : console_lines(program.result.out))
             EXPECT_NE(text.out.find(line + "\n"), std::string::npos) << line;
     }

@@ -32,6 +32,16 @@ struct Field {
     fixrec::FormatView report;
     std::string_view unit;      // code page 866; "" when none
     std::string_view meaning;
+    Shown shown = Shown::Report;  // results: on the report, or only on a console line
+};
+
+// A verdict of a run: what the report or the console says of it in words
+// rather than a number (which regimes were computed, that the funnel reaches
+// the outlet, that a profile stopped at its last node).
+struct VerdictField {
+    std::string_view name;     // ASCII: a CSV column, a JSON key
+    std::string_view meaning;  // English
+    bool warning = false;      // the results are incomplete: a picture and standard error say so
 };
 
 // Where the input section stops reading.
@@ -53,6 +63,12 @@ struct Column {
 struct Outcome {
     bool valid = false;          // false: the inputs make the computation invalid (exit 3)
     std::vector<Value> results;  // one per result field, in table order; zero where not computed
+    // One per result field: false where the path of the run did not compute
+    // the result.  Such a value is no number: a tool shows it as missing.
+    std::vector<bool> computed;
+    // One per Calculator::verdicts: the program's own words (code page 866),
+    // several joined by "; "; empty when the run does not reach it.
+    std::vector<std::string> verdicts;
     // The console lines before any exit-3 line: code page 866, without line
     // ends, exactly what a run shows (carriage control applied).  A run's
     // console is these lines and then `failure`, each ended by CR LF.
@@ -71,7 +87,8 @@ struct Calculator {
     std::string_view banner;     // text of the report banner naming the program (code page 866)
     int input_lines;             // lines of the input section
     std::span<const Field> inputs;   // value lines only, in table order
-    std::span<const Field> results;  // the scalar results of the report
+    std::span<const Field> results;  // the scalar results of the report, then the console's values
+    std::span<const VerdictField> verdicts;  // what the report and the console say in words
     std::string_view example;        // the bundled example data file, its bytes
 
     // Reads the input section from a data file's bytes with the program's
@@ -112,7 +129,7 @@ constexpr Field field_of(const InputLine<Record>& row) {
 
 template <class Record>
 constexpr Field field_of(const ResultLine<Record>& row) {
-    return {0, row.name, row.type(), row.report, row.report, row.unit, row.meaning};
+    return {0, row.name, row.type(), row.report, row.report, row.unit, row.meaning, row.shown};
 }
 
 // The fields of the value lines of an input table; M = value_count(table).
@@ -132,6 +149,15 @@ constexpr std::array<Field, N> result_fields(const std::array<ResultLine<Record>
     return [&]<std::size_t... I>(std::index_sequence<I...>) {
         return std::array<Field, N>{field_of(table[I])...};
     }(std::make_index_sequence<N>{});
+}
+
+// The report's results, then the values only the console prints.
+template <class Record, std::size_t N, std::size_t C>
+constexpr std::array<Field, N + C> result_fields(const std::array<ResultLine<Record>, N>& report,
+                                                 const std::array<ResultLine<Record>, C>& console) {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return std::array<Field, N + C>{(I < N ? field_of(report[I % N]) : field_of(console[(I - N) % C]))...};
+    }(std::make_index_sequence<N + C>{});
 }
 
 // Field values to the record's members and back, in table order.
@@ -172,6 +198,23 @@ void get_results(const std::array<ResultLine<Record>, N>& table, const Record& r
     results.clear();
     for (const ResultLine<Record>& row : table) results.push_back(member_value(row, record));
 }
+
+// Appends the values of a table's rows to `results`.
+template <class Record, std::size_t N>
+void append_results(const std::array<ResultLine<Record>, N>& table, const Record& record,
+                    std::vector<Value>& results) {
+    for (const ResultLine<Record>& row : table) results.push_back(member_value(row, record));
+}
+
+// The words of a report or console statement: the text of its literals,
+// each run of blanks, skips and record ends made one blank, without the
+// blanks and asterisks that frame it.  "(5X,'   *** ALGORITM  2 ***',/)" gives "ALGORITM 2".
+std::string words_of(const fixrec::FormatView& format);
+// The same of a text: a console line as a run shows it.
+std::string words_of(std::string_view text);
+
+// Adds `words` to a verdict's text, after "; " when it has some already.
+void add_words(std::string& verdict, std::string_view words);
 
 // Where the reading of `bytes` stopped at `line`, read with `read`: the
 // columns of the format's fields and the bytes found there, as the input

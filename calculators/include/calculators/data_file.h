@@ -30,6 +30,10 @@ enum class LineKind : std::uint8_t {
 
 enum class ValueType : std::uint8_t { Real, Integer };
 
+// Where a run prints a result: a line of the report, or only a list-directed
+// console line (its value in the console's 15-column real item).
+enum class Shown : std::uint8_t { Report, Console };
+
 // Header and label lines are read as (80A1) into this many characters.
 inline constexpr int kTextLineWidth = 80;
 
@@ -66,15 +70,24 @@ struct InputLine {
     constexpr ValueType type() const { return integer != nullptr ? ValueType::Integer : ValueType::Real; }
 };
 
-// One scalar result of the report.
+// The field that stands for a list-directed console real: a tool shows such
+// a value as the console does (fixrec::edit_list_real), 15 columns wide.
+namespace detail {
+using namespace fixrec::literals;
+inline constexpr fixrec::FormatView kConsoleReal = R"fmt((E15.7))fmt"_fmt;
+}  // namespace detail
+using detail::kConsoleReal;
+
+// One scalar result of the report, or a value only a console line prints.
 template <class Record>
 struct ResultLine {
     std::string_view name;
-    fixrec::FormatView report;  // the report statement that writes it
+    fixrec::FormatView report;  // the report statement that writes it (kConsoleReal for a console value)
     std::string_view unit;      // code page 866, "" when none
     std::string_view meaning;
     float Record::*real = nullptr;
     std::int32_t Record::*integer = nullptr;
+    Shown shown = Shown::Report;
 
     static constexpr ResultLine of(std::string_view name, fixrec::FormatView report, std::string_view unit,
                                    std::string_view meaning, float Record::*member) {
@@ -83,6 +96,11 @@ struct ResultLine {
     static constexpr ResultLine of(std::string_view name, fixrec::FormatView report, std::string_view unit,
                                    std::string_view meaning, std::int32_t Record::*member) {
         return {name, report, unit, meaning, nullptr, member};
+    }
+    // A real that only a list-directed console line prints.
+    static constexpr ResultLine console(std::string_view name, std::string_view unit, std::string_view meaning,
+                                        float Record::*member) {
+        return {name, kConsoleReal, unit, meaning, member, nullptr, Shown::Console};
     }
 
     constexpr ValueType type() const { return integer != nullptr ? ValueType::Integer : ValueType::Real; }

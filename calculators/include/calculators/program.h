@@ -23,6 +23,18 @@
 //       static void reopen_failed(Messages& messages);
 //       // The profile tables of a valid run, when a tool asks (may do nothing).
 //       static void tables(const Record& run, Outcome& out);
+//
+//       // Optional.  Values that only a console line prints, as results
+//       // (ResultLine::console rows); they follow the report's results.
+//       static constexpr const auto& console_results = kConsoleResults;
+//       // Optional.  Whether the path of a valid run computed the result of
+//       // that name (every result when absent).
+//       static bool computed(const Record& run, std::string_view result);
+//       // Optional, together.  What the report and the console say in words,
+//       // and for a valid run the program's words of each verdict it reaches
+//       // (`texts` has one empty string per verdict).
+//       static constexpr std::array<VerdictField, N> verdicts{...};
+//       static void verdicts_of(const Record& run, std::span<std::string> texts);
 //   };
 //
 //   const Calculator& calculator() {
@@ -31,6 +43,7 @@
 //   }
 #pragma once
 
+#include <concepts>
 #include <span>
 #include <string>
 #include <string_view>
@@ -74,11 +87,54 @@ int run_program(std::string_view path) {
 }
 
 template <class P>
+concept WithConsoleResults = requires { P::console_results; };
+template <class P>
+concept WithComputed = requires(const typename P::Record& run) {
+    { P::computed(run, std::string_view()) } -> std::same_as<bool>;
+};
+template <class P>
+concept WithVerdicts = requires(const typename P::Record& run, std::span<std::string> texts) {
+    P::verdicts;
+    P::verdicts_of(run, texts);
+};
+
+template <class P>
+constexpr auto result_fields_of() {
+    if constexpr (WithConsoleResults<P>)
+        return calculators::result_fields(P::results, P::console_results);
+    else
+        return calculators::result_fields(P::results);
+}
+
+template <class P>
+constexpr std::span<const VerdictField> verdicts_of() {
+    if constexpr (WithVerdicts<P>)
+        return P::verdicts;
+    else
+        return {};
+}
+
+template <class P>
 struct ProgramSteps {
     using Record = typename P::Record;
 
     static constexpr auto input_fields = calculators::input_fields<value_count(P::inputs)>(P::inputs);
-    static constexpr auto result_fields = calculators::result_fields(P::results);
+    static constexpr auto result_fields = result_fields_of<P>();
+
+    // The results, their flags and the verdicts of a computation (every
+    // result zero and not computed, no verdict, when it was invalid).
+    static void outcome_of(const Record& run, bool valid, Outcome& out) {
+        get_results(P::results, run, out.results);
+        if constexpr (WithConsoleResults<P>) append_results(P::console_results, run, out.results);
+        out.computed.assign(out.results.size(), valid);
+        if constexpr (WithComputed<P>)
+            if (valid)
+                for (std::size_t k = 0; k < result_fields.size(); ++k)
+                    out.computed[k] = P::computed(run, result_fields[k].name);
+        out.verdicts.assign(verdicts_of<P>().size(), std::string());
+        if constexpr (WithVerdicts<P>)
+            if (valid) P::verdicts_of(run, out.verdicts);
+    }
 
     static Record with_inputs(std::span<const Value> inputs) {
         Record run = P::new_run();
@@ -101,7 +157,10 @@ struct ProgramSteps {
         CapturedConsole console(out.console, out.failure);
         typename P::Messages messages(console);
         out.valid = P::compute(run, messages);
-        get_results(P::results, out.valid ? run : Record{}, out.results);
+        if (out.valid)
+            outcome_of(run, true, out);
+        else
+            outcome_of(Record{}, false, out);
         if (with_tables && out.valid) P::tables(run, out);
     }
 
@@ -133,6 +192,7 @@ Calculator make_calculator(const Identity& id) {
         .input_lines = static_cast<int>(P::inputs.size()),
         .inputs = S::input_fields,
         .results = S::result_fields,
+        .verdicts = verdicts_of<P>(),
         .example = id.example,
         .read = S::read,
         .compute = S::compute,
