@@ -62,7 +62,8 @@ FieldPlace field_place(const Field& field);
 // A value as the data file holds it once written into its field.
 struct Held {
     Value value;          // what the program reads back from the field
-    std::string field;    // the report's field text (code page 866), report_last - report_first + 1 bytes
+    std::string field;    // the report's field text (code page 866), as wide as the field of the
+                          // statement the report writes this value with (calculators::report_format)
     bool exact = false;   // the field holds the typed value exactly
 };
 

@@ -32,7 +32,17 @@ struct Field {
     fixrec::FormatView report;
     std::string_view unit;      // code page 866; "" when none
     std::string_view meaning;
+    // The report statement for a count that the field of `report` cannot
+    // hold (same line, a wider field from the same column); `report` when the
+    // line has none.  report_format() picks between the two.
+    fixrec::FormatView wide = report;
 };
+
+// The statement the report writes `value` with on this field's line, as the
+// program's report picks it.
+constexpr const fixrec::FormatView& report_format(const Field& field, const Value& value) {
+    return field.type == ValueType::Integer ? report_for(field.report, field.wide, value.integer) : field.report;
+}
 
 // Where the input section stops reading.
 struct ReadFailure {
@@ -107,7 +117,7 @@ inline constexpr int kMemoryUnit = 99;
 
 template <class Record>
 constexpr Field field_of(const InputLine<Record>& row) {
-    return {row.line, row.name, row.type(), row.read, row.report, row.unit, row.meaning};
+    return {row.line, row.name, row.type(), row.read, row.report, row.unit, row.meaning, row.wide};
 }
 
 template <class Record>
