@@ -112,6 +112,11 @@ struct Calculator {
 // (a run's data file is unit 1).
 inline constexpr int kMemoryUnit = 99;
 
+// Whether the report shows `value` in this field's line as a number rather
+// than asterisks, which no reader takes back: true for every value of most
+// fields; false, for instance, for an F11.4 field from 10^6 up.
+bool report_holds(const Field& field, const Value& value);
+
 // ---------------------------------------------------------------------------
 // Building a Calculator from a program's tables.
 
