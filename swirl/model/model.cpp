@@ -144,6 +144,10 @@ FieldPlace place_with(const Field& field, const fixrec::FormatView& report_state
 
 FieldPlace field_place(const Field& field) { return place_with(field, field.report); }
 
+FieldPlace field_place(const Field& field, const Value& value) {
+    return place_with(field, calculators::report_format(field, value));
+}
+
 Held hold(const Field& field, double typed) {
     const bool whole = field.type == calculators::ValueType::Integer;
     if (whole && (typed != std::trunc(typed) || std::fabs(typed) > std::numeric_limits<std::int32_t>::max()))
@@ -151,7 +155,7 @@ Held hold(const Field& field, double typed) {
     calculators::Value as_typed;
     if (whole) as_typed.integer = static_cast<std::int32_t>(typed);
     // The statement the report would write this value with.
-    const FieldPlace place = place_with(field, calculators::report_format(field, as_typed));
+    const FieldPlace place = field_place(field, as_typed);
     Held held;
     if (whole) {
         fixrec::render_field(place.report, fixrec::Item(as_typed.integer), held.field);
@@ -184,7 +188,7 @@ Held hold(const Field& field, double typed) {
 }
 
 std::string printed(const Field& field, const Value& value) {
-    const FieldPlace place = place_with(field, calculators::report_format(field, value));
+    const FieldPlace place = field_place(field, value);
     std::string text;
     if (field.type == calculators::ValueType::Integer)
         fixrec::render_field(place.report, fixrec::Item(value.integer), text);

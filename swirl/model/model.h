@@ -58,6 +58,9 @@ struct FieldPlace {
     fixrec::Descriptor report;  // and of the report statement
 };
 FieldPlace field_place(const Field& field);
+// The same with the report's field for `value`: wider than the usual one for
+// a count that the usual field cannot hold (KERVA's NI = 10 in columns 47-48).
+FieldPlace field_place(const Field& field, const Value& value);
 
 // A value as the data file holds it once written into its field.
 struct Held {
