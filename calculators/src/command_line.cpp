@@ -89,7 +89,7 @@ std::string usage(const Program& p) {
     s.append("  1  the report could not be written\n");
     s.append("  2  the data file could not be opened or read\n");
     s.append("  3  the input makes the computation invalid\n");
-    s.append(" 64  an unknown option: any other argument starting with '-'; no file touched\n\n");
+    s.append(" 64  an argument starting with '-' other than one option below alone; nothing touched\n\n");
     s.append("Options:\n");
     s.append("  -h, --help  show this text\n");
     s.append("  --version   show the version\n\n");
