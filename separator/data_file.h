@@ -36,8 +36,10 @@ inline constexpr fixrec::FormatView kCount = R"fmt((46X,I2))fmt"_fmt;
 // The report writes each value back after 2 blanks and a 39-character label,
 // so that it starts in column 42; NI and VID get 5 blanks more and stand as
 // one digit (I1) in column 47, which the reader's I2 takes with the blank or
-// the end of the line after it.  A count of 10 or more, or a negative one,
-// shows as an asterisk that the next run cannot read.
+// the end of the line after it.  A count that one digit cannot hold (10 or
+// more, or negative) is written two digits wide (I2) in columns 47-48,
+// exactly where the reader takes it, so that every count the reader accepts
+// (-9 to 99) comes back on the next run.
 inline constexpr std::array kInputSection{
     InputLine::header(1, kTextLine),
     InputLine::header(2, kTextLine),
@@ -77,6 +79,7 @@ inline constexpr std::array kInputSection{
                      "м"_cp, "height of an inlet opening; 0 for a round opening", &KervaRun::HI),
     InputLine::value(20, "NI", kCount,
                      R"fmt((2X,'КОЛИЧЕСТВО ВХОДНЫХ ОТВЕРСТИЙ         NI',5X,I1))fmt"_fmt,
+                     R"fmt((2X,'КОЛИЧЕСТВО ВХОДНЫХ ОТВЕРСТИЙ         NI',5X,I2))fmt"_fmt,
                      "", "number of inlet openings", &KervaRun::NI),
     InputLine::label(21, kTextLine,
                      R"fmt((2X,'УГОЛ НАКЛОНА ВХОДНЫХ ОТВЕРСТИЙ'))fmt"_fmt),
@@ -87,6 +90,7 @@ inline constexpr std::array kInputSection{
                      R"fmt((2X,'ВИД ВХОДА (1-боковой,2-торцевой,'))fmt"_fmt),
     InputLine::value(24, "VID", kCount,
                      R"fmt((2X,'3-улиточный)                        VID',5X,I1))fmt"_fmt,
+                     R"fmt((2X,'3-улиточный)                        VID',5X,I2))fmt"_fmt,
                      "", "kind of inlet: 1 side, 2 end, any other value volute", &KervaRun::VID),
     InputLine::value(25, "BETA", kFixed,
                      R"fmt((2X,'КОЭФФИЦИЕНТ ШЕРОХОВАТОСТИ          BETA',F11.4))fmt"_fmt,

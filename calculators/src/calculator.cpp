@@ -2,6 +2,9 @@
 #include "calculators/calculator.h"
 
 #include <algorithm>
+#include <string>
+
+#include "fixrec/render.h"
 
 namespace calculators {
 
@@ -46,6 +49,16 @@ void field_columns(const fixrec::FormatView& format, int& first, int& last) {
 }
 
 }  // namespace
+
+bool report_holds(const Field& field, const Value& value) {
+    const fixrec::Descriptor d = first_field(report_format(field, value));
+    std::string text;
+    if (field.type == ValueType::Integer)
+        fixrec::render_field(d, fixrec::Item(value.integer), text);
+    else
+        fixrec::render_field(d, fixrec::Item(value.real), text);
+    return text.find('*') == std::string::npos;
+}
 
 ReadFailure read_failure(std::string_view bytes, int line, std::string_view field, LineKind kind,
                          const fixrec::FormatView& read, fixrec::Status status) {

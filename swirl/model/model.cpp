@@ -137,9 +137,12 @@ std::string input_names(const Calculator& calc) {
     return s;
 }
 
-FieldPlace field_place(const Field& field) {
+namespace {
+
+// The place of the field with the report statement that writes it.
+FieldPlace place_with(const Field& field, const fixrec::FormatView& report_statement) {
     const DataAt read = first_data(field.read, false);
-    const DataAt report = first_data(field.report, true);
+    const DataAt report = first_data(report_statement, true);
     FieldPlace p;
     p.read = read.desc;
     p.report = report.desc;
@@ -150,13 +153,25 @@ FieldPlace field_place(const Field& field) {
     return p;
 }
 
+}  // namespace
+
+FieldPlace field_place(const Field& field) { return place_with(field, field.report); }
+
+FieldPlace field_place(const Field& field, const Value& value) {
+    return place_with(field, calculators::report_format(field, value));
+}
+
 Held hold(const Field& field, double typed) {
-    const FieldPlace place = field_place(field);
+    const bool whole = field.type == calculators::ValueType::Integer;
+    if (whole && (typed != std::trunc(typed) || std::fabs(typed) > std::numeric_limits<std::int32_t>::max()))
+        throw UsageError(std::string(field.name) + " takes a whole number that fits its field");
+    calculators::Value as_typed;
+    if (whole) as_typed.integer = static_cast<std::int32_t>(typed);
+    // The statement the report would write this value with.
+    const FieldPlace place = field_place(field, as_typed);
     Held held;
-    if (field.type == calculators::ValueType::Integer) {
-        if (typed != std::trunc(typed) || std::fabs(typed) > std::numeric_limits<std::int32_t>::max())
-            throw UsageError(std::string(field.name) + " takes a whole number that fits its field");
-        fixrec::render_field(place.report, fixrec::Item(static_cast<std::int32_t>(typed)), held.field);
+    if (whole) {
+        fixrec::render_field(place.report, fixrec::Item(as_typed.integer), held.field);
     } else {
         if (!std::isfinite(static_cast<float>(typed)))
             throw UsageError(std::string(field.name) + ": the value is beyond single precision");
@@ -190,7 +205,7 @@ std::string printed(const Field& field, const Value& value) {
         char buf[64];
         return std::string(buf, fixrec::edit_list_real(value.real, buf));
     }
-    const FieldPlace place = field_place(field);
+    const FieldPlace place = field_place(field, value);
     std::string text;
     if (field.type == calculators::ValueType::Integer)
         fixrec::render_field(place.report, fixrec::Item(value.integer), text);
@@ -206,7 +221,9 @@ std::string put_field(std::string_view bytes, const Field& field, const Held& he
     if (line.start == std::string_view::npos)
         throw std::invalid_argument("the data file has no line " + std::to_string(field.line));
     std::string text(bytes.substr(line.start, line.text_end - line.start));
-    const auto need = static_cast<std::size_t>(std::max(place.report_last, 0));
+    // The report's field as hold() rendered it, which may be wider than the
+    // one of the line's usual statement.
+    const auto need = static_cast<std::size_t>(place.report_first - 1) + held.field.size();
     if (text.size() < need) text.resize(need, ' ');
     const auto read_first = static_cast<std::size_t>(place.read_first - 1);
     const std::size_t read_end = std::min(text.size(), static_cast<std::size_t>(place.read_last));

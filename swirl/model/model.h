@@ -61,11 +61,15 @@ struct FieldPlace {
     fixrec::Descriptor report;  // and of the report statement
 };
 FieldPlace field_place(const Field& field);
+// The same with the report's field for `value`: wider than the usual one for
+// a count that the usual field cannot hold (KERVA's NI = 10 in columns 47-48).
+FieldPlace field_place(const Field& field, const Value& value);
 
 // A value as the data file holds it once written into its field.
 struct Held {
     Value value;          // what the program reads back from the field
-    std::string field;    // the report's field text (code page 866), report_last - report_first + 1 bytes
+    std::string field;    // the report's field text (code page 866), as wide as the field of the
+                          // statement the report writes this value with (calculators::report_format)
     bool exact = false;   // the field holds the typed value exactly
 };
 

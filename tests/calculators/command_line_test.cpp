@@ -1,6 +1,8 @@
 // -h, --help and --version as the only argument: an answer on stdout, exit
 // code 0, and not a single file created, changed or removed, whether the
-// data file is there or not.  With other arguments the run is the usual one.
+// data file is there or not.  Any other argument starting with '-': a usage
+// error, exit code 64, and again no file touched.  With other arguments the
+// run is the usual one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -93,9 +95,61 @@ INSTANTIATE_TEST_SUITE_P(
         return std::get<0>(param_info.param).name + "_" + option;
     });
 
-// Not alone, or not one of the three: the argument names the file for the
-// report, as it always has.  In an empty directory BILM and KERVA write
-// their blank form there; ZARN1 stops after its message.
+// Any other argument that starts with '-', wherever it stands, the three
+// beside other arguments included: a line naming it and the usage line on
+// stderr, exit code 64, nothing created, read or changed.
+class Refused : public ::testing::TestWithParam<std::tuple<Program, std::vector<std::string>>> {};
+
+TEST_P(Refused, UsageErrorAndTouchesNoFile) {
+    const auto& [p, args] = GetParam();
+    std::string refused;
+    for (const std::string& a : args)
+        if (refused.empty() && a.front() == '-') refused = a;
+    for (const bool with_data_file : {false, true}) {
+        SCOPED_TRACE(with_data_file ? "data file present" : "empty directory");
+        TempDir dir;
+        if (with_data_file)
+            test_support::write_bytes(dir / p.data_file, read_bytes(faults::example_path(p)));
+        const Snapshot before = snapshot(dir, p);
+
+        const RunResult r = run_in(dir, p, args);
+
+        EXPECT_EQ(r.exit_code, 64);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, p.name + ": unknown option " + refused + "\nUsage: " + p.name +
+                             " [-h | --help | --version]\n");
+        const Snapshot after = snapshot(dir, p);
+        EXPECT_EQ(after.names, before.names);
+        EXPECT_EQ(after.data, before.data);
+        EXPECT_EQ(after.mtime.tv_sec, before.mtime.tv_sec);
+        EXPECT_EQ(after.mtime.tv_nsec, before.mtime.tv_nsec);
+    }
+}
+
+using Args = std::vector<std::string>;
+
+std::string args_name(const std::vector<std::string>& args) {
+    std::string name;
+    for (const std::string& a : args) {
+        name += "_";
+        for (const char c : a) name += c == '-' ? 'd' : c == ' ' ? 's' : c;
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calculators, Refused,
+    ::testing::Combine(::testing::ValuesIn(faults::programs()),
+                       ::testing::Values(Args{"-help"}, Args{"-x"}, Args{"--helpx"}, Args{"-"}, Args{"--"},
+                                         Args{"--HELP"}, Args{"--help", "extra"}, Args{"--version", "-h"},
+                                         Args{"X", "--version"}, Args{"-h", "X"})),
+    [](const auto& param_info) {
+        return std::get<0>(param_info.param).name + args_name(std::get<1>(param_info.param));
+    });
+
+// Arguments that do not start with '-' name the file for the report, as
+// they always have.  In an empty directory BILM and KERVA write their blank
+// form there; ZARN1 stops after its message.
 class OtherArguments : public ::testing::TestWithParam<std::tuple<Program, std::vector<std::string>>> {};
 
 TEST_P(OtherArguments, KeepTheirMeaning) {
@@ -113,17 +167,9 @@ TEST_P(OtherArguments, KeepTheirMeaning) {
 INSTANTIATE_TEST_SUITE_P(
     Calculators, OtherArguments,
     ::testing::Combine(::testing::ValuesIn(faults::programs()),
-                       ::testing::Values(std::vector<std::string>{"--help", "X"},
-                                         std::vector<std::string>{"--version", "-h"},
-                                         std::vector<std::string>{"-x"},
-                                         std::vector<std::string>{"--HELP"})),
+                       ::testing::Values(Args{"X"}, Args{"report", "Y"}, Args{"a-b"})),
     [](const auto& param_info) {
-        std::string name = std::get<0>(param_info.param).name;
-        for (std::string a : std::get<1>(param_info.param)) {
-            std::erase(a, '-');
-            name += "_" + a;
-        }
-        return name;
+        return std::get<0>(param_info.param).name + args_name(std::get<1>(param_info.param));
     });
 
 }  // namespace

@@ -125,6 +125,8 @@ def main():
         swirl[program + ".set.lower"] = head + names[0].lower() + "=0.001\n"
         swirl[program + ".set.file"] = (head + names[-1] + "=12.5\x00" +
                                          data.replace(b"\r\n", b"\n")[: len(data) * 2 // 3].decode("cp866"))
+    # Counts that one digit does not hold: the report's field is two wide.
+    swirl["KERVA.set.counts"] = "KERVA set\nNI=10\nVID=-9"
     # The seeds are UTF-8 texts; a set seed's data file is code page 866.
     swirl = {n: (t.encode("utf-8") if ".set.file" not in n else
                  t[: t.index("\x00") + 1].encode("utf-8") + t[t.index("\x00") + 1:].encode("cp866"))

@@ -111,7 +111,7 @@ void check_set(const Calculator& calc, std::string_view input) {
     std::vector<bool> assigned_line(static_cast<std::size_t>(calc.input_lines) + 2, false);
     for (const swirl::Assignment& a : assignments) {
         const Field& f = calc.inputs[a.input];
-        const swirl::FieldPlace p = swirl::field_place(f);
+        const swirl::FieldPlace p = swirl::field_place(f, a.held.value);
         if (a.held.field.size() != static_cast<std::size_t>(p.report_last - p.report_first + 1) ||
             a.held.field.find('*') != std::string::npos)
             fail("a field holds a report's field, never asterisks", a.held.field);

@@ -229,6 +229,22 @@ TEST_F(Kerva, ReportIsItsOwnInput) {
     }
 }
 
+TEST_F(Kerva, TwoDigitCountsComeBackOnTheNextRun) {
+    // NI and VID as typed in columns 47-48: the report writes them there, and
+    // the next run reads them and makes the same report.
+    const RunResult r = run_on(input(with(example_values(), {{"NI", "10"}, {"VID", "12"}})));
+    expect_clean_end(r);
+    ASSERT_EQ(r.exit_code, kExitOk);
+    const std::string report = read_bytes(data());
+    EXPECT_NE(report.find("NI     10\r\n"), std::string::npos);
+    EXPECT_NE(report.find("VID     12\r\n"), std::string::npos);
+    const RunResult again = run();
+    expect_clean_end(again);
+    EXPECT_EQ(again.exit_code, kExitOk);
+    EXPECT_EQ(again.out, r.out);
+    EXPECT_EQ(read_bytes(data()), report);
+}
+
 TEST_F(Kerva, EarlierLongerReportIsCut) {
     std::string old = example2_report();
     for (int k = 0; k < 30; ++k) old += "note " + std::to_string(k) + "\r\n";
@@ -419,8 +435,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Unreadable{"TwoPointsInROP", input(with(example_values(), {{"ROP", "2.0.0"}}))},
                       Unreadable{"LetterInNI", input(with(example_values(), {{"NI", "A"}}))},
                       Unreadable{"PointInVID", input(with(example_values(), {{"VID", "1."}}))},
-                      // The report of an NI of 10 shows an asterisk, which
-                      // does not read back as an integer.
+                      // An asterisk (a count a field could not hold) does
+                      // not read as an integer.
                       Unreadable{"AsteriskForNI", input(with(example_values(), {{"NI", "*"}}))}),
     [](const auto& tp) { return std::string(tp.param.name); });
 

@@ -98,7 +98,8 @@ namespace swirl {
 namespace {
 
 // KERVA reads NI and VID as I2 (columns 47-48) and prints them as I1
-// (column 47); its angles and coefficients are F11.4 fields.
+// (column 47), or as I2 when one digit cannot hold them; its angles and
+// coefficients are F11.4 fields.
 TEST(Hold, IntegerAndFixedFields) {
     const Calculator& kerva = *find_program("kerva");
     const Field& ni = kerva.inputs[input_index(kerva, "NI")];
@@ -109,7 +110,19 @@ TEST(Hold, IntegerAndFixedFields) {
     EXPECT_EQ(place.report_last, 47);
     EXPECT_EQ(hold(ni, 4).field, "4");
     EXPECT_EQ(hold(ni, 4).value.integer, 4);
-    for (double refused : {2.5, 10.0, -1.0}) EXPECT_THROW(hold(ni, refused), UsageError) << refused;
+    EXPECT_EQ(hold(ni, 10).field, "10");
+    EXPECT_EQ(hold(ni, -1).field, "-1");
+    EXPECT_EQ(printed(ni, hold(ni, 12).value), "12");
+    for (double refused : {2.5, 100.0, -10.0}) EXPECT_THROW(hold(ni, refused), UsageError) << refused;
+
+    // Written into a line that ends after the one digit of the old value.
+    const std::string with_ten = put_field(kerva.example, ni, hold(ni, 10));
+    EXPECT_EQ(field_text(with_ten, ni), "10");
+    EXPECT_EQ(field_text(put_field(with_ten, ni, hold(ni, 3)), ni), "3 ");
+    std::vector<Value> inputs(kerva.inputs.size());
+    calculators::ReadFailure failure;
+    ASSERT_TRUE(kerva.read(with_ten, inputs, failure));
+    EXPECT_EQ(inputs[input_index(kerva, "NI")].integer, 10);
 
     const Field& uvx = kerva.inputs[input_index(kerva, "UVX")];
     EXPECT_EQ(hold(uvx, 45.25).field, "    45.2500");

@@ -33,6 +33,10 @@ struct Field {
     std::string_view unit;      // code page 866; "" when none
     std::string_view meaning;
     Shown shown = Shown::Report;  // results: on the report, or only on a console line
+    // The report statement for a count that the field of `report` cannot
+    // hold (same line, a wider field from the same column); `report` when the
+    // line has none.  report_format() picks between the two.
+    fixrec::FormatView wide = report;
 };
 
 // A verdict of a run: what the report or the console says of it in words
@@ -43,6 +47,12 @@ struct VerdictField {
     std::string_view meaning;  // English
     bool warning = false;      // the results are incomplete: a picture and standard error say so
 };
+
+// The statement the report writes `value` with on this field's line, as the
+// program's report picks it.
+constexpr const fixrec::FormatView& report_format(const Field& field, const Value& value) {
+    return field.type == ValueType::Integer ? report_for(field.report, field.wide, value.integer) : field.report;
+}
 
 // Where the input section stops reading.
 struct ReadFailure {
@@ -119,17 +129,22 @@ struct Calculator {
 // (a run's data file is unit 1).
 inline constexpr int kMemoryUnit = 99;
 
+// Whether the report shows `value` in this field's line as a number rather
+// than asterisks, which no reader takes back: true for every value of most
+// fields; false, for instance, for an F11.4 field from 10^6 up.
+bool report_holds(const Field& field, const Value& value);
+
 // ---------------------------------------------------------------------------
 // Building a Calculator from a program's tables.
 
 template <class Record>
 constexpr Field field_of(const InputLine<Record>& row) {
-    return {row.line, row.name, row.type(), row.read, row.report, row.unit, row.meaning};
+    return {row.line, row.name, row.type(), row.read, row.report, row.unit, row.meaning, Shown::Report, row.wide};
 }
 
 template <class Record>
 constexpr Field field_of(const ResultLine<Record>& row) {
-    return {0, row.name, row.type(), row.report, row.report, row.unit, row.meaning, row.shown};
+    return {0, row.name, row.type(), row.report, row.report, row.unit, row.meaning, row.shown, row.report};
 }
 
 // The fields of the value lines of an input table; M = value_count(table).

@@ -4,8 +4,10 @@
 // name, and an argument only names the file that takes a report which cannot
 // go into the data file.  A single argument -h, --help or --version is the
 // exception: it is answered on stdout (a short usage, or the version) with
-// exit code 0, and no file is created, opened or read.  With any other
-// arguments, these included, the run is the usual one.
+// exit code 0, and no file is created, opened or read.  Any other argument
+// that starts with '-' ('-' alone, and these three beside other arguments,
+// included) is refused: a line naming it and the usage line on stderr, exit
+// code 64, and again no file touched.  Other arguments keep their meaning.
 #pragma once
 
 #include <string_view>
@@ -23,7 +25,7 @@ struct Program {
 };
 
 // The whole life of a calculator: answers -h, --help or --version alone,
-// otherwise runs `body` through fixrec::run_main.  Returns the exit code.
+// refuses any other option, otherwise runs `body` through fixrec::run_main.  Returns the exit code.
 int run(int argc, char** argv, const Program& program, int (*body)());
 
 // The same for a calculator with its Calculator description: the run is

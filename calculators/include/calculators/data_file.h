@@ -49,6 +49,10 @@ struct InputLine {
     std::string_view meaning;   // short English meaning
     float Record::*real = nullptr;  // a value line has exactly one of these two
     std::int32_t Record::*integer = nullptr;
+    // The report statement for a count that the field of `report` cannot
+    // hold: the same line with a wider field starting in the same column.
+    // `report` again where the report has no such statement.
+    fixrec::FormatView wide = report;
 
     static constexpr InputLine header(int line, fixrec::FormatView read) {
         return {line, LineKind::Header, {}, read, read, {}, {}};
@@ -66,9 +70,58 @@ struct InputLine {
                                      std::string_view meaning, std::int32_t Record::*member) {
         return {line, LineKind::Value, name, read, report, unit, meaning, nullptr, member};
     }
+    // A count whose report field is narrower than the one the reader reads:
+    // `wide` writes the values that `report` cannot hold.
+    static constexpr InputLine value(int line, std::string_view name, fixrec::FormatView read,
+                                     fixrec::FormatView report, fixrec::FormatView wide,
+                                     std::string_view unit, std::string_view meaning,
+                                     std::int32_t Record::*member) {
+        return {line, LineKind::Value, name, read, report, unit, meaning, nullptr, member, wide};
+    }
 
     constexpr ValueType type() const { return integer != nullptr ? ValueType::Integer : ValueType::Real; }
 };
+
+// The first data descriptor of a format; a Literal descriptor when none.
+constexpr fixrec::Descriptor first_field(const fixrec::FormatView& format) {
+    for (const fixrec::Descriptor& d : format.descriptors())
+        if (d.is_data()) return d;
+    return {};
+}
+
+// Columns before the first data field of an output statement: its skips and
+// literal texts.
+constexpr int columns_before_field(const fixrec::FormatView& format) {
+    int n = 0;
+    for (const fixrec::Descriptor& d : format.descriptors()) {
+        if (d.is_data()) return n;
+        if (d.kind == fixrec::DescKind::Skip) n += d.w;
+        if (d.kind == fixrec::DescKind::Literal) n += static_cast<int>(format.text(d).size());
+    }
+    return n;
+}
+
+// Whether an integer field Iw prints `value` as digits rather than asterisks:
+// w digits, or a minus sign and w - 1 digits.
+constexpr bool integer_fits(const fixrec::Descriptor& field, std::int32_t value) {
+    if (field.kind != fixrec::DescKind::I) return true;
+    std::int64_t v = value;
+    int width = v < 0 ? 1 : 0;
+    if (v < 0) v = -v;
+    do {
+        ++width;
+        v /= 10;
+    } while (v != 0);
+    return width <= field.w;
+}
+
+// The report statement that writes `value` on a value line: its own, or the
+// wide one for a count that its own field cannot hold.
+constexpr const fixrec::FormatView& report_for(const fixrec::FormatView& report, const fixrec::FormatView& wide,
+                                               std::int32_t value) {
+    return integer_fits(first_field(report), value) ? report : wide;
+}
+
 
 // The field that stands for a list-directed console real: a tool shows such
 // a value as the console does (fixrec::edit_list_real), 15 columns wide.
@@ -119,6 +172,10 @@ constexpr bool well_formed(const std::array<InputLine<Record>, N>& table) {
         if (row.kind == LineKind::Value) {
             if (row.name.empty() || row.read.data_count() != 1 || row.report.data_count() != 1) return false;
             if ((row.real == nullptr) == (row.integer == nullptr)) return false;
+            // A wide statement writes the same value from the same column.
+            if (row.wide.data_count() != 1 || columns_before_field(row.wide) != columns_before_field(row.report))
+                return false;
+            if (row.real != nullptr && row.wide.source() != row.report.source()) return false;
         } else {
             if (!row.name.empty() || row.real != nullptr || row.integer != nullptr) return false;
             if (row.read.data_count() != kTextLineWidth) return false;
@@ -188,7 +245,12 @@ template <class Record, std::size_t N>
 void write_input_block(int unit, const std::array<InputLine<Record>, N>& table, const Record& record) {
     for (const InputLine<Record>& row : table) {
         if (row.kind == LineKind::Label) fixrec::write_line(unit, row.report);
-        if (row.kind == LineKind::Value) fixrec::write_line(unit, row.report, {item_of(row, record)});
+        if (row.kind == LineKind::Value && row.integer != nullptr) {
+            const std::int32_t value = record.*(row.integer);
+            fixrec::write_line(unit, report_for(row.report, row.wide, value), {fixrec::Item(value)});
+        }
+        if (row.kind == LineKind::Value && row.real != nullptr)
+            fixrec::write_line(unit, row.report, {fixrec::Item(record.*(row.real))});
     }
 }
 

@@ -10,6 +10,7 @@ enum ExitCode : int {
     kExitReportNotWritten = 1,   // the report could not be written: "run-time error" on stderr
     kExitUnreadable = 2,         // the data file could not be opened, or its input section not read
     kExitInvalidArithmetic = 3,  // the inputs make the computation invalid; nothing was written
+    kExitUsage = 64,             // an option other than -h, --help or --version alone; nothing was touched
 };
 
 }  // namespace calculators
