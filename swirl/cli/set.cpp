@@ -77,7 +77,8 @@ void add_set(CLI::App& app, Action& action) {
             const std::vector<Assignment> assignments = parse_assignments(calc, o->assignments);
             (void)read_inputs(file);  // exit 2 when the input section does not read
             for (const Finding& f : check(file))
-                if (blocks_writing(f)) throw CommandFailure(kExitUnreadable, file.path + ": " + f.message + "; nothing written");
+                if (blocks_writing(f))
+                    throw CommandFailure(kExitUnreadable, file.path + ": " + f.message + "; nothing written");
             const std::string after = assign(calc, file.bytes, assignments);
             if (after != file.bytes) {
                 try {
@@ -87,9 +88,12 @@ void add_set(CLI::App& app, Action& action) {
                 }
             }
             for (const Assignment& a : assignments) std::cout << change_line(calc, file.bytes, a) << '\n';
-            if (has_results(calc, file.bytes))
-                std::cout << "the results below the inputs are still the last run's: swirl run " << file.path
-                          << " computes them\n";
+            // On standard error: standard output stays one line a value.
+            if (has_results(calc, file.bytes)) {
+                std::cout.flush();
+                std::cerr << "swirl: note: " << file.path << ": the results below the inputs are still the last run's ("
+                          << "swirl run " << file.path << " computes them anew)\n";
+            }
             return kExitDone;
         };
     });
