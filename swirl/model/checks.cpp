@@ -172,7 +172,8 @@ void check_labels(const Calculator& calc, const std::vector<std::string_view>& l
     }
     if (first == nullptr) return;
     std::string message = line_of(first->line) + "the labels do not match the lines, so the values are read shifted: ";
-    constexpr std::size_t kListed = 4;
+    // Four lines say it; "and 1 more" would not be shorter than the fifth.
+    const std::size_t kListed = wrong.size() == 5 ? 5 : 4;
     for (std::size_t k = 0; k < std::min(wrong.size(), kListed); ++k) message += (k == 0 ? "" : ", ") + wrong[k];
     if (wrong.size() > kListed) message += ", and " + std::to_string(wrong.size() - kListed) + " more";
     message += "; a line was inserted or removed above line " + std::to_string(first->line);
