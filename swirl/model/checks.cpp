@@ -278,13 +278,20 @@ void check_fields(const Calculator& calc, std::string_view bytes, std::vector<Fi
     }
 }
 
+// What the next run writes for each input: the program's report for these
+// inputs (its fields, as the program's own writer renders them), or, when
+// the computation is invalid and the program writes no report, the report's
+// edit of each field (printed).
 void check_printable(const Calculator& calc, std::string_view bytes, std::vector<Finding>& out) {
     std::vector<Value> values(calc.inputs.size());
     calculators::ReadFailure failure;
     if (!calc.read(bytes, values, failure)) return;
+    std::string report;
+    const bool reported = calc.report(values, report);
     for (std::size_t k = 0; k < calc.inputs.size(); ++k) {
         const Field& f = calc.inputs[k];
-        const std::string text = printed(f, values[k]);
+        std::string text = reported ? field_text(report, f) : printed(f, values[k]);
+        std::erase(text, ' ');
         if (text.empty() || text.find_first_not_of('*') != std::string::npos) continue;
         const std::string value = f.type == ValueType::Integer ? std::to_string(values[k].integer)
                                                                : shortest(values[k].real);

@@ -19,8 +19,10 @@
 //     join up), with two decimal points, or with an exponent left without
 //     digits: what an old value leaves behind when a new one is typed over
 //     part of it.
-//   - Unprintable: a value the program reads but its report field prints as
-//     asterisks (an F11.4 field from 10^6 up): the next run loses it.
+//   - Unprintable: a value the program reads but its report prints as
+//     asterisks (an F11.4 field from 10^6 up): the next run loses it.  The
+//     program's own report for the values read tells (its edit of each field,
+//     printed(), when the computation is invalid and it writes none).
 //   - Utf8: the file is UTF-8 text, not code page 866 (its Cyrillic letters
 //     take two bytes each and push the fields out of their columns).
 //   - OtherProgram: the report banner of another program stands in the

@@ -610,6 +610,26 @@ TEST(Guards, ShowSweepAndRunWarnOfAShiftedFile) {
     }
 }
 
+// The examples and the programs' own reports on them are never flagged.
+TEST(Guards, NoWarningOnTheExamplesAndTheReports) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".DAT") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        TempDir dir;
+        const fs::path file = dir / entry.path().filename().string();
+        write_bytes(file, read_bytes(entry.path()));
+        EXPECT_EQ(swirl({"show", file.string()}).err, "");
+        // The program's report after a value was set (set's note aside).
+        const Calculator& calc = detect_program(file.string(), "", std::nullopt);
+        const Field& f = calc.inputs.front();
+        const std::string value = value_to_set(calc, f, read_or_fail(calc, read_bytes(file)).front());
+        EXPECT_TRUE(swirl({"set", file.string(), std::string(f.name) + "=" + value}).err.starts_with("swirl: note:"));
+        const RunResult run = swirl({"run", file.string()});
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(swirl({"show", file.string()}).err, "");
+    }
+}
+
 TEST(Guards, ShowPointsOutAFieldWithoutADecimalPoint) {
     const Calculator& kerva = *find_program("KERVA");
     TempDir dir;
