@@ -1,5 +1,7 @@
 // swirl run FILE: the program's whole run on a data file of any name in any
 // directory, exactly as the program runs on its own data file.
+#include <filesystem>
+
 #include "data_files.h"
 
 namespace swirl {
@@ -21,9 +23,12 @@ void add_run(CLI::App& app, Action& action) {
     run->callback([&action, o] {
         action = [o] {
             // The file may be missing or unreadable: the program then
-            // reports that itself.
+            // reports that itself.  Only a regular file is read here (a
+            // pipe's bytes are the program's).
             std::string bytes;
-            const bool readable = read_whole_file(o->file, bytes) == 0;
+            std::error_code ignored;
+            const bool readable =
+                std::filesystem::is_regular_file(o->file, ignored) && read_whole_file(o->file, bytes) == 0;
             const Calculator& calc = program_of(o->file, readable ? bytes : "", o->program);
             if (readable) warn(o->file, check_data_file(calc, o->file, bytes));
             return calc.run(o->file, o->names, nullptr);
