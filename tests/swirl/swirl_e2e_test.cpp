@@ -651,6 +651,14 @@ TEST(Guards, EditRefusesAShiftedTextAndTakesUpTheKeptCopy) {
     EXPECT_EQ(refused.file, bilm.example);
     EXPECT_EQ(refused.scratch.size(), 1u);  // the copy is kept
 
+    // A text that reads is written, and what it reads as is told.
+    const Calculator& kerva = *find_program("KERVA");
+    const EditRun implied = edit_with(kerva, {text_for_editing(with_field(kerva.example, kerva.inputs.front(), "1000"))}, "");
+    EXPECT_EQ(implied.result.exit_code, 0);
+    EXPECT_NE(implied.result.err.find(": line 11: QH holds \"1000\", which has no decimal point, so it reads as 0.01"),
+              std::string::npos)
+        << implied.result.err;
+
     // --from COPY: the editor starts on the copy's text, and FILE is written
     // when it reads (an editor that changes nothing here).
     TempDir dir;
@@ -668,6 +676,13 @@ TEST(Guards, EditRefusesAShiftedTextAndTakesUpTheKeptCopy) {
     EXPECT_EQ(missing.exit_code, 2);
     EXPECT_NE(missing.err.find("cannot read the copy"), std::string::npos);
     EXPECT_EQ(no_editor.exit_code, 1);
+    // A UTF-8 file is not opened: it is converted first.
+    write_bytes(file, to_utf8(bilm.example));
+    ::setenv("EDITOR", "false", 1);
+    const RunResult utf8 = swirl({"edit", file.string()});
+    ::unsetenv("EDITOR");
+    EXPECT_EQ(utf8.exit_code, 2);
+    EXPECT_NE(utf8.err.find("iconv -f UTF-8 -t CP866 "), std::string::npos) << utf8.err;
 }
 
 // ---------------------------------------------------------------------------
