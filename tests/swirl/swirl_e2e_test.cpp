@@ -630,17 +630,6 @@ TEST(Guards, NoWarningOnTheExamplesAndTheReports) {
     }
 }
 
-TEST(Guards, ShowPointsOutAFieldWithoutADecimalPoint) {
-    const Calculator& kerva = *find_program("KERVA");
-    TempDir dir;
-    const fs::path file = dir / "KERVA.DAT";
-    write_bytes(file, with_field(kerva.example, kerva.inputs.front(), "1000"));
-    const RunResult show = swirl({"show", file.string()});
-    EXPECT_EQ(show.exit_code, 0);
-    EXPECT_EQ(show.err, "swirl: warning: " + file.string() + ": line 11: QH holds \"1000\", which has no decimal "
-                        "point, so it reads as 0.01 (its last 5 digits are decimals); type \"1000.\" for 1000\n");
-}
-
 TEST(Guards, EditRefusesAShiftedTextAndTakesUpTheKeptCopy) {
     const Calculator& bilm = *find_program("BILM");
     const EditRun refused = edit_with(bilm, {text_for_editing(with_line_inserted(bilm))}, "k\n");
