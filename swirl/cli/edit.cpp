@@ -115,12 +115,14 @@ public:
         out.close();
         if (!out) throw CommandFailure(kExitNotWritten, "cannot write the copy " + copy_.string());
     }
-    // Keeps the copy when it differs from `original`: the text for a message.
-    std::string keep_if_changed(const std::string& original) {
+    // Keeps the copy when it differs from `original`: the text for a
+    // message, with the command that takes the copy up again.
+    std::string keep_if_changed(const std::string& original, const std::string& path) {
         const std::optional<std::string> now = read_whole(copy_);
         if (!now || *now == original) return {};
         keep_ = true;
-        return "; your edited copy is kept in " + copy_.string();
+        return "; your edited copy is kept in " + copy_.string() + " (swirl edit " + path + " --from " +
+               copy_.string() + " takes it up)";
     }
 
 private:
@@ -189,7 +191,7 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
     for (;;) {
         if (const std::string failure = run_editor(editor, scratch.copy().string()); !failure.empty())
             throw CommandFailure(kExitNotWritten, "the editor (" + editor + ") failed: " + failure + "; " + path +
-                                                      " is as it was" + scratch.keep_if_changed(original_text));
+                                                      " is as it was" + scratch.keep_if_changed(original_text, path));
         const std::optional<std::string> text = read_whole(scratch.copy());
         if (!text)
             throw CommandFailure(kExitNotWritten, "the edited copy " + scratch.copy().string() +
@@ -202,7 +204,8 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
         if (!edited.refusal.empty()) {
             std::cerr << "swirl: " << path << ": " << edited.refusal << '\n';
             if (ask(path) == Choice::EditAgain) continue;
-            throw CommandFailure(kExitUnreadable, path + " is as it was" + scratch.keep_if_changed(original_text));
+            throw CommandFailure(kExitUnreadable,
+                                 path + " is as it was" + scratch.keep_if_changed(original_text, path));
         }
         if (edited.bytes == file.bytes) {
             std::cout << path << ": no change\n";
@@ -212,12 +215,12 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
         // its new content is not written over.
         if (read_whole(path) != file.bytes)
             throw CommandFailure(kExitNotWritten, path + " changed while it was being edited; nothing written" +
-                                                      scratch.keep_if_changed(original_text));
+                                                      scratch.keep_if_changed(original_text, path));
         try {
             fixrec::replace_file(path, edited.bytes);
         } catch (const fixrec::Fatal& e) {
             throw CommandFailure(kExitNotWritten, path + " is as it was: " + e.what() +
-                                                      scratch.keep_if_changed(original_text));
+                                                      scratch.keep_if_changed(original_text, path));
         }
         std::cout << changed_values(*file.calc, file.bytes, edited.bytes) << path << ": written\n";
         std::cout.flush();

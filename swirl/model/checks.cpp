@@ -130,9 +130,8 @@ bool is_utf8_text(std::string_view bytes) {
 
 // A path as one word of a shell command.
 std::string shell_word(std::string_view path) {
-    if (!path.empty() && path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._/-+") ==
-                             std::string_view::npos)
-        return std::string(path);
+    constexpr std::string_view kPlain = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._/-+";
+    if (!path.empty() && path.find_first_not_of(kPlain) == std::string_view::npos) return std::string(path);
     std::string out = "'";
     for (const char c : path) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
@@ -244,7 +243,8 @@ void check_fields(const Calculator& calc, std::string_view bytes, std::vector<Fi
         const bool real = f.type == ValueType::Real;
         const std::size_t points = static_cast<std::size_t>(std::count(t.joined.begin(), t.joined.end(), '.'));
         const char last = t.joined.back();
-        const bool dangling = real && (is_exponent_letter(last) || ((last == '+' || last == '-') && t.joined.size() > 1));
+        const bool dangling =
+            real && (is_exponent_letter(last) || ((last == '+' || last == '-') && t.joined.size() > 1));
         const std::string leftover = ": is part of it left over from an old value?";
         if (t.pieces > 1) {
             out.push_back({FindingKind::Leftover, f.line, std::string(f.name),

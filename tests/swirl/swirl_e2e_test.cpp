@@ -602,7 +602,8 @@ TEST(Guards, ShowSweepAndRunWarnOfAShiftedFile) {
         EXPECT_EQ(doc["warnings"][0]["kind"], "shifted");
         EXPECT_EQ(doc["warnings"][0]["input"], calc->inputs.front().name);
         const std::string vary = std::string(calc->inputs.front().name) + "=1:2:2";
-        EXPECT_TRUE(swirl({"sweep", file.string(), "--vary", vary, "-o", (dir / "s.csv").string()}).err.starts_with(warning));
+        const RunResult sweep = swirl({"sweep", file.string(), "--vary", vary, "-o", (dir / "s.csv").string()});
+        EXPECT_TRUE(sweep.err.starts_with(warning)) << sweep.err;
         // run warns, and the program reads the file as it stands.
         const RunResult run = swirl({"run", file.string()});
         EXPECT_TRUE(run.err.starts_with(warning)) << run.err;
@@ -642,7 +643,8 @@ TEST(Guards, EditRefusesAShiftedTextAndTakesUpTheKeptCopy) {
 
     // A text that reads is written, and what it reads as is told.
     const Calculator& kerva = *find_program("KERVA");
-    const EditRun implied = edit_with(kerva, {text_for_editing(with_field(kerva.example, kerva.inputs.front(), "1000"))}, "");
+    const std::string qh_1000 = text_for_editing(with_field(kerva.example, kerva.inputs.front(), "1000"));
+    const EditRun implied = edit_with(kerva, {qh_1000}, "");
     EXPECT_EQ(implied.result.exit_code, 0);
     EXPECT_NE(implied.result.err.find(": line 11: QH holds \"1000\", which has no decimal point, so it reads as 0.01"),
               std::string::npos)
