@@ -233,6 +233,34 @@ std::string reading(const Field& field, std::string_view text) {
                                                                                : "does not read";
 }
 
+// The exponent of an old value that a new one was typed over from the left:
+// "0.0002" over "  .10000E-02" leaves "0.000200E-02".  The exponent stands in
+// the last four columns of the report's E field, as the report writes it
+// (E, sign, two digits), but what comes before it, starting where the
+// report's text would start or before, is not what a report writes for the
+// value read.  Empty otherwise.
+std::string old_exponent(const Field& field, std::string_view raw) {
+    const FieldPlace place = field_place(field);
+    if (place.report.kind != fixrec::DescKind::E) return {};
+    const auto end = static_cast<std::size_t>(place.report_last - place.read_first + 1);
+    if (raw.size() < end || end < 4) return {};
+    const std::string_view exponent = raw.substr(end - 4, 4);
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (exponent[0] != 'E' || (exponent[1] != '+' && exponent[1] != '-') || !digit(exponent[2]) || !digit(exponent[3]))
+        return {};
+    float v = 0;
+    if (fixrec::read_real(raw, place.read.d, v) != fixrec::InputStatus::Ok) return {};
+    Value value;
+    value.real = v;
+    // A value typed by hand at the right of the field, as `.1E-02`, starts
+    // after the report's own text would: it was typed there, not over.
+    const std::string report = printed(field, value);
+    const std::size_t first = raw.substr(0, end).find_first_not_of(" \t");
+    const std::size_t report_start = end - report.size();
+    if (first > report_start || raw.substr(first, end - first) == report) return {};
+    return std::string(exponent);
+}
+
 void check_fields(const Calculator& calc, std::string_view bytes, std::vector<Finding>& out) {
     for (const Field& f : calc.inputs) {
         const std::string raw = field_text(bytes, f);
@@ -256,6 +284,10 @@ void check_fields(const Calculator& calc, std::string_view bytes, std::vector<Fi
         } else if (dangling) {
             out.push_back({FindingKind::Leftover, f.line, std::string(f.name),
                            at + " with an exponent without digits, which does not read" + leftover});
+        } else if (const std::string exponent = old_exponent(f, raw); !exponent.empty()) {
+            out.push_back({FindingKind::Leftover, f.line, std::string(f.name),
+                           at + ", which " + reading(f, t.joined) + ": its exponent " + quoted(exponent) +
+                               " stands where a report writes one, after a mantissa no report writes" + leftover});
         } else if (real && points == 0) {
             float v = 0;
             const FieldPlace place = field_place(f);

@@ -16,9 +16,11 @@
 //   - ImpliedDecimals: a real field typed without a decimal point reads its
 //     digits as a fraction (`1000` in an E16.5 field reads .01000).
 //   - Leftover: a field in pieces (blanks inside are ignored, so the pieces
-//     join up), with two decimal points, or with an exponent left without
-//     digits: what an old value leaves behind when a new one is typed over
-//     part of it.
+//     join up), with two decimal points, with an exponent left without
+//     digits, or with an exponent where the report writes one after a
+//     mantissa that no report writes ("0.0002" typed over "  .10000E-02"
+//     leaves "0.000200E-02"): what an old value leaves behind when a new one
+//     is typed over part of it.
 //   - Unprintable: a value the program reads but its report prints as
 //     asterisks (an F11.4 field from 10^6 up): the next run loses it.  The
 //     program's own report for the values read tells (its edit of each field,
