@@ -151,6 +151,7 @@ void check_labels(const Calculator& calc, const std::vector<std::string_view>& l
     };
     std::vector<std::string> wrong;
     const Field* first = nullptr;
+    bool another_name = false;  // a line labelled with another input's name: the lines moved
     for (const Field& f : calc.inputs) {
         if (f.line < 1 || static_cast<std::size_t>(f.line) > lines.size()) continue;
         const std::string_view line = lines[static_cast<std::size_t>(f.line - 1)];
@@ -161,30 +162,43 @@ void check_labels(const Calculator& calc, const std::vector<std::string_view>& l
         if (first == nullptr) first = &f;
         std::string what = "line " + std::to_string(f.line) + (wrong.empty() ? " is read as " : " as ");
         what += std::string(f.name) + " but ";
-        if (word.empty())
+        if (word.empty()) {
             what += "has no label";
-        else if (const Field* other = named(word_folded))
+        } else if (const Field* other = named(word_folded)) {
             what += "is labelled " + std::string(other->name);
-        else
+            another_name = true;
+        } else {
             what += "is labelled " + quoted(word);
+        }
         wrong.push_back(std::move(what));
     }
     if (first == nullptr) return;
-    std::string message = line_of(first->line) + "the labels do not match the lines, so the values are read shifted: ";
+    // Where the label of the first input stands now.
+    const std::string name = folded(report_name(*first));
+    int moved_to = 0;
+    for (std::size_t k = 0; k < lines.size() && moved_to == 0; ++k) {
+        const std::size_t label_end = static_cast<std::size_t>(field_place(*first).read_first - 1);
+        if (static_cast<int>(k + 1) != first->line &&
+            folded(last_word(lines[k].substr(0, std::min(lines[k].size(), label_end)))) == name)
+            moved_to = static_cast<int>(k + 1);
+    }
+    const bool moved = another_name || moved_to != 0;
+    std::string message = line_of(first->line) + (moved ? "the labels do not match the lines, so the values are "
+                                                          "read shifted: "
+                                                        : wrong.size() == 1 ? "the label does not name its input: "
+                                                                            : "the labels do not name their inputs: ");
     // Four lines say it; "and 1 more" would not be shorter than the fifth.
     const std::size_t kListed = wrong.size() == 5 ? 5 : 4;
     for (std::size_t k = 0; k < std::min(wrong.size(), kListed); ++k) message += (k == 0 ? "" : ", ") + wrong[k];
     if (wrong.size() > kListed) message += ", and " + std::to_string(wrong.size() - kListed) + " more";
-    message += "; a line was inserted or removed above line " + std::to_string(first->line);
-    const std::string name = folded(report_name(*first));
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        const std::string_view line = lines[k];
-        const std::size_t label_end = static_cast<std::size_t>(field_place(*first).read_first - 1);
-        if (static_cast<int>(k + 1) != first->line &&
-            folded(last_word(line.substr(0, std::min(line.size(), label_end)))) == name) {
-            message += " (the label of " + std::string(first->name) + " stands on line " + std::to_string(k + 1) + ")";
-            break;
-        }
+    if (moved) {
+        message += "; a line was inserted or removed above line " + std::to_string(first->line);
+        if (moved_to != 0)
+            message += " (the label of " + std::string(first->name) + " stands on line " + std::to_string(moved_to) +
+                       ")";
+    } else {
+        message += "; a value line's label ends in its input's name, as a report writes it, so that a line "
+                   "inserted or removed above is seen";
     }
     out.push_back({FindingKind::Shifted, first->line, std::string(first->name), message});
 }

@@ -12,7 +12,9 @@
 //     dropped.  The Russian text before it may be reworded at will.  When a
 //     value line's last word is another word (or there is none), a line was
 //     most likely inserted or removed above it, and the program reads every
-//     value after it from the wrong line.
+//     value after it from the wrong line; the message says so when a label
+//     names another input or the input's label stands on another line, and
+//     otherwise that the label must end in the name.
 //   - ImpliedDecimals: a real field typed without a decimal point reads its
 //     digits as a fraction (`1000` in an E16.5 field reads .01000).
 //   - Leftover: a field in pieces (blanks inside are ignored, so the pieces

@@ -141,7 +141,8 @@ TEST(Checks, HandEditedTexts) {
          "line 11 is read as QH but is labelled ROG"},
         {"many shifted lines", zarn1, inserted(zarn1, 12, ""), {FindingKind::Shifted}, 12, "RK", "and 9 more"},
         {"name dropped from a label", bilm, relabelled(bilm, "HG", "  высота"), {FindingKind::Shifted}, 8, "HG",
-         "line 8 is read as HG but is labelled \"высота\""},
+         "line 8: the label does not name its input: line 8 is read as HG but is labelled \"высота\"; a value "
+         "line's label ends in its input's name"},
         {"shifted values tell nothing else", kerva, inserted(kerva, 1, "  x                                      1000"),
          {FindingKind::Shifted}, 11, "QH", ""},
         // Fields.
