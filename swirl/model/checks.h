@@ -58,11 +58,14 @@ std::string_view kind_name(FindingKind kind);
 // The findings for a data file of `calc` at `path` (the path is used in the
 // messages: the iconv command, the name that told the program).  A UTF-8
 // file, another program's report or shifted labels give only that finding:
-// the others would follow from it.  The rest come in line order.
+// the others would follow from it.  The rest come in line order.  Reads and
+// reports through a FIXREC memory unit (Calculator::read, ::report): one
+// thread at a time.
 std::vector<Finding> check_data_file(const Calculator& calc, std::string_view path, std::string_view bytes);
 
-// A finding that set and edit do not write over: the values would go to or
-// come from the wrong lines (Shifted, Utf8, OtherProgram).
+// A finding on which set writes nothing: its values would go to other lines
+// than the inputs named (Shifted, Utf8, OtherProgram).  edit refuses a text
+// with Shifted labels, and does not open a UTF-8 file.
 bool blocks_writing(const Finding& finding);
 
 // The findings that must be told with a failure to read the file (Utf8,
