@@ -4,7 +4,8 @@
 // Exit codes (as the programs' where a data file is concerned):
 //   0   done
 //   1   a file could not be written
-//   2   FILE could not be opened, or its input section could not be read
+//   2   FILE could not be opened, or its input section could not be read (or
+//       would be read from the wrong lines: set and edit do not write it)
 //   3   the inputs make the computation invalid
 //   64  a command line that cannot be accepted; nothing was written
 //

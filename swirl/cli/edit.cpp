@@ -9,7 +9,14 @@
 // nothing changed; 1 the editor failed, FILE changed meanwhile, or it cannot
 // be written; 2 FILE cannot be read, or it was kept after a text that does
 // not read.  Whenever FILE stays as it was and the copy holds changes, the
-// copy is kept and named.
+// copy is kept and named.  --from COPY takes up such a kept copy: the editor
+// starts on its text instead of FILE's.
+//
+// A text whose labels no longer match their lines (a line inserted or
+// removed) is refused like one that does not read; what else a hand edit
+// may have done (a field without a decimal point, a leftover of an old
+// value, a value its report cannot print) is told on standard error once
+// FILE is written.  A UTF-8 FILE is not opened: it is converted first.
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -108,12 +115,14 @@ public:
         out.close();
         if (!out) throw CommandFailure(kExitNotWritten, "cannot write the copy " + copy_.string());
     }
-    // Keeps the copy when it differs from `original`: the text for a message.
-    std::string keep_if_changed(const std::string& original) {
+    // Keeps the copy when it differs from `original`: the text for a
+    // message, with the command that takes the copy up again.
+    std::string keep_if_changed(const std::string& original, const std::string& path) {
         const std::optional<std::string> now = read_whole(copy_);
         if (!now || *now == original) return {};
         keep_ = true;
-        return "; your edited copy is kept in " + copy_.string();
+        return "; your edited copy is kept in " + copy_.string() + " (swirl edit " + path + " --from " +
+               copy_.string() + " takes it up)";
     }
 
 private:
@@ -164,16 +173,25 @@ std::string changed_values(const Calculator& calc, std::string_view before, std:
     return out;
 }
 
-int edit(const std::string& path, const std::optional<std::string>& program) {
+int edit(const std::string& path, const std::optional<std::string>& program, const std::optional<std::string>& from) {
     const DataFile file = open_data_file(path, program);
+    for (const Finding& f : check(file))
+        if (f.kind == FindingKind::Utf8) throw CommandFailure(kExitUnreadable, path + ": " + f.message);
     const std::string original_text = text_for_editing(file.bytes);
+    std::string start_text = original_text;
+    if (from) {
+        std::string kept;
+        if (const int err = read_whole_file(*from, kept); err != 0)
+            throw CommandFailure(kExitUnreadable, "cannot read the copy " + *from + ": " + std::strerror(err));
+        start_text = std::move(kept);
+    }
     Scratch scratch(fs::path(path).filename().string());
-    scratch.write(original_text);
+    scratch.write(start_text);
     const std::string editor = editor_command();
     for (;;) {
         if (const std::string failure = run_editor(editor, scratch.copy().string()); !failure.empty())
             throw CommandFailure(kExitNotWritten, "the editor (" + editor + ") failed: " + failure + "; " + path +
-                                                      " is as it was" + scratch.keep_if_changed(original_text));
+                                                      " is as it was" + scratch.keep_if_changed(original_text, path));
         const std::optional<std::string> text = read_whole(scratch.copy());
         if (!text)
             throw CommandFailure(kExitNotWritten, "the edited copy " + scratch.copy().string() +
@@ -182,11 +200,12 @@ int edit(const std::string& path, const std::optional<std::string>& program) {
             std::cout << path << ": no change\n";
             return kExitDone;
         }
-        const EditedFile edited = data_file_from_text(*file.calc, *text);
+        const EditedFile edited = data_file_from_text(*file.calc, *text, path);
         if (!edited.refusal.empty()) {
             std::cerr << "swirl: " << path << ": " << edited.refusal << '\n';
             if (ask(path) == Choice::EditAgain) continue;
-            throw CommandFailure(kExitUnreadable, path + " is as it was" + scratch.keep_if_changed(original_text));
+            throw CommandFailure(kExitUnreadable,
+                                 path + " is as it was" + scratch.keep_if_changed(original_text, path));
         }
         if (edited.bytes == file.bytes) {
             std::cout << path << ": no change\n";
@@ -196,14 +215,16 @@ int edit(const std::string& path, const std::optional<std::string>& program) {
         // its new content is not written over.
         if (read_whole(path) != file.bytes)
             throw CommandFailure(kExitNotWritten, path + " changed while it was being edited; nothing written" +
-                                                      scratch.keep_if_changed(original_text));
+                                                      scratch.keep_if_changed(original_text, path));
         try {
             fixrec::replace_file(path, edited.bytes);
         } catch (const fixrec::Fatal& e) {
             throw CommandFailure(kExitNotWritten, path + " is as it was: " + e.what() +
-                                                      scratch.keep_if_changed(original_text));
+                                                      scratch.keep_if_changed(original_text, path));
         }
         std::cout << changed_values(*file.calc, file.bytes, edited.bytes) << path << ": written\n";
+        std::cout.flush();
+        warn(path, edited.findings);
         return kExitDone;
     }
 }
@@ -214,6 +235,7 @@ void add_edit(CLI::App& app, Action& action) {
     struct Options {
         std::string file;
         std::optional<std::string> program;
+        std::optional<std::string> from;
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
@@ -225,8 +247,12 @@ void add_edit(CLI::App& app, Action& action) {
         "  EDITOR=nano swirl edit BILM.DAT");
     cmd->add_option("FILE", o->file, "the data file")->required();
     add_program_option(*cmd, o->program);
+    cmd->add_option("--from", o->from,
+                    "start on the text of COPY (a copy an earlier edit kept) instead of FILE's; FILE is written "
+                    "when it reads")
+        ->type_name("COPY");
     cmd->callback([&action, o] {
-        action = [o] { return edit(o->file, o->program); };
+        action = [o] { return edit(o->file, o->program, o->from); };
     });
 }
 

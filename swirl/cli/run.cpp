@@ -1,6 +1,8 @@
 // swirl run FILE: the program's whole run on a data file of any name in any
 // directory, exactly as the program runs on its own data file.
-#include "command.h"
+#include <filesystem>
+
+#include "data_files.h"
 
 namespace swirl {
 
@@ -22,20 +24,16 @@ void add_run(CLI::App& app, Action& action) {
     add_program_option(*run, o->program);
     run->callback([&action, o] {
         action = [o] {
-            // The file may be missing (the program then reports that itself),
-            // so its bytes are read only when the name does not tell.
+            // The file may be missing or unreadable: the program then
+            // reports that itself.  Only a regular file is read here (a
+            // pipe's bytes are the program's).
             std::string bytes;
-            const Calculator* calc = nullptr;
-            try {
-                calc = &program_of(o->file, "", o->program);
-            } catch (const UsageError&) {
-                try {
-                    bytes = read_data_file(o->file);
-                } catch (const CommandFailure&) {
-                }
-                calc = &program_of(o->file, bytes, o->program);
-            }
-            return calc->run(o->file, o->names, nullptr);
+            std::error_code ignored;
+            const bool readable =
+                std::filesystem::is_regular_file(o->file, ignored) && read_whole_file(o->file, bytes) == 0;
+            const Calculator& calc = program_of(o->file, readable ? bytes : "", o->program);
+            if (readable) warn(o->file, check_data_file(calc, o->file, bytes));
+            return calc.run(o->file, o->names, nullptr);
         };
     });
 }

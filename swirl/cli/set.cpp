@@ -1,5 +1,8 @@
 // swirl set FILE NAME=VALUE...: values written into their fields by the
-// report's own edit, every other byte of FILE kept, all or nothing.
+// report's own edit, every other byte of FILE kept, all or nothing.  A file
+// whose labels do not match its lines (a line inserted or removed by hand),
+// a UTF-8 file or another program's report is not written (exit 2): the
+// value would go to another input than the one named.
 #include <iostream>
 
 #include "data_files.h"
@@ -36,6 +39,18 @@ std::string change_line(const Calculator& calc, std::string_view before, const A
     return line;
 }
 
+// The results below the input section are the last run's until the next
+// run: said when the file has lines after its input section.
+bool has_results(const Calculator& calc, std::string_view bytes) {
+    std::size_t at = 0;
+    for (int k = 0; k < calc.input_lines; ++k) {
+        at = bytes.find('\n', at);
+        if (at == std::string_view::npos) return false;
+        ++at;
+    }
+    return bytes.find_first_not_of(" \t\r\n", at) != std::string_view::npos;
+}
+
 }  // namespace
 
 void add_set(CLI::App& app, Action& action) {
@@ -61,6 +76,9 @@ void add_set(CLI::App& app, Action& action) {
             const Calculator& calc = *file.calc;
             const std::vector<Assignment> assignments = parse_assignments(calc, o->assignments);
             (void)read_inputs(file);  // exit 2 when the input section does not read
+            for (const Finding& f : check(file))
+                if (blocks_writing(f))
+                    throw CommandFailure(kExitUnreadable, file.path + ": " + f.message + "; nothing written");
             const std::string after = assign(calc, file.bytes, assignments);
             if (after != file.bytes) {
                 try {
@@ -70,6 +88,12 @@ void add_set(CLI::App& app, Action& action) {
                 }
             }
             for (const Assignment& a : assignments) std::cout << change_line(calc, file.bytes, a) << '\n';
+            // On standard error: standard output stays one line a value.
+            if (has_results(calc, file.bytes)) {
+                std::cout.flush();
+                std::cerr << "swirl: note: " << file.path << ": the results below the inputs are still the last run's ("
+                          << "swirl run " << file.path << " computes them anew)\n";
+            }
             return kExitDone;
         };
     });

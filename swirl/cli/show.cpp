@@ -53,6 +53,14 @@ const std::string& verdict_text(const Outcome& out, std::size_t k) {
     return k < out.verdicts.size() ? out.verdicts[k] : none;
 }
 
+// The findings of check_data_file, when there are any.
+void add_warnings(ordered_json& doc, const std::vector<Finding>& findings) {
+    if (findings.empty()) return;
+    ordered_json& warnings = doc["warnings"] = ordered_json::array();
+    for (const Finding& f : findings)
+        warnings.push_back({{"kind", kind_name(f.kind)}, {"line", f.line}, {"input", f.input}, {"message", f.message}});
+}
+
 ordered_json json_document(const DataFile& file, const std::vector<Value>& inputs, const Outcome& out) {
     const Calculator& calc = *file.calc;
     ordered_json doc;
@@ -169,19 +177,29 @@ void add_show(CLI::App& app, Action& action) {
     show->callback([&action, o] {
         action = [o] {
             const DataFile file = open_data_file(o->file, o->program);
+            const std::vector<Finding> findings = check(file);
             std::vector<Value> inputs;
             ReadFailure failure;
             if (!read_inputs(file, inputs, failure)) {
-                if (o->json) std::cout << dump_json(json_unreadable(file, failure)) << '\n';
+                if (o->json) {
+                    ordered_json doc = json_unreadable(file, failure);
+                    add_warnings(doc, findings);
+                    std::cout << dump_json(doc) << '\n';
+                }
+                warn(file.path, findings, failure.line);
                 throw CommandFailure(kExitUnreadable, file.path + ": the input section of " +
-                                                          std::string(file.calc->name) +
-                                                          " does not read: " + describe(*file.calc, failure));
+                                                          std::string(file.calc->name) + " does not read: " +
+                                                          describe(*file.calc, failure) +
+                                                          failure_notes(findings, failure.line));
             }
+            warn(file.path, findings);
             Outcome out;
             file.calc->compute(inputs, o->json, out);
-            if (o->json)
-                std::cout << dump_json(json_document(file, inputs, out)) << '\n';
-            else
+            if (o->json) {
+                ordered_json doc = json_document(file, inputs, out);
+                add_warnings(doc, findings);
+                std::cout << dump_json(doc) << '\n';
+            } else
                 std::cout << text_report(file, inputs, out);
             std::cout.flush();
             if (!out.valid)

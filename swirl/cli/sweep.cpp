@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "data_files.h"
 #include "output_file.h"
 #include "study.h"
 #include "swirl/core/cp866_text.h"
@@ -17,9 +18,13 @@ namespace swirl {
 std::vector<Value> read_inputs(const Calculator& calc, const std::string& path, std::string_view bytes) {
     std::vector<Value> inputs(calc.inputs.size());
     calculators::ReadFailure where;
-    if (calc.read(bytes, inputs, where)) return inputs;
+    const std::vector<Finding> findings = check_data_file(calc, path, bytes);
+    const bool did_read = calc.read(bytes, inputs, where);
+    warn(path, findings, did_read ? 0 : where.line);
+    if (did_read) return inputs;
     throw CommandFailure(kExitUnreadable, path + ": the input section of " + std::string(calc.name) +
-                                              " does not read: " + describe(calc, where));
+                                              " does not read: " + describe(calc, where) +
+                                              failure_notes(findings, where.line));
 }
 
 void add_sweep(CLI::App& app, Action& action) {

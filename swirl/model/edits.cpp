@@ -63,7 +63,11 @@ std::vector<Assignment> parse_assignments(const Calculator& calc, std::span<cons
             throw UsageError(std::string(field.name) + "=" + std::string(value) +
                              ": not a plain decimal number (digits with a decimal point, an optional sign "
                              "and exponent: 0.0025, -3, 2.5e-3)");
-        out.push_back({k, std::string(value), hold(field, *typed)});
+        Assignment a{k, std::string(value), hold(field, *typed)};
+        if (field.type == ValueType::Real && *typed != 0 && a.held.value.real == 0.0f)
+            throw UsageError(std::string(field.name) + "=" + std::string(value) +
+                             ": too small for single precision: its field would hold 0");
+        out.push_back(std::move(a));
     }
     return out;
 }
@@ -111,15 +115,19 @@ std::string text_for_editing(std::string_view bytes) {
     return out;
 }
 
-EditedFile data_file_from_text(const Calculator& calc, std::string_view utf8) {
+EditedFile data_file_from_text(const Calculator& calc, std::string_view utf8, std::string_view path) {
     Cp866Text text = to_cp866(utf8);
     if (text.error)
         return {{}, "line " + std::to_string(text.error->line) + ", column " + std::to_string(text.error->column) +
-                        ": " + text.error->what};
+                        ": " + text.error->what, {}};
+    std::vector<Finding> findings = check_data_file(calc, path, text.bytes);
     std::vector<Value> inputs(calc.inputs.size());
     ReadFailure failure;
-    if (!calc.read(text.bytes, inputs, failure)) return {{}, describe(calc, failure)};
-    return {std::move(text.bytes), {}};
+    if (!calc.read(text.bytes, inputs, failure))
+        return {{}, describe(calc, failure) + failure_notes(findings, failure.line), {}};
+    for (const Finding& f : findings)
+        if (f.kind == FindingKind::Shifted) return {{}, f.message, {}};
+    return {std::move(text.bytes), {}, std::move(findings)};
 }
 
 }  // namespace swirl

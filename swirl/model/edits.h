@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "swirl/model/checks.h"
 #include "swirl/model/model.h"
 
 namespace swirl {
@@ -46,11 +47,16 @@ std::string text_for_editing(std::string_view bytes);
 
 // A data file made from a text a person edited: code page 866 with CR LF at
 // the end of every line (to_cp866), whose input section reads with the
-// program's rules.
+// program's rules and whose labels match their lines (check_data_file: no
+// Shifted finding; a refusal then starts "line N:" as the others do).  A text that does not read is refused with
+// the place, and the notes of failure_notes (a leftover of an old value on
+// that line); the other findings of an accepted text come with it, to be
+// told.  `path` is the file's, for the messages.
 struct EditedFile {
     std::string bytes;    // the data file, when accepted
     std::string refusal;  // empty when accepted; else one line of UTF-8 naming the line and column
+    std::vector<Finding> findings;  // of an accepted text: what to warn of
 };
-EditedFile data_file_from_text(const Calculator& calc, std::string_view utf8);
+EditedFile data_file_from_text(const Calculator& calc, std::string_view utf8, std::string_view path = {});
 
 }  // namespace swirl

@@ -13,7 +13,9 @@
 //    data file that reads, each field holds what a report would print for
 //    its value (no asterisks), the program reads exactly that value back,
 //    every other input reads as before, no byte outside the written fields
-//    changes, and writing the same values again changes nothing.
+//    changes, and writing the same values again changes nothing;
+//  - the checks of a hand-edited file take any data file (each finding one
+//    line of text).
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -85,6 +87,8 @@ std::string trimmed(std::string_view s) {
 void check_set(const Calculator& calc, std::string_view input) {
     const std::size_t nul = input.find('\0');
     const std::string_view bytes = nul == std::string_view::npos ? calc.example : input.substr(nul + 1);
+    for (const swirl::Finding& f : swirl::check_data_file(calc, "case.dat", bytes))
+        if (f.message.empty() || f.message.find('\n') != std::string::npos) fail("a finding is one line", f.message);
     std::vector<std::string> texts;
     for (const std::string_view line : lines_of(input.substr(0, nul))) {
         texts.emplace_back(line.ends_with('\n') ? line.substr(0, line.size() - 1) : line);

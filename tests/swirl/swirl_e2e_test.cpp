@@ -571,6 +571,139 @@ TEST(Run, ARenamedFileGivesTheProgramsOwnBytes) {
 }
 
 // ---------------------------------------------------------------------------
+// Hand edits guarded
+
+// The example with a line typed above its first line: every value shifted.
+std::string with_line_inserted(const Calculator& calc) { return "my notes\r\n" + std::string(calc.example); }
+
+TEST(Guards, SetRefusesAShiftedFileAndAValueItsFieldHoldsAsZero) {
+    const Calculator& bilm = *find_program("BILM");
+    TempDir dir;
+    const fs::path file = dir / "BILM.DAT";
+    const struct {
+        std::string bytes;
+        std::string value;
+        int exit_code;
+        const char* says;
+    } cases[] = {
+        {with_line_inserted(bilm), "Q=0.002", 2, "line 7: the labels do not match the lines"},
+        {std::string(bilm.example), "Q=1e-50", kUsage, "Q=1e-50: too small for single precision"},
+        {to_utf8(bilm.example), "Q=0.002", 2, "iconv -f UTF-8 -t CP866"},
+    };
+    for (const auto& c : cases) {
+        write_bytes(file, c.bytes);
+        const RunResult r = swirl({"set", file.string(), c.value});
+        EXPECT_EQ(r.exit_code, c.exit_code) << c.value << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(read_bytes(file), c.bytes);
+    }
+    // A value set: the results below are the last run's, and swirl says so.
+    write_bytes(file, bilm.example);
+    const RunResult set = swirl({"set", file.string(), "Q=0.002"});
+    EXPECT_EQ(set.exit_code, 0);
+    EXPECT_EQ(set.out, "Q: .10000E-02 -> .20000E-02\n");
+    EXPECT_EQ(set.err, "swirl: note: " + file.string() + ": the results below the inputs are still the last run's "
+                       "(swirl run " + file.string() + " computes them anew)\n");
+}
+
+TEST(Guards, ShowSweepAndRunWarnOfAShiftedFile) {
+    for (const Calculator* calc : programs()) {
+        SCOPED_TRACE(calc->name);
+        TempDir dir;
+        const fs::path file = dir / calc->data_file;
+        const std::string shifted = with_line_inserted(*calc);
+        write_bytes(file, shifted);
+        const std::string warning = "swirl: warning: " + file.string() + ": line ";
+        const RunResult show = swirl({"show", file.string()});
+        EXPECT_TRUE(show.err.starts_with(warning)) << show.err;
+        EXPECT_NE(show.err.find("the values are read shifted"), std::string::npos);
+        // The table stays as it was (a shifted KERVA file does not read at
+        // all: the message follows the warning).
+        if (show.exit_code == 2)
+            EXPECT_NE(show.err.find("\nswirl: " + file.string() + ": the input section"), std::string::npos);
+        else
+            EXPECT_TRUE(show.out.starts_with(std::string(calc->name) + " data file")) << show.out;
+        const RunResult json = swirl({"show", file.string(), "--json"});
+        const nlohmann::json doc = nlohmann::json::parse(json.out);
+        ASSERT_EQ(doc["warnings"].size(), 1u);
+        EXPECT_EQ(doc["warnings"][0]["kind"], "shifted");
+        EXPECT_EQ(doc["warnings"][0]["input"], calc->inputs.front().name);
+        const std::string vary = std::string(calc->inputs.front().name) + "=1:2:2";
+        const RunResult sweep = swirl({"sweep", file.string(), "--vary", vary, "-o", (dir / "s.csv").string()});
+        EXPECT_TRUE(sweep.err.starts_with(warning)) << sweep.err;
+        // run warns, and the program reads the file as it stands.
+        const RunResult run = swirl({"run", file.string()});
+        EXPECT_TRUE(run.err.starts_with(warning)) << run.err;
+        EXPECT_EQ(run.exit_code, run_program_on(*calc, shifted).result.exit_code);
+    }
+}
+
+// The examples and the programs' own reports on them are never flagged.
+TEST(Guards, NoWarningOnTheExamplesAndTheReports) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".DAT") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        TempDir dir;
+        const fs::path file = dir / entry.path().filename().string();
+        write_bytes(file, read_bytes(entry.path()));
+        EXPECT_EQ(swirl({"show", file.string()}).err, "");
+        // The program's report after a value was set (set's note aside).
+        const Calculator& calc = detect_program(file.string(), "", std::nullopt);
+        const Field& f = calc.inputs.front();
+        const std::string value = value_to_set(calc, f, read_or_fail(calc, read_bytes(file)).front());
+        EXPECT_TRUE(swirl({"set", file.string(), std::string(f.name) + "=" + value}).err.starts_with("swirl: note:"));
+        const RunResult run = swirl({"run", file.string()});
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(swirl({"show", file.string()}).err, "");
+    }
+}
+
+TEST(Guards, EditRefusesAShiftedTextAndTakesUpTheKeptCopy) {
+    const Calculator& bilm = *find_program("BILM");
+    const EditRun refused = edit_with(bilm, {text_for_editing(with_line_inserted(bilm))}, "k\n");
+    EXPECT_EQ(refused.result.exit_code, 2);
+    EXPECT_NE(refused.result.err.find("line 7: the labels do not match the lines"), std::string::npos)
+        << refused.result.err;
+    EXPECT_NE(refused.result.err.find("[e]dit again or [k]eep"), std::string::npos);
+    EXPECT_EQ(refused.file, bilm.example);
+    EXPECT_EQ(refused.scratch.size(), 1u);  // the copy is kept
+
+    // A text that reads is written, and what it reads as is told.
+    const Calculator& kerva = *find_program("KERVA");
+    const std::string qh_1000 = text_for_editing(with_field(kerva.example, kerva.inputs.front(), "1000"));
+    const EditRun implied = edit_with(kerva, {qh_1000}, "");
+    EXPECT_EQ(implied.result.exit_code, 0);
+    EXPECT_NE(implied.result.err.find(": line 11: QH holds \"1000\", which has no decimal point, so it reads as 0.01"),
+              std::string::npos)
+        << implied.result.err;
+
+    // --from COPY: the editor starts on the copy's text, and FILE is written
+    // when it reads (an editor that changes nothing here).
+    TempDir dir;
+    const fs::path file = dir / "BILM.DAT", copy = dir / "kept.dat";
+    write_bytes(file, bilm.example);
+    write_bytes(copy, text_for_editing(with_field(bilm.example, bilm.inputs.front(), "2.5")));
+    ::setenv("EDITOR", "true", 1);
+    const RunResult from = swirl({"edit", file.string(), "--from", copy.string()});
+    const RunResult missing = swirl({"edit", file.string(), "--from", (dir / "none").string()});
+    ::setenv("EDITOR", "false", 1);
+    const RunResult no_editor = swirl({"edit", file.string(), "--from", copy.string()});
+    ::unsetenv("EDITOR");
+    EXPECT_EQ(from.exit_code, 0) << from.err;
+    EXPECT_EQ(read_bytes(file), with_field(bilm.example, bilm.inputs.front(), "2.5"));
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_NE(missing.err.find("cannot read the copy"), std::string::npos);
+    EXPECT_EQ(no_editor.exit_code, 1);
+    // A UTF-8 file is not opened: it is converted first.
+    write_bytes(file, to_utf8(bilm.example));
+    ::setenv("EDITOR", "false", 1);
+    const RunResult utf8 = swirl({"edit", file.string()});
+    ::unsetenv("EDITOR");
+    EXPECT_EQ(utf8.exit_code, 2);
+    EXPECT_NE(utf8.err.find("iconv -f UTF-8 -t CP866 "), std::string::npos) << utf8.err;
+}
+
+// ---------------------------------------------------------------------------
 // The command line
 
 TEST(CommandLine, HelpVersionAndUsageErrors) {
