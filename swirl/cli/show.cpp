@@ -172,8 +172,8 @@ void add_show(CLI::App& app, Action& action) {
     show->add_option("FILE", o->file, "the data file")->required();
     add_program_option(*show, o->program);
     show->add_flag("--json", o->json,
-                   "one JSON object: program, file, status, inputs, results, messages (reason, profiles); "
-                   "numbers exact");
+                   "one JSON object: program, file, status, inputs, results (null where the run's path does "
+                   "not compute one), verdicts, warnings, messages (reason, profiles); numbers exact");
     show->callback([&action, o] {
         action = [o] {
             const DataFile file = open_data_file(o->file, o->program);

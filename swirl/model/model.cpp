@@ -12,6 +12,7 @@
 #include "fixrec/edit_input.h"
 #include "fixrec/edit_output.h"
 #include "fixrec/render.h"
+#include "swirl/core/cp866_text.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/core/usage_text.h"
 
@@ -117,6 +118,10 @@ const Calculator& detect_program(std::string_view path, std::string_view bytes,
     const std::string_view head = bytes.substr(0, std::min<std::size_t>(bytes.size(), 2048));
     for (const Calculator* c : programs())
         if (!c->banner.empty() && head.find(c->banner) != std::string_view::npos) return *c;
+    // A report converted to UTF-8 by mistake: its program is still known, and
+    // reading it then says that the file is UTF-8 and how to convert it.
+    for (const Calculator* c : programs())
+        if (!c->banner.empty() && head.find(to_utf8(c->banner)) != std::string_view::npos) return *c;
     throw UsageError("cannot tell which program " + std::string(path) + " is for: give --program " +
                      program_names());
 }

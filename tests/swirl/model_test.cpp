@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "swirl/core/cp866_text.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/model/model.h"
 
@@ -19,6 +20,7 @@ TEST(Detection, OptionThenNameThenBanner) {
         {"x/any.dat", "", "bilm", "BILM"},
         {"runs/Bilm-2.dat", "", std::nullopt, "BILM"},
         {"runs/case7.dat", report, std::nullopt, "BILM"},
+        {"runs/case8.dat", to_utf8(report), std::nullopt, "BILM"},  // converted by mistake: read says so
     };
     for (const auto& c : cases) EXPECT_EQ(detect_program(c.path, c.bytes, c.option).name, c.program) << c.path;
     // Every program's own report names it in its banner.
