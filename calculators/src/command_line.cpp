@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "calculators/calculator.h"
 #include "calculators/exit_code.h"
 #include "fixrec/fixrec.h"
+#include "fixrec/posix.h"
 
 namespace calculators {
 
@@ -103,14 +103,7 @@ std::string usage(const Program& p) {
 
 // Everything, or as much as the stream takes: the answer has no way to report
 // a failure of its own.
-void write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t k = ::write(fd, bytes.data(), bytes.size());
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) return;
-        bytes.remove_prefix(static_cast<std::size_t>(k));
-    }
-}
+void write_all(int fd, std::string_view bytes) { fixrec::posix::write_all(fd, bytes.data(), bytes.size()); }
 
 // Answers -h, --help or --version alone, and refuses any other option;
 // nullopt when the arguments ask for a run.

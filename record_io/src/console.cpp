@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fixrec/fixrec.h"
-#include "posix.h"
+#include "fixrec/posix.h"
 #include "renderer.h"
 #include "runtime.h"
 

@@ -1,8 +1,10 @@
-#include "posix.h"
+#include "fixrec/posix.h"
 
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,6 +84,14 @@ int make_temp(char* templ) {
     });
 }
 
+int make_temp_dir(char* templ) {
+    const std::size_t len = std::strlen(templ);
+    return retried(Call::MakeTempDir, [&](std::size_t) {
+        std::memcpy(templ + len - 6, "XXXXXX", 6);
+        return ::mkdtemp(templ) != nullptr ? 0 : -1;
+    });
+}
+
 int close(int fd) {
     int err = 0;
     if (const Fault* fault = next_attempt(Call::Close)) err = fault->error;
@@ -91,6 +101,10 @@ int close(int fd) {
 
 int fstat(int fd, struct stat& st) {
     return status_of(Call::Fstat, [&] { return ::fstat(fd, &st); });
+}
+
+int stat(const char* path, struct stat& st) {
+    return status_of(Call::Stat, [&] { return ::stat(path, &st); });
 }
 
 int lstat(const char* path, struct stat& st) {
@@ -163,12 +177,30 @@ int pwrite_all(int fd, const char* p, std::size_t n, off_t at) {
     return 0;
 }
 
+int read_all(int fd, std::string& out) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t k = read(fd, chunk, sizeof chunk);
+        if (k < 0) return errno;
+        if (k == 0) return 0;
+        out.append(chunk, static_cast<std::size_t>(k));
+    }
+}
+
 std::string error_text(int err) {
     if (err == kNoProgress) return "no space left";
     return std::strerror(err);
 }
 
 bool is_terminal(int fd) { return ::isatty(fd) == 1; }
+
+int terminal_columns(int fd) {
+    struct winsize ws{};
+    if (!is_terminal(fd) || ::ioctl(fd, TIOCGWINSZ, &ws) != 0) return 0;
+    return ws.ws_col;
+}
+
+bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
 int set_blocking(int fd) { return ::fcntl(fd, F_SETFL, 0) == 0 ? 0 : errno; }
 
@@ -195,6 +227,40 @@ void ignore_if_default(int sig) {
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     ::sigaction(sig, &ignore, nullptr);
+}
+
+bool signal_pending(const sigset_t& signals) {
+    sigset_t pending;
+    if (::sigpending(&pending) != 0) return false;
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (sigismember(&signals, sig) != 1 || sigismember(&pending, sig) != 1) continue;
+        struct sigaction current{};
+        if (::sigaction(sig, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) return true;
+    }
+    return false;
+}
+
+int run_shell(const std::string& script, const std::string& name, const std::string& arg, int& status) {
+    struct sigaction ignore{}, old_int{}, old_quit{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGINT, &ignore, &old_int);
+    ::sigaction(SIGQUIT, &ignore, &old_quit);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::sigaction(SIGINT, &old_int, nullptr);
+        ::sigaction(SIGQUIT, &old_quit, nullptr);
+        ::execl("/bin/sh", "sh", "-c", script.c_str(), name.c_str(), arg.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const int err = pid < 0 ? errno : 0;
+    status = 0;
+    if (pid > 0)
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    ::sigaction(SIGINT, &old_int, nullptr);
+    ::sigaction(SIGQUIT, &old_quit, nullptr);
+    return err;
 }
 
 FaultPlan::FaultPlan(std::initializer_list<Fault> faults) {

@@ -6,7 +6,7 @@
 
 #include "fixrec/edit_input.h"
 #include "fixrec/fixrec.h"
-#include "posix.h"
+#include "fixrec/posix.h"
 #include "runtime.h"
 
 namespace fixrec {

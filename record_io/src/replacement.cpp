@@ -1,5 +1,5 @@
 // Report-file replacement: the strategies of replacement.h and the steps of
-// a report (begin, flush, finish, discard), and replace_file().
+// a report (begin, flush, finish, discard).
 #include "replacement.h"
 
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <string>
 
 #include "fixrec/fixrec.h"
-#include "posix.h"
+#include "fixrec/posix.h"
 #include "runtime.h"
 
 namespace fixrec::detail {
@@ -27,20 +27,28 @@ void ignore_file_size_signal() { posix::ignore_if_default(SIGXFSZ); }
 // being written they wait, so that the data file is never left half written
 // and no scratch file stays behind; they are blocked, not caught, so that
 // once released each ends the process as it would have done.
+namespace {
+
+sigset_t interrupts() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+}  // namespace
+
 void hold_signals(Report& r) {
     if (r.signals_held) return;
     Runtime& rt = runtime();
-    if (rt.reports_holding_signals == 0) {
-        sigset_t interrupts;
-        sigemptyset(&interrupts);
-        sigaddset(&interrupts, SIGINT);
-        sigaddset(&interrupts, SIGTERM);
-        sigaddset(&interrupts, SIGHUP);
-        posix::block_signals(interrupts, rt.mask_before_hold);
-    }
+    if (rt.reports_holding_signals == 0) posix::block_signals(interrupts(), rt.mask_before_hold);
     ++rt.reports_holding_signals;
     r.signals_held = true;
 }
+
+bool interrupt_pending(const Report& r) { return r.signals_held && posix::signal_pending(interrupts()); }
 
 // A pending interrupt takes effect here.
 void release_signals(Report& r) {
@@ -53,7 +61,7 @@ void release_signals(Report& r) {
 void fail(Connection& c, RunTimeError error, const char* statement, std::string_view why) {
     std::string detail = std::string(statement) + " on " + describe(c) + " - " + std::string(why);
     discard_unit(c);
-    throw Fatal(error, detail);
+    throw ReplacementError(error, detail, std::string(why));
 }
 
 // ---------------------------------------------------------------------------
@@ -88,11 +96,8 @@ void ScratchFile::write(Connection& c, std::string_view bytes) {
         fail(c, RunTimeError::WriteFailed, "WRITE", posix::error_text(err));
 }
 
-// No fsync: like any other program's output, the report reaches the disk
-// when the system writes it back.  Replacing by rename() keeps the file
-// whole against every failure a run can meet (full disk, size limit,
-// permissions, the run stopped midway); the file systems in use write a
-// file's data before a rename that replaces another.
+// No fsync, for every file the suite writes: why is told with the rules in
+// fixrec/replacement_file.h.
 void ScratchFile::commit(Connection& c) {
     const int out = fd_;
     fd_ = -1;
@@ -149,16 +154,20 @@ int InPlace::start(Connection& c, off_t cut, bool regular) {
     }
 }
 
-void InPlace::write(Connection&, std::string_view bytes) { held_.append(bytes); }
+// A FIFO or a device gets the bytes as they come: it has no old content to
+// keep whole, and a reader at the other end waits for them.
+void InPlace::write(Connection& c, std::string_view bytes) {
+    if (regular_) {
+        held_.append(bytes);
+    } else if (const int err = posix::write_all(c.fd, bytes.data(), bytes.size())) {
+        fail(c, RunTimeError::WriteFailed, "WRITE", posix::error_text(err));
+    }
+}
 
 // Writes the held report over the file from the cut on, after making sure
 // that the file may and can grow to its new size.
 void InPlace::commit(Connection& c) {
-    if (!regular_) {
-        if (const int err = posix::write_all(c.fd, held_.data(), held_.size()))
-            fail(c, RunTimeError::WriteFailed, "WRITE", posix::error_text(err));
-        return;
-    }
+    if (!regular_) return;
     const auto old_size = static_cast<off_t>(snapshot_.size());
     const off_t new_size = cut_ + static_cast<off_t>(held_.size());
     struct rlimit limit{};
@@ -289,31 +298,3 @@ void discard_report(Connection& c) noexcept {
 }
 
 }  // namespace fixrec::detail
-
-namespace fixrec {
-
-void replace_file(std::string_view path, std::string_view bytes) {
-    using namespace detail;
-    Connection c;  // a connection of its own, outside the unit table
-    if (!c.name.assign(path))
-        throw Fatal(RunTimeError::ReportNotStarted,
-                    "WRITE on file " + std::string(path) + " - " + posix::error_text(ENAMETOOLONG));
-    const int fd = posix::open(c.name.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0) {
-        c.fd = fd;
-        posix::set_blocking(fd);
-        c.medium = Medium::File;
-    } else if (errno == ENOENT) {
-        c.medium = Medium::NewFile;  // created at the commit, never over another file
-    } else {
-        const int err = errno;
-        throw Fatal(RunTimeError::ReportNotStarted,
-                    "WRITE on file " + std::string(path) + " - " + posix::error_text(err));
-    }
-    begin_report(c);
-    c.report.target->write(c, bytes);
-    c.report.target->commit(c);
-    disconnect(c);
-}
-
-}  // namespace fixrec

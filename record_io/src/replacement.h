@@ -24,12 +24,15 @@
 //                are held in memory (the one heap allocation of a run); the
 //                file-size limit and posix_fallocate are checked before the
 //                first byte changes, and the old content is written back if
-//                the rewrite fails all the same.
+//                the rewrite fails all the same.  A FIFO or a device gets
+//                the bytes as they come.
 //
 // A memory unit (open_memory_output) has a third target, MemoryReport: the
 // caller's string, cut back to its old length on discard.
 //
-// A failure throws Fatal after the unit has been discarded and disconnected.
+// A failure throws ReplacementError (a Fatal) after the unit has been
+// discarded and disconnected.  ReplacementFile (fixrec/replacement_file.h)
+// is the same steps on a connection outside the unit table.
 #pragma once
 
 #include <sys/types.h>
@@ -140,5 +143,7 @@ void ignore_file_size_signal();
 // normal effect only once the file is whole again.
 void hold_signals(Report& r);
 void release_signals(Report& r);
+// Whether `r` holds an interrupt that its release will let take effect.
+bool interrupt_pending(const Report& r);
 
 }  // namespace fixrec::detail

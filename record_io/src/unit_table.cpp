@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fixrec/fixrec.h"
-#include "posix.h"
+#include "fixrec/posix.h"
 #include "runtime.h"
 
 namespace fixrec::detail {

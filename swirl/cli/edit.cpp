@@ -17,18 +17,17 @@
 // may have done (a field without a decimal point, a leftover of an old
 // value, a value its report cannot print) is told on standard error once
 // FILE is written.  A UTF-8 FILE is not opened: it is converted first.
-#include <signal.h>
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "data_files.h"
+#include "fixrec/posix.h"
 #include "swirl/model/edits.h"
 
 namespace swirl {
@@ -48,38 +47,15 @@ std::string editor_command() {
 // ignores the interrupts of the terminal, which belong to the editor.
 // Empty when the editor ended with exit code 0; else what happened.
 std::string run_editor(const std::string& command, const std::string& path) {
-    struct sigaction ignore {}, old_int{}, old_quit{};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGINT, &ignore, &old_int);
-    sigaction(SIGQUIT, &ignore, &old_quit);
     std::cout.flush();
     std::cerr.flush();
-    const std::string script = command + " \"$@\"";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        sigaction(SIGINT, &old_int, nullptr);
-        sigaction(SIGQUIT, &old_quit, nullptr);
-        execl("/bin/sh", "sh", "-c", script.c_str(), command.c_str(), path.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
     int status = 0;
-    std::string failure;
-    if (pid < 0) {
-        failure = std::string("cannot start it: ") + std::strerror(errno);
-    } else {
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        if (WIFSIGNALED(status))
-            failure = "ended by signal " + std::to_string(WTERMSIG(status));
-        else if (WEXITSTATUS(status) == 127)
-            failure = "cannot be started (exit code 127)";
-        else if (WEXITSTATUS(status) != 0)
-            failure = "exit code " + std::to_string(WEXITSTATUS(status));
-    }
-    sigaction(SIGINT, &old_int, nullptr);
-    sigaction(SIGQUIT, &old_quit, nullptr);
-    return failure;
+    if (const int err = fixrec::posix::run_shell(command + " \"$@\"", command, path, status))
+        return std::string("cannot start it: ") + std::strerror(err);
+    if (WIFSIGNALED(status)) return "ended by signal " + std::to_string(WTERMSIG(status));
+    if (WEXITSTATUS(status) == 127) return "cannot be started (exit code 127)";
+    if (WEXITSTATUS(status) != 0) return "exit code " + std::to_string(WEXITSTATUS(status));
+    return {};
 }
 
 std::optional<std::string> read_whole(const fs::path& path) {
@@ -95,9 +71,9 @@ public:
     explicit Scratch(const std::string& base_name) {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/swirl-edit.XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr)
+        if (const int err = fixrec::posix::make_temp_dir(pattern.data()))
             throw CommandFailure(kExitNotWritten, "cannot make a scratch directory for the copy (" + pattern +
-                                                      "): " + std::strerror(errno));
+                                                      "): " + std::strerror(err));
         dir_ = pattern;
         copy_ = dir_ / base_name;
     }
@@ -110,10 +86,11 @@ public:
 
     const fs::path& copy() const { return copy_; }
     void write(const std::string& text) const {
-        std::ofstream out(copy_, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) throw CommandFailure(kExitNotWritten, "cannot write the copy " + copy_.string());
+        namespace posix = fixrec::posix;
+        const int fd = posix::open(copy_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
+        const bool written = fd >= 0 && posix::write_all(fd, text.data(), text.size()) == 0;
+        if (fd < 0 || posix::close(fd) != 0 || !written)
+            throw CommandFailure(kExitNotWritten, "cannot write the copy " + copy_.string());
     }
     // Keeps the copy when it differs from `original`: the text for a
     // message, with the command that takes the copy up again.

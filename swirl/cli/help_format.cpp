@@ -1,10 +1,10 @@
 #include "help_format.h"
 
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 
+#include "fixrec/posix.h"
 #include "swirl/core/usage_text.h"
 
 namespace swirl {
@@ -17,9 +17,8 @@ constexpr std::size_t kNarrowest = 40;
 }  // namespace
 
 std::size_t help_width() {
-    winsize ws{};
-    if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
-        return std::max<std::size_t>(ws.ws_col, kNarrowest);
+    if (const int columns = fixrec::posix::terminal_columns(STDOUT_FILENO); columns > 0)
+        return std::max<std::size_t>(static_cast<std::size_t>(columns), kNarrowest);
     return 80;
 }
 

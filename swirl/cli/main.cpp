@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "command.h"
+#include "fixrec/posix.h"
 #include "help_format.h"
 #include "swirl/core/usage_text.h"
 #include "swirl_build_info.h"
@@ -23,22 +24,11 @@ namespace {
 // opens but does not read: EISDIR).
 int read_file(const std::string& path, std::string& bytes, bool& opened) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = fixrec::posix::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     opened = fd >= 0;
     if (!opened) return errno;
-    int err = 0;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0) break;
-        if (n > 0) {
-            bytes.append(chunk, static_cast<std::size_t>(n));
-        } else if (errno != EINTR) {
-            err = errno;
-            break;
-        }
-    }
-    ::close(fd);
+    const int err = fixrec::posix::read_all(fd, bytes);
+    fixrec::posix::close(fd);
     return err;
 }
 
@@ -100,7 +90,7 @@ std::string no_command(const CLI::App& app, const std::vector<std::string>& left
     if (left.front().starts_with("-")) return unknown_option(app, left.front(), "swirl --help");
     std::string hint = left.front() == "help" ? "did you mean swirl --help?" : did_you_mean(left.front(), names);
     // A data file named where the command goes: the command to show it.
-    if (hint.empty() && ::access(left.front().c_str(), F_OK) == 0) hint = "did you mean swirl show " + left.front() + "?";
+    if (hint.empty() && fixrec::posix::exists(left.front().c_str())) hint = "did you mean swirl show " + left.front() + "?";
     return "unknown command " + left.front() + " (" + (hint.empty() ? "" : hint + " ") + "one of " + commands +
            "); see swirl --help";
 }

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "command.h"
+#include "fixrec/posix.h"
 
 namespace swirl {
 
@@ -30,11 +31,11 @@ void add_new(CLI::App& app, Action& action) {
             // Any entry of that name counts, a dangling symbolic link too:
             // swirl new never writes over anything.
             struct stat st;
-            if (::lstat(o->file.c_str(), &st) == 0)
+            if (fixrec::posix::lstat(o->file.c_str(), st) == 0)
                 throw CommandFailure(kExitNotWritten, o->file + " already exists: nothing written");
             // A folder that is not there is said plainly, not as the error of a write.
             const std::filesystem::path folder = std::filesystem::path(o->file).parent_path();
-            if (!folder.empty() && ::stat(folder.c_str(), &st) != 0)
+            if (!folder.empty() && fixrec::posix::stat(folder.c_str(), st) != 0)
                 throw CommandFailure(kExitNotWritten, o->file + " not written: there is no folder " + folder.string());
             if (!folder.empty() && !S_ISDIR(st.st_mode))
                 throw CommandFailure(kExitNotWritten, o->file + " not written: " + folder.string() + " is not a folder");

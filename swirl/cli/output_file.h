@@ -1,21 +1,15 @@
-// Where a study writes its table or picture: a file that appears whole or not
-// at all, or standard output.
+// Where a study writes its table or picture: a file replaced whole or not at
+// all (fixrec::ReplacementFile, the rules every file of the suite is written
+// by), or standard output.
 //
-// A regular file (new, or existing) is written under a temporary name in its
-// own directory and renamed over the name by commit(), so that a reader
-// never sees half a table and a failed run leaves the old file as it was.
-// The new file gets the permissions that the umask leaves of rw-rw-rw-; an
-// existing one keeps its own.  A name that is a link is followed: its target
-// is replaced.  A name that exists and is not a regular file (/dev/null, a
-// pipe, a terminal) is written directly.  A temporary file is removed when
-// the object goes without commit(), and on SIGINT, SIGTERM or SIGHUP.
-//
-// Failures throw CommandFailure with exit code 1 naming the file and why.
+// Failures throw CommandFailure with exit code 1: "cannot write NAME: why".
 #pragma once
 
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "fixrec/replacement_file.h"
 
 namespace swirl {
 
@@ -23,19 +17,14 @@ class OutputFile {
 public:
     // `path` empty or "-": standard output.
     explicit OutputFile(const std::string& path);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
 
     void write(std::string_view bytes);
+    // The file takes the bytes written; without commit() it stays as it was.
     void commit();
 
 private:
     std::string name_;  // for messages
-    std::string target_;
-    std::string temporary_;  // empty when writing directly
-    int fd_ = -1;
-    bool own_fd_ = false;
+    std::unique_ptr<fixrec::ReplacementFile> file_;  // null: standard output
 };
 
 // Whether an output named `path` ("" or "-": standard output) is the file

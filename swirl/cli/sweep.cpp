@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data_files.h"
+#include "fixrec/posix.h"
 #include "output_file.h"
 #include "study.h"
 #include "swirl/core/cp866_text.h"
@@ -76,9 +77,9 @@ void add_sweep(CLI::App& app, Action& action) {
             out.write(header);
             // A table shown on the terminal gets no progress line: it would
             // land among the rows.
-            const bool table_on_terminal = (o->out.empty() || o->out == "-") && ::isatty(STDOUT_FILENO);
+            const bool table_on_terminal = (o->out.empty() || o->out == "-") && fixrec::posix::is_terminal(STDOUT_FILENO);
             Progress progress(sweep.cases().end - sweep.cases().begin,
-                              !o->no_progress && !table_on_terminal && ::isatty(STDERR_FILENO));
+                              !o->no_progress && !table_on_terminal && fixrec::posix::is_terminal(STDERR_FILENO));
             sweep.run(
                 o->jobs, [&](std::string_view rows) { out.write(rows); },
                 [&](std::int64_t done) { progress.update(done); });

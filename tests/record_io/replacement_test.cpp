@@ -14,7 +14,7 @@
 
 #include "console_capture.h"
 #include "fixrec/fixrec.h"
-#include "posix.h"
+#include "fixrec/posix.h"
 #include "test_files.h"
 
 namespace {

@@ -21,6 +21,8 @@
 //   fixrec/cp866.h           the _cp literal, append_utf8
 //   fixrec/console.h         ConsoleDevice, utf8_locale
 //   fixrec/render.h          render_record and friends: the bytes without a unit
+//   fixrec/replacement_file.h  ReplacementFile, replace_file: any file replaced whole
+//   fixrec/posix.h           (not included here) the system calls and their fault plan
 #pragma once
 
 #include <initializer_list>
@@ -35,6 +37,7 @@
 #include "fixrec/format_literal.h"
 #include "fixrec/items.h"
 #include "fixrec/render.h"
+#include "fixrec/replacement_file.h"
 #include "fixrec/status.h"
 
 namespace fixrec {
@@ -83,20 +86,6 @@ void write_line(int unit, FormatView format, std::initializer_list<Item> items =
 // One list-directed output statement on the console.
 void write_console(std::initializer_list<Item> items);
 void write_console(std::span<const Item> items);
-
-// ---------------------------------------------------------------------------
-// Whole files.
-
-// Replaces the content of the file `path` with `bytes`, whole or not at all,
-// as a report replaces a data file: a symbolic link is followed (the link
-// stays a link), the permission bits (and the owner, when run as root) are
-// kept, a file with several hard links or in a directory where no scratch
-// file can be made is rewritten in place with the old content put back on
-// failure.  A missing file is created (the name is never taken from a file
-// that appears meanwhile).  A file that can only be read, or any failure,
-// throws Fatal with the file unchanged; nothing is printed.  Independent of
-// the run and its units.
-void replace_file(std::string_view path, std::string_view bytes);
 
 // ---------------------------------------------------------------------------
 // The run: console, command line, and the end of the run.

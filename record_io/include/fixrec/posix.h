@@ -1,4 +1,5 @@
-// The thin layer through which FIXREC makes every system call.
+// The thin layer through which FIXREC, the calculators and swirl make every
+// system call on files, descriptors, signals and processes.
 //
 // One policy for interrupted calls: a call that fails with EINTR is made
 // again, every kind alike, with one exception: close() is never repeated,
@@ -33,10 +34,12 @@ enum class Call : std::uint8_t {
     Write,
     Pwrite,
     Fstat,
+    Stat,
     Lstat,
     Ftruncate,
     Fallocate,
     MakeTemp,         // mkostemp
+    MakeTempDir,      // mkdtemp
     Fchmod,
     Fchown,
     Rename,
@@ -48,15 +51,19 @@ enum class Call : std::uint8_t {
 };
 
 // Calls that return a value return it, or -1 with errno set.
+// A file created by open (O_CREAT) gets 0666 less the umask.
 int open(const char* path, int flags);
 ssize_t read(int fd, void* buf, std::size_t n);
 ssize_t pread(int fd, void* buf, std::size_t n, off_t at);
 // `templ` ends in "XXXXXX"; on success it holds the name of the new file.
 int make_temp(char* templ);
+// `templ` ends in "XXXXXX"; makes a directory only its owner can enter.
+int make_temp_dir(char* templ);
 
 // Calls that only succeed or fail return 0 or the error number.
 int close(int fd);
 int fstat(int fd, struct stat& st);
+int stat(const char* path, struct stat& st);  // follows symbolic links
 int lstat(const char* path, struct stat& st);
 int ftruncate(int fd, off_t size);
 int fallocate(int fd, off_t at, off_t size);  // posix_fallocate
@@ -75,6 +82,8 @@ int real_path(const char* path, char* resolved);
 inline constexpr int kNoProgress = -1;
 int write_all(int fd, const char* p, std::size_t n);
 int pwrite_all(int fd, const char* p, std::size_t n, off_t at);
+// Appends everything up to the end of the file to `out`: 0 or the error number.
+int read_all(int fd, std::string& out);
 
 // The text of an error number of the calls above ("no space left" for kNoProgress).
 std::string error_text(int err);
@@ -82,6 +91,10 @@ std::string error_text(int err);
 // Calls that cannot fail in a way FIXREC acts on; here so that every system
 // call of the library is in one place.
 bool is_terminal(int fd);
+// The columns of the terminal on `fd`; 0 when it is none or does not say.
+int terminal_columns(int fd);
+// Whether `path` names anything (a dangling symbolic link does not).
+bool exists(const char* path);
 int set_blocking(int fd);
 int file_size_limit(struct rlimit& limit);
 bool is_root();
@@ -90,6 +103,15 @@ void block_signals(const sigset_t& signals, sigset_t& before);
 void set_signal_mask(const sigset_t& mask);
 // Ignores `sig` unless a handler or SIG_IGN is set for it.
 void ignore_if_default(int sig);
+// Whether one of `signals` is pending (blocked and sent) and not ignored:
+// releasing it will take its effect.
+bool signal_pending(const sigset_t& signals);
+
+// Runs `/bin/sh -c script` with $0 = `name` and $1 = `arg`, and waits for
+// it, as system() does: meanwhile this process ignores SIGINT and SIGQUIT,
+// which the child gets back at their former actions.  0 and the wait status
+// in `status`, or the error number when no child could be started.
+int run_shell(const std::string& script, const std::string& name, const std::string& arg, int& status);
 
 // ---------------------------------------------------------------------------
 // Injected failures, for tests.
