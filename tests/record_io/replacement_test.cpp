@@ -296,4 +296,40 @@ TEST(ReplaceFile, FailureLeavesTheFile) {
     EXPECT_EQ(entries(dir.path()), std::set<std::string>{"D.DAT"});
 }
 
+// ReplacementFile: the same, as a stream.
+TEST(ReplacementFile, NothingChangesBeforeTheCommit) {
+    TempDir dir;
+    const std::string path = (dir / "D.DAT").string();
+    write_bytes(path, kOld);
+    {
+        fixrec::ReplacementFile dropped(path);
+        dropped.write("never seen\r\n");
+    }  // destroyed without commit
+    EXPECT_EQ(read_bytes(path), kOld);
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"D.DAT"});
+
+    fixrec::ReplacementFile out(path);
+    for (int k = 0; k < 3; ++k) out.write("part " + std::to_string(k) + "\r\n");
+    EXPECT_EQ(read_bytes(path), kOld);
+    out.commit();
+    out.commit();  // once is enough; the second does nothing
+    EXPECT_EQ(read_bytes(path), "part 0\r\npart 1\r\npart 2\r\n");
+
+    // A failure names the why apart; later writes do nothing.
+    FaultPlan plan({{Call::Write, 2, ENOSPC}});
+    fixrec::ReplacementFile failing(path);
+    failing.write("first\r\n");
+    try {
+        failing.write("second\r\n");
+        ADD_FAILURE() << "no ReplacementError";
+    } catch (const fixrec::ReplacementError& e) {
+        EXPECT_EQ(e.reason(), std::strerror(ENOSPC));
+        EXPECT_EQ(e.error(), RunTimeError::WriteFailed);
+    }
+    failing.write("third\r\n");
+    failing.commit();
+    EXPECT_EQ(read_bytes(path), "part 0\r\npart 1\r\npart 2\r\n");
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"D.DAT"});
+}
+
 }  // namespace
