@@ -184,4 +184,31 @@ TEST(SwirlOutputs, PipesStreamAndDanglingLinksAreKept) {
     EXPECT_FALSE(fs::exists(dir / "nowhere.csv"));
 }
 
+// The table keeps the mode of the file it replaces, and its owner when run as
+// root; a link stays a link and its target gets the table.
+TEST(SwirlOutputs, ModeOwnerAndLinksAreKept) {
+    TempDir dir;
+    const fs::path target = dir / "target.csv";
+    write_bytes(target, kOld);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const bool root = test_support::running_as_root();
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
+    fs::create_symlink("target.csv", dir / "link.csv");
+    swirl::OutputFile file((dir / "link.csv").string());
+    file.write(whole_table());
+    file.commit();
+    EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+    EXPECT_EQ(read_bytes(target), whole_table());
+    struct stat st{};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+    EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"target.csv", "link.csv"}));
+}
+
 }  // namespace
