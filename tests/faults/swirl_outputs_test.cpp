@@ -16,9 +16,14 @@
 #include <set>
 #include <string>
 
+#include <chrono>
+#include <thread>
+
 #include "command.h"
 #include "fixrec/posix.h"
 #include "output_file.h"
+#include "run_program.h"
+#include "swirl/model/model.h"
 #include "test_files.h"
 
 namespace {
@@ -209,6 +214,30 @@ TEST(SwirlOutputs, ModeOwnerAndLinksAreKept) {
         EXPECT_EQ(st.st_gid, 65534u);
     }
     EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"target.csv", "link.csv"}));
+}
+
+// The same with the built command and its worker threads: SIGTERM while a
+// sweep computes into its scratch file ends it by that signal, the old table
+// kept and the scratch file gone.
+TEST(SwirlOutputs, ASweepEndedBySigtermKeepsTheOldTable) {
+    TempDir dir;
+    write_bytes(dir / "BILM.DAT", swirl::find_program("BILM")->example);
+    write_bytes(dir / "out.csv", kOld);
+    test_support::RunOptions o;
+    o.program = SWIRL_PATH;
+    o.cwd = dir.path().string();
+    o.args = {"sweep", "BILM.DAT", "--vary", "Q=1e-5:0.01:20000000", "--jobs", "2", "-o", "out.csv"};
+    test_support::ChildProcess child(o);
+    // The scratch file appears before the first case is computed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (entries(dir.path()).size() < 3 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(entries(dir.path()).size(), 3u) << "no scratch file seen";
+    ASSERT_EQ(::kill(child.pid(), SIGTERM), 0);
+    const test_support::RunResult r = child.wait();
+    EXPECT_EQ(r.term_signal, SIGTERM) << "exit code " << r.exit_code << ": " << r.err;
+    EXPECT_EQ(read_bytes(dir / "out.csv"), kOld);
+    EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"BILM.DAT", "out.csv"}));
 }
 
 }  // namespace
