@@ -6,10 +6,10 @@
 
 #include "output_file.h"
 #include "study.h"
-#include "svg_plot.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/csv.h"
 #include "swirl/study/figures.h"
+#include "swirl/svg/svg_plot.h"
 
 namespace swirl {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "svg_plot.h"
+#include "swirl/svg/svg_plot.h"
 
 namespace swirl::plot {
 namespace {
