@@ -4,9 +4,10 @@
 #                  EXAMPLE ${PROJECT_SOURCE_DIR}/examples/BILM.DAT
 #                  SOURCES status.cpp funnel.cpp data_file.cpp run.cpp)
 #
-# makes the static library LIBRARY of the program (SOURCES, the directory and
-# the project root as its include directories, linked with calculators, fixrec and numerics), with
-# the example data file embedded as NAMESPACE::example_data_file(); and the
+# makes the static library LIBRARY of the program (SOURCES, its headers named
+# by its folder below the project root, linked with calculators, fixrec and
+# numerics), with the example data file embedded as
+# NAMESPACE::example_data_file(); and the
 # executable NAME from NAME.cpp, linked statically unless sanitizers are on,
 # and installed.
 #
@@ -15,15 +16,17 @@
 #                        E2E bilm_e2e_test.cpp)
 #
 # makes <label>_tests (unit) and <label>_e2e_tests (the built program in
-# scratch directories), both with the definitions <NAME>_PATH (the built
-# executable) and EXAMPLES_DIR, labelled "unit" or "e2e" besides the
-# directory's label.
+# scratch directories) with swirl_test (SwirlTests.cmake), both with the
+# definitions <NAME>_PATH (the built executable) and EXAMPLES_DIR and the
+# program's folder on their include path, labelled "unit" or "e2e" besides
+# the directory's label.
 #
 #   calculator_test_programs(calculators_e2e_tests E2E BILM KERVA ZARN1)
 #
-# gives any test executable the same definitions, for one program or several
+# gives any executable the same definitions, for one program or several
 # (tests/calculators checks the three Calculators in one suite): <NAME>_PATH
-# for each and EXAMPLES_DIR; with E2E the programs are built before it.
+# for each (SWIRL_PATH for swirl) and EXAMPLES_DIR; with E2E the programs are
+# built before it.
 
 # calculators_embed(<target> NAMESPACE <ns> FILE <file>)
 # Adds to <target> a generated source defining
@@ -70,15 +73,14 @@ endfunction()
 function(add_calculator)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;LIBRARY;NAMESPACE;EXAMPLE" "SOURCES")
   add_library(${arg_LIBRARY} STATIC ${arg_SOURCES})
-  # Its own directory for its sources and tests ("run.h"); the project root
-  # for a target that links several programs ("drain_funnel/run.h"), where
-  # the short names would be ambiguous.
-  target_include_directories(${arg_LIBRARY} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${arg_LIBRARY} PUBLIC calculators fixrec numerics)
+  # Its headers are named by its folder ("drain_funnel/run.h"); among
+  # themselves, and in the program's own tests, by their short names.
+  target_link_libraries(${arg_LIBRARY} PUBLIC calculators fixrec numerics swirl_source_root
+                                       PRIVATE swirl_warnings)
   calculators_embed(${arg_LIBRARY} NAMESPACE ${arg_NAMESPACE} FILE ${arg_EXAMPLE})
 
   add_executable(${arg_NAME} ${arg_NAME}.cpp)
-  target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBRARY})
+  target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBRARY} swirl_warnings)
   if(SWIRL_STATIC)
     target_link_options(${arg_NAME} PRIVATE -static)
   endif()
@@ -89,7 +91,8 @@ function(calculator_test_programs target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "E2E" "" "")
   target_compile_definitions(${target} PRIVATE EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
   foreach(name IN LISTS arg_UNPARSED_ARGUMENTS)
-    target_compile_definitions(${target} PRIVATE ${name}_PATH="$<TARGET_FILE:${name}>")
+    string(TOUPPER ${name} macro)
+    target_compile_definitions(${target} PRIVATE ${macro}_PATH="$<TARGET_FILE:${name}>")
     if(arg_E2E)
       add_dependencies(${target} ${name})
     endif()
@@ -98,16 +101,16 @@ endfunction()
 
 function(add_calculator_tests)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;LIBRARY;LABEL" "UNIT;E2E")
+  # White-box tests: the program's own folder for the short names.
+  get_target_property(folder ${arg_LIBRARY} SOURCE_DIR)
   if(arg_UNIT)
-    add_executable(${arg_LABEL}_tests ${arg_UNIT})
-    target_link_libraries(${arg_LABEL}_tests PRIVATE ${arg_LIBRARY} swirl_test_support GTest::gtest GTest::gtest_main)
-    calculator_test_programs(${arg_LABEL}_tests ${arg_NAME})
-    gtest_discover_tests(${arg_LABEL}_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
+    swirl_test(${arg_LABEL}_tests LABEL unit SOURCES ${arg_UNIT}
+      LIBRARIES ${arg_LIBRARY} swirl_test_support PROGRAMS ${arg_NAME})
+    target_include_directories(${arg_LABEL}_tests PRIVATE ${folder})
   endif()
   if(arg_E2E)
-    add_executable(${arg_LABEL}_e2e_tests ${arg_E2E})
-    target_link_libraries(${arg_LABEL}_e2e_tests PRIVATE ${arg_LIBRARY} swirl_test_support GTest::gtest GTest::gtest_main)
-    calculator_test_programs(${arg_LABEL}_e2e_tests E2E ${arg_NAME})
-    gtest_discover_tests(${arg_LABEL}_e2e_tests PROPERTIES LABELS e2e TIMEOUT 60 DISCOVERY_TIMEOUT 60)
+    swirl_test(${arg_LABEL}_e2e_tests LABEL e2e SOURCES ${arg_E2E}
+      LIBRARIES ${arg_LIBRARY} swirl_test_support PROGRAMS ${arg_NAME})
+    target_include_directories(${arg_LABEL}_e2e_tests PRIVATE ${folder})
   endif()
 endfunction()

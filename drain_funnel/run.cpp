@@ -1,4 +1,5 @@
-// BILM: its run over the shared cycle, and its Calculator.
+// BILM: its steps, its two policies and its identity, from which
+// calculators/program.h makes its run and its Calculator.
 #include "run.h"
 
 #include <array>
@@ -8,22 +9,13 @@
 #include "calculators/program.h"
 #include "data_file.h"
 #include "funnel.h"
+#include "messages.h"
+#include "run_record.h"
 
 namespace drain_funnel {
 
 // The bytes of examples/BILM.DAT, embedded at build time.
 std::string_view example_data_file();
-
-bool compute_bilm(FunnelRun& run, Messages& messages) {
-    const Status status = compute_funnel(run);
-    if (status == Status::Ok) return true;
-    messages.invalid_arithmetic(status);
-    return false;
-}
-
-// ---------------------------------------------------------------------------
-// The run over the shared cycle, and the Calculator: the same steps on values
-// in memory, and the run on any path.
 
 namespace {
 
@@ -35,14 +27,11 @@ struct Steps {
     static Record new_run() { return drain_funnel::new_run(); }
     static calculators::ReadResult read_input(int unit, Record& run) { return drain_funnel::read_input(unit, run); }
     static void write_report(int unit, const Record& run) { drain_funnel::write_report(unit, run); }
-    static bool compute(Record& run, Messages& messages) { return compute_bilm(run, messages); }
+    static Status compute(Record& run, Messages&) { return compute_funnel(run); }
     // Without a data file the blank form, and without a data file to reopen
     // the report, go to a new file the user names.
     static constexpr auto on_open_failure = calculators::OnOpenFailure::WriteBlankForm;
     static constexpr auto on_reopen_failure = calculators::OnReopenFailure::AskForFile;
-    static void open_failed(Record&, Messages& messages) { messages.open_failed(); }
-    static void reopen_failed(Messages& messages) { messages.reopen_failed(); }
-    static void tables(const Record&, calculators::Outcome&) {}  // no profile tables
 
     // Every path that ends in a report computes HO, RV and VMAX; when the
     // funnel reaches the outlet the report says so and gives HO alone.
@@ -62,25 +51,21 @@ struct Steps {
         static const std::string outlet = outlet_words();  // once: a sweep asks case after case
         if (run.HO >= run.HG) texts[0] = outlet;
     }
+    static calculators::Identity identity() {
+        return {
+            .name = "BILM",
+            .data_file = "BILM.DAT",
+            .purpose = "BILM computes the vortex funnel over the drain hole of a tank fed by a\n"
+                       "swirling make-up flow: its depth HO, its radius RV at half depth and the\n"
+                       "maximum rotation speed VMAX.\n",
+            .banner = kBanner,
+            .example = example_data_file(),
+        };
+    }
 };
 
 }  // namespace
 
-int run_bilm(std::string_view path) { return calculators::run_program<Steps>(path); }
-
-int run_bilm() { return run_bilm(kFileName); }
-
-const calculators::Calculator& calculator() {
-    static const calculators::Calculator bilm = calculators::make_calculator<Steps>({
-        .name = "BILM",
-        .data_file = "BILM.DAT",
-        .purpose = "BILM computes the vortex funnel over the drain hole of a tank fed by a\n"
-                   "swirling make-up flow: its depth HO, its radius RV at half depth and the\n"
-                   "maximum rotation speed VMAX.\n",
-        .banner = kBanner,
-        .example = example_data_file(),
-    });
-    return bilm;
-}
+const calculators::Calculator& calculator() { return calculators::calculator_of<Steps>(); }
 
 }  // namespace drain_funnel

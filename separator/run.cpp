@@ -1,4 +1,5 @@
-// KERVA: its run over the shared cycle, and its Calculator.
+// KERVA: its steps, its two policies and its identity, from which
+// calculators/program.h makes its run and its Calculator.
 #include "run.h"
 
 #include <array>
@@ -9,22 +10,13 @@
 #include "calculators/program.h"
 #include "data_file.h"
 #include "efficiency.h"
+#include "messages.h"
+#include "run_record.h"
 
 namespace separator {
 
 // The bytes of examples/KERVA.DAT, embedded at build time.
 std::string_view example_data_file();
-
-bool compute_kerva(KervaRun& run, Messages& messages) {
-    const Status status = compute_efficiency(run, messages);
-    if (status == Status::Ok) return true;
-    messages.invalid_arithmetic(status);
-    return false;
-}
-
-// ---------------------------------------------------------------------------
-// The run over the shared cycle, and the Calculator: the same steps on values
-// in memory, and the run on any path.
 
 namespace {
 
@@ -36,14 +28,11 @@ struct Steps {
     static Record new_run() { return separator::new_run(); }
     static calculators::ReadResult read_input(int unit, Record& run) { return separator::read_input(unit, run); }
     static void write_report(int unit, const Record& run) { separator::write_report(unit, run); }
-    static bool compute(Record& run, Messages& messages) { return compute_kerva(run, messages); }
+    static Status compute(Record& run, Messages& messages) { return compute_efficiency(run, messages); }
     // Without a data file the blank form, and without a data file to reopen
     // the report, go to a new file the user names.
     static constexpr auto on_open_failure = calculators::OnOpenFailure::WriteBlankForm;
     static constexpr auto on_reopen_failure = calculators::OnReopenFailure::AskForFile;
-    static void open_failed(Record&, Messages& messages) { messages.open_failed(); }
-    static void reopen_failed(Messages& messages) { messages.reopen_failed(); }
-    static void tables(const Record&, calculators::Outcome&) {}  // no profile tables
 
     static constexpr const auto& console_results = kConsoleResults;
 
@@ -85,25 +74,21 @@ struct Steps {
         if (quadratic(run)) calculators::add_words(texts[0], quadratic_words);
         texts[1] = between(run) ? eta : quadratic(run) ? eta2 : eta1;
     }
+    static calculators::Identity identity() {
+        return {
+            .name = "KERVA",
+            .data_file = "KERVA.DAT",
+            .purpose = "KERVA computes the cleaning efficiency of a swirl separator for solid\n"
+                       "particles carried by a gas or a liquid, in the Stokes or the quadratic drag\n"
+                       "regime, for one particle size or a log-normal size distribution.\n",
+            .banner = kBanner,
+            .example = example_data_file(),
+        };
+    }
 };
 
 }  // namespace
 
-int run_kerva(std::string_view path) { return calculators::run_program<Steps>(path); }
-
-int run_kerva() { return run_kerva(kFileName); }
-
-const calculators::Calculator& calculator() {
-    static const calculators::Calculator kerva = calculators::make_calculator<Steps>({
-        .name = "KERVA",
-        .data_file = "KERVA.DAT",
-        .purpose = "KERVA computes the cleaning efficiency of a swirl separator for solid\n"
-                   "particles carried by a gas or a liquid, in the Stokes or the quadratic drag\n"
-                   "regime, for one particle size or a log-normal size distribution.\n",
-        .banner = kBanner,
-        .example = example_data_file(),
-    });
-    return kerva;
-}
+const calculators::Calculator& calculator() { return calculators::calculator_of<Steps>(); }
 
 }  // namespace separator

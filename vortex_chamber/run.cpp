@@ -1,4 +1,5 @@
-// ZARN1: its run over the shared cycle, and its Calculator.
+// ZARN1: its steps, its two policies and its identity, from which
+// calculators/program.h makes its run and its Calculator.
 #include "run.h"
 
 #include <algorithm>
@@ -10,22 +11,18 @@
 #include "calculators/program.h"
 #include "chamber.h"
 #include "data_file.h"
+#include "messages.h"
+#include "run_record.h"
 
 namespace vortex_chamber {
 
 // The bytes of examples/ZARN1.DAT, embedded at build time.
 std::string_view example_data_file();
 
-bool compute_zarn1(RunRecord& run, Messages& messages) {
-    const Status status = compute_chamber(run, messages);
-    if (status == Status::Ok) return true;
-    messages.invalid_arithmetic(status);
-    return false;
-}
-
-// ---------------------------------------------------------------------------
-// The run over the shared cycle, and the Calculator: the same steps on values
-// in memory, and the run on any path.
+// The file-name variable of the program: 30 characters, blank-padded.  The
+// message of a failed reopening shows all of it, whatever file the run is on.
+constexpr std::string_view kFileName = "ZARN1.DAT                     ";
+static_assert(kFileName.size() == 30);
 
 namespace {
 
@@ -53,10 +50,9 @@ struct Steps {
     using Messages = vortex_chamber::Messages;
     static constexpr const auto& inputs = kInputSection;
     static constexpr const auto& results = kResults;
-    static Record new_run() { return RunRecord{}; }
     static calculators::ReadResult read_input(int unit, Record& run) { return vortex_chamber::read_input(unit, run); }
     static void write_report(int unit, const Record& run) { vortex_chamber::write_report(unit, run); }
-    static bool compute(Record& run, Messages& messages) { return compute_zarn1(run, messages); }
+    static Status compute(Record& run, Messages& messages) { return compute_chamber(run, messages); }
     // Without a data file, or without one to reopen, there is nothing to do:
     // no blank form, no report elsewhere.
     static constexpr auto on_open_failure = calculators::OnOpenFailure::Stop;
@@ -118,25 +114,21 @@ struct Steps {
         if (run.nodes_cut) texts[1] = run.NVS == 0 ? analytic_nodes : motion_nodes;
         if (run.motion_unsolved) texts[2] = unsolved;
     }
+    static calculators::Identity identity() {
+        return {
+            .name = "ZARN1",
+            .data_file = "ZARN1.DAT",
+            .purpose = "ZARN1 computes the aerodynamics of a gas vortex chamber: the integral flow\n"
+                       "parameters, the radial profiles of the velocities V, U, W and the pressure P,\n"
+                       "and the refinements by the power law and by the height of the outlet.\n",
+            .banner = kBanner,
+            .example = example_data_file(),
+        };
+    }
 };
 
 }  // namespace
 
-int run_zarn1(std::string_view path) { return calculators::run_program<Steps>(path); }
-
-int run_zarn1() { return run_zarn1(kFileName); }
-
-const calculators::Calculator& calculator() {
-    static const calculators::Calculator zarn1 = calculators::make_calculator<Steps>({
-        .name = "ZARN1",
-        .data_file = "ZARN1.DAT",
-        .purpose = "ZARN1 computes the aerodynamics of a gas vortex chamber: the integral flow\n"
-                   "parameters, the radial profiles of the velocities V, U, W and the pressure P,\n"
-                   "and the refinements by the power law and by the height of the outlet.\n",
-        .banner = kBanner,
-        .example = example_data_file(),
-    });
-    return zarn1;
-}
+const calculators::Calculator& calculator() { return calculators::calculator_of<Steps>(); }
 
 }  // namespace vortex_chamber

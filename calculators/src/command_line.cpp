@@ -21,6 +21,14 @@ namespace calculators {
 
 namespace {
 
+// What --help says about one calculator.
+struct Program {
+    std::string_view name;       // "BILM"
+    std::string_view data_file;  // "BILM.DAT"
+    // What it computes: one to three lines of English, each ending in LF.
+    std::string_view purpose;
+};
+
 enum class Request { Run, Help, Version, Refused };
 
 // -h, --help or --version is the only argument; any other argument starting
@@ -126,11 +134,6 @@ std::optional<int> answered(int argc, char** argv, const Program& program) {
 }
 
 }  // namespace
-
-int run(int argc, char** argv, const Program& program, int (*body)()) {
-    if (const std::optional<int> code = answered(argc, argv, program)) return *code;
-    return fixrec::run_main(argc, argv, body);
-}
 
 int run(int argc, char** argv, const Calculator& calculator) {
     if (const std::optional<int> code = answered(argc, argv, {calculator.name, calculator.data_file, calculator.purpose}))

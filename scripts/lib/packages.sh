@@ -6,6 +6,7 @@
 # the tests of the default preset:
 #   cmake, g++, make                      the build
 #   libgtest-dev, libgmock-dev            the tests
+#   libxml2-utils                         xmllint, which the tests check the SVG pictures with
 #   libbenchmark-dev                      the benchmarks
 #   libc-bin                              iconv, which scripts/demo shows the files with
 #
@@ -39,6 +40,7 @@ ensure_packages() {
     command -v g++ >/dev/null 2>&1 || missing+=(g++)
     command -v make >/dev/null 2>&1 || missing+=(make)
     command -v iconv >/dev/null 2>&1 || missing+=(libc-bin)
+    command -v xmllint >/dev/null 2>&1 || missing+=(libxml2-utils)
     [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
     [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)

@@ -6,10 +6,10 @@
 
 #include "output_file.h"
 #include "study.h"
-#include "svg_plot.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/csv.h"
 #include "swirl/study/figures.h"
+#include "swirl/svg/svg_plot.h"
 
 namespace swirl {
 
@@ -56,20 +56,14 @@ int plot_profiles(const std::string& file, const std::optional<std::string>& pro
     } catch (const CsvError&) {
     }
     const Calculator* calc = &program_of(file, bytes, program);
-    // Whether the program draws profiles at all, told by its own example.
-    calculators::Outcome outcome;
-    {
-        std::vector<Value> example(calc->inputs.size());
-        calculators::ReadFailure where;
-        if (calc->read(calc->example, example, where)) calc->compute(example, true, outcome);
-    }
-    if (outcome.tables.empty()) {
+    if (!calc->profiles) {
         const std::string x(calc->inputs.front().name), y(calc->results.front().name);
         throw UsageError(std::string(calc->name) + " computes no profiles to plot; plot a sweep of it instead: swirl "
                          "sweep " + file + " --vary " + x + "=FROM:TO:COUNT -o sweep.csv, then swirl plot sweep.csv "
                          "--x " + x + " --y " + y + " -o " + (out.empty() ? "plot.svg" : out));
     }
     const std::vector<Value> inputs = read_inputs(*calc, file, bytes);
+    calculators::Outcome outcome;
     calc->compute(inputs, true, outcome);
     if (!outcome.valid) throw CommandFailure(kExitInvalid, file + ": " + to_utf8(outcome.failure));
     for (const std::string& line : warnings(*calc, outcome)) std::cerr << "swirl: " << file << ": " << line << '\n';

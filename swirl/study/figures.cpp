@@ -88,16 +88,12 @@ const Calculator* sweep_program(const std::vector<std::string>& columns) {
     return nullptr;
 }
 
-plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request) {
-    if (request.y.empty()) throw UsageError("name at least one column to plot with --y");
-    const std::size_t xc = column_index(table, request.x);
-    std::vector<std::size_t> yc;
-    for (const std::string& name : request.y) yc.push_back(column_index(table, name));
-    if (table.rows.empty()) throw UsageError("the table has no rows to plot");
-    const Calculator* calc = sweep_program(table.columns);
+namespace {
 
-    // The other varied inputs: columns other than those plotted whose cells
-    // differ from row to row (inputs only when the program is known).
+// The other varied inputs: columns other than those plotted whose cells
+// differ from row to row (inputs only when the program is known).
+std::vector<std::size_t> other_varied(const CsvTable& table, std::size_t xc, const std::vector<std::size_t>& yc,
+                                      const Calculator* calc) {
     std::vector<std::size_t> others;
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
         if (c == xc || std::find(yc.begin(), yc.end(), c) != yc.end()) continue;
@@ -109,79 +105,129 @@ plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request) {
         if (std::any_of(table.rows.begin(), table.rows.end(), [&](const auto& r) { return r[c] != first; }))
             others.push_back(c);
     }
-    // Rows by combination of the other inputs, in order of appearance.
+    return others;
+}
+
+// The rows by combination of the other varied inputs, in order of
+// appearance, and the name of each combination ("Q = 0.01 м3/с, ...").
+struct Groups {
+    std::vector<std::vector<std::size_t>> rows;
+    std::vector<std::string> names;
+};
+
+Groups groups_of(const CsvTable& table, const std::vector<std::size_t>& others, const Calculator* calc) {
+    Groups groups;
     std::map<std::vector<std::string>, std::size_t> group_of;
-    std::vector<std::vector<std::size_t>> groups;
-    std::vector<std::string> group_names;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         std::vector<std::string> key;
         for (std::size_t c : others) key.push_back(table.rows[r][c]);
-        const auto [it, added] = group_of.try_emplace(key, groups.size());
+        const auto [it, added] = group_of.try_emplace(key, groups.rows.size());
         if (added) {
-            groups.emplace_back();
+            groups.rows.emplace_back();
             std::vector<std::string> parts;
             for (std::size_t k = 0; k < others.size(); ++k) {
                 const std::string& name = table.columns[others[k]];
                 const std::string unit = unit_of(calc, name);
                 parts.push_back(name + " = " + key[k] + (unit.empty() ? "" : " " + unit));
             }
-            group_names.push_back(joined(parts, ", "));
+            groups.names.push_back(joined(parts, ", "));
         }
-        groups[it->second].push_back(r);
+        groups.rows[it->second].push_back(r);
     }
-    // A legend tells kMaxCurves curves apart: that many in any one panel.
+    return groups;
+}
+
+// How many plotted columns each unit has; UsageError when a panel would
+// hold more curves than a legend tells apart.
+std::map<std::string, std::size_t> columns_of_units(const CsvTable& table, const std::vector<std::size_t>& yc,
+                                                    const std::vector<std::size_t>& others, std::size_t groups,
+                                                    const Calculator* calc) {
     std::map<std::string, std::size_t> columns_of_unit;
     std::size_t most = 0;
     for (std::size_t c : yc) most = std::max(most, ++columns_of_unit[unit_of(calc, table.columns[c])]);
-    if (groups.size() * most > kMaxCurves) {
+    if (groups * most > kMaxCurves) {
         std::vector<std::string> names;
         for (std::size_t c : others) names.push_back(table.columns[c]);
-        throw UsageError("the sweep also varies " + joined(names, ", ") + ": " +
-                         std::to_string(groups.size() * most) + " curves in one panel, more than the " +
-                         std::to_string(kMaxCurves) + " a legend tells apart; plot fewer columns of one unit " +
-                         "or a sweep of fewer values");
+        throw UsageError("the sweep also varies " + joined(names, ", ") + ": " + std::to_string(groups * most) +
+                         " curves in one panel, more than the " + std::to_string(kMaxCurves) +
+                         " a legend tells apart; plot fewer columns of one unit or a sweep of fewer values");
     }
+    return columns_of_unit;
+}
+
+// What the panels of a sweep's figure are drawn from.
+struct Curves {
+    const CsvTable& table;
+    const std::vector<std::size_t>& yc;
+    const Groups& groups;
+    const std::map<std::string, std::size_t>& columns_of_unit;
+    const std::vector<double>& x;
+    const Calculator* calc;
+};
+
+// One panel per unit, in the order the columns are named, and in each one
+// curve a plotted column and combination of the other varied inputs; an
+// invalid case is a gap.  Returns the names of each panel's columns.
+std::vector<std::vector<std::string>> add_panels(plot::Figure& figure, const Curves& c, bool logy) {
+    const auto status = std::find(c.table.columns.begin(), c.table.columns.end(), "status");
+    const std::size_t sc = static_cast<std::size_t>(status - c.table.columns.begin());
+    std::vector<std::string> panel_units;
+    std::vector<std::vector<std::string>> panel_names;
+    for (std::size_t k = 0; k < c.yc.size(); ++k) {
+        const std::string& name = c.table.columns[c.yc[k]];
+        const std::string unit = unit_of(c.calc, name);
+        const auto at = std::find(panel_units.begin(), panel_units.end(), unit);
+        const auto p = static_cast<std::size_t>(at - panel_units.begin());
+        if (at == panel_units.end()) {
+            panel_units.push_back(unit);
+            panel_names.emplace_back();
+            figure.panels.push_back({.left = {"", unit, logy}});
+        }
+        panel_names[p].push_back(name);
+        for (std::size_t g = 0; g < c.groups.rows.size(); ++g) {
+            plot::Series s;
+            // The column is named by the panel's axis when it is alone there.
+            s.name = c.groups.rows.size() == 1      ? name
+                     : c.columns_of_unit.at(unit) == 1 ? c.groups.names[g]
+                                                    : name + ", " + c.groups.names[g];
+            for (std::size_t r : c.groups.rows[g]) {
+                s.x.push_back(c.x[r]);
+                const bool invalid = sc < c.table.columns.size() && c.table.rows[r][sc] == "invalid";
+                s.y.push_back(invalid ? kNaN : number(c.table.rows[r][c.yc[k]], name, r));
+            }
+            figure.panels[p].series.push_back(std::move(s));
+        }
+    }
+    return panel_names;
+}
+
+}  // namespace
+
+plot::Figure sweep_figure(const CsvTable& table, const SweepPlot& request) {
+    if (request.y.empty()) throw UsageError("name at least one column to plot with --y");
+    const std::size_t xc = column_index(table, request.x);
+    std::vector<std::size_t> yc;
+    for (const std::string& name : request.y) yc.push_back(column_index(table, name));
+    if (table.rows.empty()) throw UsageError("the table has no rows to plot");
+    const Calculator* calc = sweep_program(table.columns);
+
+    const std::vector<std::size_t> others = other_varied(table, xc, yc, calc);
+    Groups groups = groups_of(table, others, calc);
+    const std::map<std::string, std::size_t> columns_of_unit =
+        columns_of_units(table, yc, others, groups.rows.size(), calc);
 
     const std::string& x_name = table.columns[xc];
-    const auto status = std::find(table.columns.begin(), table.columns.end(), "status");
-    const std::size_t sc = static_cast<std::size_t>(status - table.columns.begin());
     std::vector<double> x(table.rows.size());
     for (std::size_t r = 0; r < table.rows.size(); ++r) x[r] = number(table.rows[r][xc], x_name, r);
-    for (auto& g : groups)
+    for (auto& g : groups.rows)
         std::stable_sort(g.begin(), g.end(), [&](std::size_t a, std::size_t b) {
             return x[a] < x[b] || (!std::isnan(x[a]) && std::isnan(x[b]));
         });
 
     plot::Figure figure;
     figure.x = {x_name, unit_of(calc, x_name), request.logx};
-    // One panel per unit, in the order the columns are named.
-    std::vector<std::string> panel_units;
-    std::vector<std::vector<std::string>> panel_names;
-    for (std::size_t k = 0; k < yc.size(); ++k) {
-        const std::string& name = table.columns[yc[k]];
-        const std::string unit = unit_of(calc, name);
-        const auto at = std::find(panel_units.begin(), panel_units.end(), unit);
-        const auto p = static_cast<std::size_t>(at - panel_units.begin());
-        if (at == panel_units.end()) {
-            panel_units.push_back(unit);
-            panel_names.emplace_back();
-            figure.panels.push_back({.left = {"", unit, request.logy}});
-        }
-        panel_names[p].push_back(name);
-        for (std::size_t g = 0; g < groups.size(); ++g) {
-            plot::Series s;
-            // The column is named by the panel's axis when it is alone there.
-            s.name = groups.size() == 1              ? name
-                     : columns_of_unit[unit] == 1 ? group_names[g]
-                                                  : name + ", " + group_names[g];
-            for (std::size_t r : groups[g]) {
-                s.x.push_back(x[r]);
-                const bool invalid = sc < table.columns.size() && table.rows[r][sc] == "invalid";
-                s.y.push_back(invalid ? kNaN : number(table.rows[r][yc[k]], name, r));
-            }
-            figure.panels[p].series.push_back(std::move(s));
-        }
-    }
+    const std::vector<std::vector<std::string>> panel_names =
+        add_panels(figure, {table, yc, groups, columns_of_unit, x, calc}, request.logy);
     std::vector<std::string> all;
     for (std::size_t p = 0; p < figure.panels.size(); ++p) {
         figure.panels[p].left.title = joined(panel_names[p], ", ");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "svg_plot.h"
+#include "swirl/svg/svg_plot.h"
 #include "swirl/core/csv.h"
 #include "swirl/model/model.h"
 

@@ -57,7 +57,6 @@ struct Program {
     std::vector<Value> example_inputs;  // the example's values, in table order
     // The checks of the typed tables: the Calculator's fields against them,
     // and the report read back value line by value line.
-    void (*fields_are_the_tables)(const calculators::Calculator&);
     void (*report_reads_back)();
     std::vector<Stop> stops;
     std::vector<DataFile> data_files;
@@ -79,21 +78,8 @@ struct Program {
 
 inline void PrintTo(const Program* p, std::ostream* os) { *os << p->name; }
 
-// The checks of a program's typed tables (table_checks.h) as
-// Program::fields_are_the_tables and Program::report_reads_back take them.
-// The results are the report's, then those only the console prints (when
-// the program has any).
-template <const auto& inputs, const auto& results, const auto&... console>
-void fields_are(const calculators::Calculator& c) {
-    test_support::expect_input_fields(c.inputs, inputs);
-    if constexpr (sizeof...(console) == 0) {
-        test_support::expect_result_fields(c.results, results);
-    } else {
-        ASSERT_GE(c.results.size(), results.size());
-        test_support::expect_result_fields(c.results.first(results.size()), results);
-        (test_support::expect_result_fields(c.results.subspan(results.size()), console), ...);
-    }
-}
+// The check of a program's typed tables (table_checks.h) as
+// Program::report_reads_back takes it.
 // A run record all zero, for a program without a new_run of its own.
 template <class Record>
 Record zeroed() {

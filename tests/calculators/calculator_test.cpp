@@ -1,7 +1,8 @@
 // The Calculator of each program in memory, one property at a time for the
-// three: its fields are its tables, and its report reads back into them; its
-// example is the shipped file; a broken input section stops the reading where
-// the program's reader stops, and says what it found there; each data file of
+// three: its values have one ASCII name each, and its report reads back into
+// its fields; its example is the shipped file; it gives profile tables when
+// it says it has them; a broken input section stops the reading where the
+// program's reader stops, and says what it found there; each data file of
 // the program's table computes to its stated end, an invalid one with no
 // results, and together they reach every cause of invalid arithmetic; and
 // computations from several threads at once give what one thread gives.
@@ -29,10 +30,9 @@ using calculators::Outcome;
 
 class EveryCalculator : public ::testing::TestWithParam<const Program*> {};
 
-TEST_P(EveryCalculator, ShowsTheFieldsOfItsTables) {
+TEST_P(EveryCalculator, NamesEachValueOnceInAscii) {
     const Program& p = *GetParam();
     const Calculator& c = p.calculator();
-    p.fields_are_the_tables(c);
     EXPECT_EQ(c.name, p.name);
     EXPECT_EQ(c.data_file, p.data_file);
     EXPECT_EQ(c.input_lines, p.input_lines);
@@ -60,6 +60,22 @@ TEST_P(EveryCalculator, ExampleIsTheShippedFileAndCarriesTheBanner) {
         EXPECT_EQ(inputs[k].real, p.example_inputs[k].real) << c.inputs[k].name;
         EXPECT_EQ(inputs[k].integer, p.example_inputs[k].integer) << c.inputs[k].name;
     }
+}
+
+// A tool asks Calculator::profiles instead of computing: a valid run gives
+// the two profile tables on request exactly when it says so, and none
+// unasked.
+TEST_P(EveryCalculator, GivesProfileTablesWhenItSaysSo) {
+    const Calculator& c = GetParam()->calculator();
+    std::vector<Value> inputs(c.inputs.size());
+    ReadFailure failure;
+    ASSERT_TRUE(c.read(c.example, inputs, failure));
+    Outcome asked, unasked;
+    c.compute(inputs, true, asked);
+    c.compute(inputs, false, unasked);
+    ASSERT_TRUE(asked.valid);
+    EXPECT_EQ(asked.tables.size(), c.profiles ? 2u : 0u);
+    EXPECT_TRUE(unasked.tables.empty());
 }
 
 // The data files of the table reach every cause of invalid arithmetic that

@@ -29,7 +29,6 @@ inline const Program& bilm() {
         .data_file = "BILM.DAT",
         .input_lines = 11,
         .example_inputs = {{0.001f}, {0.5f}, {0.01f}, {0.1f}, {0.05f}},  // Q HG R1 RCR UPOD
-        .fields_are_the_tables = fields_are<drain_funnel::kInputSection, drain_funnel::kResults>,
         .report_reads_back =
             reads_back<drain_funnel::kInputSection, drain_funnel::new_run, drain_funnel::write_report, drain_funnel::read_input>,
         .stops =

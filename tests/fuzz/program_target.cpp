@@ -29,7 +29,7 @@ namespace {
 
 using fuzz_support::fail;
 
-constexpr const char* kDataName = SWIRL_DATA_NAME;
+const calculators::Calculator& program() { return SWIRL_PROGRAM::calculator(); }
 
 // A console whose keyboard input has ended: a prompt reads end of input.
 class ClosedConsole final : public fixrec::ConsoleDevice {
@@ -49,14 +49,16 @@ struct Run {
 
 Run run_program() {
     ClosedConsole console;
-    const int code = fixrec::run_with({}, &console, SWIRL_PROGRAM_RUN);
+    // As the program's main runs it: on its data file in the current directory.
+    const std::string data_name(program().data_file);
+    const int code = program().run(data_name, {}, &console);
     const std::vector<std::string> names = fuzz_support::directory_entries();
-    if (names.size() != 1 || names[0] != kDataName) {
+    if (names.size() != 1 || names[0] != data_name) {
         std::string listing = "directory:";
         for (const auto& n : names) listing += " [" + n + "]";
         fail("only the data file is left in the directory", listing);
     }
-    return {code, console.out + console.err, fuzz_support::read_file(kDataName)};
+    return {code, console.out + console.err, fuzz_support::read_file(data_name.c_str())};
 }
 
 // True when a line of the report shows an input value that overflowed its
@@ -89,7 +91,7 @@ std::string describe(const Run& r) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz_support::enter_scratch_directory();
     const std::string input(reinterpret_cast<const char*>(data), size);
-    fuzz_support::write_file(kDataName, input);
+    fuzz_support::write_file(std::string(program().data_file).c_str(), input);
 
     const Run first = run_program();
     switch (first.exit_code) {

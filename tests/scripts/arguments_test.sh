@@ -77,6 +77,9 @@ check bench refused --callgrind --bogus
 check bench refused extra
 check bench accepted --rounds 2 --callgrind
 check bench accepted --rounds=08
+check bench accepted --startup
+check bench refused --startup --callgrind
+check bench refused --rounds 2 --startup
 
 check test answered --help
 check test answered -h

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "calculators/console_lines.h"
+#include "data_file.h"
 #include "efficiency.h"
 #include "fixrec/cp866.h"
+#include "messages.h"
 #include "parameters.h"
 #include "run.h"
 #include "status_lines.h"
@@ -160,7 +163,7 @@ TEST(Run, PathsAndTheirConsoleLines) {
     for (const Case& c : cases) {
         KervaRun r = c.run;
         Recorder console;
-        EXPECT_TRUE(separator::compute_kerva(r, console.messages)) << c.name;
+        EXPECT_EQ(separator::compute_efficiency(r, console.messages), Status::Ok) << c.name;
         EXPECT_EQ(console.lines, c.lines) << c.name;
         EXPECT_EQ(console.failure, "") << c.name;
     }
@@ -173,7 +176,7 @@ TEST(Run, LargeBeta1IsFullEfficiency) {
         r.BETA = in(beta);
         r.LGSG = 0.0f;
         Recorder console;
-        ASSERT_TRUE(separator::compute_kerva(r, console.messages)) << beta;
+        ASSERT_EQ(separator::compute_efficiency(r, console.messages), Status::Ok) << beta;
         EXPECT_GT(r.BETA1, 350.0f);
         EXPECT_EQ(r.ETA2, 100.0f);
     }
@@ -218,11 +221,13 @@ TEST(Run, InvalidArithmeticStatuses) {
         KervaRun status_run = c.run;
         Recorder ignored;
         EXPECT_EQ(separator::compute_efficiency(status_run, ignored.messages), c.status) << c.name;
-        // The run's step ends with the status's own line.
-        KervaRun r = c.run;
-        Recorder console;
-        EXPECT_FALSE(separator::compute_kerva(r, console.messages)) << c.name;
-        EXPECT_EQ(console.failure, separator::failure_message(c.status)) << c.name;
+        // The computation of these inputs ends with the status's own line.
+        std::vector<calculators::Value> inputs(separator::calculator().inputs.size());
+        calculators::get_inputs(separator::kInputSection, c.run, std::span(inputs));
+        calculators::Outcome out;
+        separator::calculator().compute(inputs, false, out);
+        EXPECT_FALSE(out.valid) << c.name;
+        EXPECT_EQ(out.failure, separator::failure_message(c.status)) << c.name;
     }
 }
 

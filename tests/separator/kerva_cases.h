@@ -35,7 +35,6 @@ inline const Program& kerva() {
         // QH ROG NU DK L R2 B HI NI UVX VID BETA D50 LGSG ROP QGE
         .example_inputs = {{1000.0f}, {1.2f}, {1.5e-5f}, {0.4f}, {1.2f}, {0.15f}, {0.1f}, {0.2f}, {0.0f, 1},
                            {90.0f}, {0.0f, 1}, {0.8f}, {1e-5f}, {0.3f}, {2000.0f}, {1.0f}},
-        .fields_are_the_tables = fields_are<separator::kInputSection, separator::kResults, separator::kConsoleResults>,
         .report_reads_back =
             reads_back<separator::kInputSection, separator::new_run, separator::write_report, separator::read_input>,
         .stops =

@@ -1,6 +1,7 @@
 // Checks of a calculator's data-file tables, alike for the three programs:
 // the report puts every input value where the reader takes it from (and
-// nowhere else), and the Calculator shows the tables' fields.
+// nowhere else).  What a table must be on its own (names, meanings, units on
+// the report) is checked when it is compiled (calculators::well_formed).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -60,52 +61,6 @@ void expect_report_reads_back(const std::array<calculators::InputLine<Record>, N
                 EXPECT_EQ(back[j].real, changed[j].real) << row.name;
             ++j;
         }
-    }
-}
-
-// A field as a Calculator shows it against the row of its table.
-template <class Row>
-void expect_field_of(const calculators::Field& f, const Row& row) {
-    SCOPED_TRACE(std::string(row.name));
-    EXPECT_EQ(f.name, row.name);
-    EXPECT_EQ(f.type, row.type());
-    EXPECT_EQ(f.report.source(), row.report.source());
-    EXPECT_EQ(f.unit, row.unit);
-    EXPECT_EQ(f.meaning, row.meaning);
-    EXPECT_FALSE(f.meaning.empty());
-    // The unit is the report's own text of it (a console value has no line
-    // of the report).
-    if constexpr (requires { row.shown; }) {
-        EXPECT_EQ(f.shown, row.shown);
-        if (row.shown == calculators::Shown::Console) return;
-    }
-    if (!row.unit.empty()) { EXPECT_NE(row.report.source().find(row.unit), std::string_view::npos); }
-}
-
-// The input fields of a Calculator are the value lines of its input table,
-// in order, with their lines and read formats.
-template <class Record, std::size_t N>
-void expect_input_fields(std::span<const calculators::Field> fields,
-                         const std::array<calculators::InputLine<Record>, N>& table) {
-    ASSERT_EQ(fields.size(), calculators::value_count(table));
-    std::size_t k = 0;
-    for (const auto& row : table) {
-        if (row.kind != calculators::LineKind::Value) continue;
-        const calculators::Field& f = fields[k++];
-        expect_field_of(f, row);
-        EXPECT_EQ(f.line, row.line);
-        EXPECT_EQ(f.read.source(), row.read.source());
-    }
-}
-
-// The result fields are the rows of the results table, in order.
-template <class Record, std::size_t N>
-void expect_result_fields(std::span<const calculators::Field> fields,
-                          const std::array<calculators::ResultLine<Record>, N>& table) {
-    ASSERT_EQ(fields.size(), N);
-    for (std::size_t k = 0; k < N; ++k) {
-        expect_field_of(fields[k], table[k]);
-        EXPECT_EQ(fields[k].line, 0);
     }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "svg_plot.h"
+#include "swirl/svg/svg_plot.h"
 #include "swirl/core/csv.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/study/figures.h"

@@ -41,7 +41,6 @@ inline const Program& zarn1() {
         // G RK L R1 H FVX PSIVX VID NU RO PVN TK DRK NVS
         .example_inputs = {{0.05f}, {0.1f}, {0.1f}, {0.03f}, {0.03f}, {0.002f}, {90.0f}, {0.0f, 1}, {1.5e-5f},
                            {1.2f}, {101330.0f}, {20.0f}, {0.002f}, {0.0f, 0}},
-        .fields_are_the_tables = fields_are<vortex_chamber::kInputSection, vortex_chamber::kResults>,
         .report_reads_back =
             reads_back<vortex_chamber::kInputSection, zeroed<vortex_chamber::RunRecord>, vortex_chamber::write_report, vortex_chamber::read_input>,
         .stops =

@@ -100,6 +100,9 @@ struct Calculator {
     std::span<const Field> results;  // the scalar results of the report, then the console's values
     std::span<const VerdictField> verdicts;  // what the report and the console say in words
     std::string_view example;        // the bundled example data file, its bytes
+    // Whether compute gives profile tables (Outcome::tables) when asked:
+    // ZARN1's radial profiles.  The others have none.
+    bool profiles = false;
 
     // Reads the input section from a data file's bytes with the program's
     // own rules.  `inputs` has one element per input field and receives what

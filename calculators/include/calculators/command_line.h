@@ -16,20 +16,9 @@ namespace calculators {
 
 struct Calculator;
 
-// What --help says about one calculator.
-struct Program {
-    std::string_view name;       // "BILM"
-    std::string_view data_file;  // "BILM.DAT"
-    // What it computes: one to three lines of English, each ending in LF.
-    std::string_view purpose;
-};
-
 // The whole life of a calculator: answers -h, --help or --version alone,
-// refuses any other option, otherwise runs `body` through fixrec::run_main.  Returns the exit code.
-int run(int argc, char** argv, const Program& program, int (*body)());
-
-// The same for a calculator with its Calculator description: the run is
-// calculator.run on its data file in the current directory.
+// refuses any other option, otherwise runs calculator.run on its data file in
+// the current directory.  Returns the exit code.
 int run(int argc, char** argv, const Calculator& calculator);
 
 }  // namespace calculators

@@ -162,8 +162,15 @@ struct ResultLine {
 // ---------------------------------------------------------------------------
 // Checks of a table, for static_assert.
 
+// A unit is the report's own text of it: the statement that reports the
+// value prints it (a console value has no line of the report).
+constexpr bool unit_on_report(const fixrec::FormatView& report, std::string_view unit) {
+    return unit.empty() || report.source().find(unit) != std::string_view::npos;
+}
+
 // Lines 1..N in order; a header or label line reads (80A1); a value line has
-// a name, one data field to read and one to report, and one member.
+// a name, a meaning, one data field to read and one to report, its unit on
+// the report, and one member.
 template <class Record, std::size_t N>
 constexpr bool well_formed(const std::array<InputLine<Record>, N>& table) {
     for (std::size_t i = 0; i < N; ++i) {
@@ -171,6 +178,7 @@ constexpr bool well_formed(const std::array<InputLine<Record>, N>& table) {
         if (row.line != static_cast<int>(i) + 1) return false;
         if (row.kind == LineKind::Value) {
             if (row.name.empty() || row.read.data_count() != 1 || row.report.data_count() != 1) return false;
+            if (row.meaning.empty() || !unit_on_report(row.report, row.unit)) return false;
             if ((row.real == nullptr) == (row.integer == nullptr)) return false;
             // A wide statement writes the same value from the same column.
             if (row.wide.data_count() != 1 || columns_before_field(row.wide) != columns_before_field(row.report))
@@ -185,11 +193,16 @@ constexpr bool well_formed(const std::array<InputLine<Record>, N>& table) {
     return true;
 }
 
+// Each result has a name, a meaning, one data field, its unit on the report
+// line that shows it, and one member.
 template <class Record, std::size_t N>
 constexpr bool well_formed(const std::array<ResultLine<Record>, N>& table) {
-    for (const ResultLine<Record>& row : table)
-        if (row.name.empty() || row.report.data_count() != 1 || (row.real == nullptr) == (row.integer == nullptr))
+    for (const ResultLine<Record>& row : table) {
+        if (row.name.empty() || row.meaning.empty() || row.report.data_count() != 1 ||
+            (row.real == nullptr) == (row.integer == nullptr))
             return false;
+        if (row.shown == Shown::Report && !unit_on_report(row.report, row.unit)) return false;
+    }
     return true;
 }
 

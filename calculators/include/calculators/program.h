@@ -2,28 +2,37 @@
 // that the three programs share how their steps serve a tool: reading from
 // bytes, computing into an Outcome, the report into memory, the run on a path.
 //
-// A program describes itself by a type P:
+// A program describes itself by a type P: its steps, its two policies and
+// its identity; everything else is made here.
 //
 //   struct Steps {
 //       using Record = FunnelRun;              // its run record
 //       using Messages = drain_funnel::Messages;  // its console messages, made on a ConsoleLines
 //       static constexpr const auto& inputs = kInputSection;   // its tables
 //       static constexpr const auto& results = kResults;
-//       static Record new_run();
 //       static calculators::ReadResult read_input(int unit, Record& run);
 //       static void write_report(int unit, const Record& run);
-//       // False when the inputs make the computation invalid; the exit-3
-//       // line has then gone to `messages`.
-//       static bool compute(Record& run, Messages& messages);
+//       // The computation of a run whose input section was read; a status
+//       // other than Ok makes it invalid, and the run then shows
+//       // messages.invalid_arithmetic(status) as its exit-3 line.
+//       static Status compute(Record& run, Messages& messages);
 //       // What the run does when the data file cannot be opened, or opened
-//       // again for the report, and the messages it shows then.
+//       // again for the report.
 //       static constexpr calculators::OnOpenFailure on_open_failure = ...;
 //       static constexpr calculators::OnReopenFailure on_reopen_failure = ...;
+//       // Its name, data file, purpose, banner and example.
+//       static calculators::Identity identity();
+//
+//       // Optional.  The record at the start of a run (Record{} when absent).
+//       static Record new_run();
+//       // Optional.  The messages when the data file cannot be opened, or
+//       // opened again (messages.open_failed() and messages.reopen_failed()
+//       // when absent).
 //       static void open_failed(Record& run, Messages& messages);
 //       static void reopen_failed(Messages& messages);
-//       // The profile tables of a valid run, when a tool asks (may do nothing).
+//       // Optional.  The profile tables of a valid run, when a tool asks
+//       // (Calculator::profiles says whether a program has them).
 //       static void tables(const Record& run, Outcome& out);
-//
 //       // Optional.  Values that only a console line prints, as results
 //       // (ResultLine::console rows); they follow the report's results.
 //       static constexpr const auto& console_results = kConsoleResults;
@@ -37,10 +46,7 @@
 //       static void verdicts_of(const Record& run, std::span<std::string> texts);
 //   };
 //
-//   const Calculator& calculator() {
-//       static const Calculator c = calculators::make_calculator<Steps>({.name = "BILM", ...});
-//       return c;
-//   }
+//   const Calculator& calculator() { return calculators::calculator_of<Steps>(); }
 #pragma once
 
 #include <concepts>
@@ -65,23 +71,66 @@ struct Identity {
     std::string_view example;    // the bundled example data file
 };
 
+template <class P>
+concept WithNewRun = requires {
+    { P::new_run() } -> std::same_as<typename P::Record>;
+};
+template <class P>
+concept WithOpenFailed = requires(typename P::Record& run, typename P::Messages& messages) {
+    P::open_failed(run, messages);
+};
+template <class P>
+concept WithReopenFailed = requires(typename P::Messages& messages) { P::reopen_failed(messages); };
+template <class P>
+concept WithTables = requires(const typename P::Record& run, Outcome& out) { P::tables(run, out); };
+
+template <class P>
+typename P::Record new_run_of() {
+    if constexpr (WithNewRun<P>)
+        return P::new_run();
+    else
+        return typename P::Record{};
+}
+
+// The computation step of a run: false when the inputs make it invalid, the
+// exit-3 line then gone to `messages`.
+template <class P>
+bool compute_step(typename P::Record& run, typename P::Messages& messages) {
+    const auto status = P::compute(run, messages);
+    if (status == decltype(status)::Ok) return true;
+    messages.invalid_arithmetic(status);
+    return false;
+}
+
 // The program's run on the data file at `path` over the shared cycle, its
 // messages naming its own data file whatever the path.  Call it between
-// fixrec::begin_run and end_run (run_main, within_run).
+// fixrec::begin_run and end_run (within_run).
 template <class P>
 int run_program(std::string_view path) {
-    typename P::Record run = P::new_run();
+    typename P::Record run = new_run_of<P>();
     RunConsole console;
     typename P::Messages messages(console);
     return run_cycle({
         .path = path,
         .on_open_failure = P::on_open_failure,
         .on_reopen_failure = P::on_reopen_failure,
-        .open_failed = [&] { P::open_failed(run, messages); },
+        .open_failed =
+            [&] {
+                if constexpr (WithOpenFailed<P>)
+                    P::open_failed(run, messages);
+                else
+                    messages.open_failed();
+            },
         .read = [&](int unit) { return P::read_input(unit, run).ok(); },
         .read_failed = [&] { messages.read_failed(); },
-        .compute = [&] { return P::compute(run, messages); },
-        .reopen_failed = [&] { P::reopen_failed(messages); },
+        .compute = [&] { return compute_step<P>(run, messages); },
+        .reopen_failed =
+            [&] {
+                if constexpr (WithReopenFailed<P>)
+                    P::reopen_failed(messages);
+                else
+                    messages.reopen_failed();
+            },
         .write_report = [&](int unit) { P::write_report(unit, run); },
     });
 }
@@ -137,7 +186,7 @@ struct ProgramSteps {
     }
 
     static Record with_inputs(std::span<const Value> inputs) {
-        Record run = P::new_run();
+        Record run = new_run_of<P>();
         set_inputs(P::inputs, inputs, run);
         return run;
     }
@@ -156,12 +205,13 @@ struct ProgramSteps {
         Record run = with_inputs(inputs);
         CapturedConsole console(out.console, out.failure);
         typename P::Messages messages(console);
-        out.valid = P::compute(run, messages);
+        out.valid = compute_step<P>(run, messages);
         if (out.valid)
             outcome_of(run, true, out);
         else
             outcome_of(Record{}, false, out);
-        if (with_tables && out.valid) P::tables(run, out);
+        if constexpr (WithTables<P>)
+            if (with_tables && out.valid) P::tables(run, out);
     }
 
     static bool report(std::span<const Value> inputs, std::string& bytes) {
@@ -171,7 +221,7 @@ struct ProgramSteps {
         std::string failure;
         CapturedConsole console(lines, failure);
         typename P::Messages messages(console);
-        if (!P::compute(run, messages)) return false;
+        if (!compute_step<P>(run, messages)) return false;
         write_to_memory(bytes, [&](int unit) { P::write_report(unit, run); });
         return true;
     }
@@ -194,11 +244,19 @@ Calculator make_calculator(const Identity& id) {
         .results = S::result_fields,
         .verdicts = verdicts_of<P>(),
         .example = id.example,
+        .profiles = WithTables<P>,
         .read = S::read,
         .compute = S::compute,
         .report = S::report,
         .run = S::run,
     };
+}
+
+// The Calculator of P, made on first use.
+template <class P>
+const Calculator& calculator_of() {
+    static const Calculator calculator = make_calculator<P>(P::identity());
+    return calculator;
 }
 
 }  // namespace calculators
