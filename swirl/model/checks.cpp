@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fixrec/edit_input.h"
+#include "fixrec/utf8.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
 
@@ -106,24 +107,10 @@ std::string line_of(int line) { return "line " + std::to_string(line) + ": "; }
 bool is_utf8_text(std::string_view bytes) {
     bool multibyte = false;
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t n = 0;
-        unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-        if (b >= 0xC2 && b <= 0xDF) n = 1;
-        else if (b >= 0xE0 && b <= 0xEF) n = 2, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
-        else if (b >= 0xF0 && b <= 0xF4) n = 3, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
-        else return false;
-        if (i + n >= bytes.size()) return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            const auto c = static_cast<unsigned char>(bytes[i + k]);
-            if (k == 1 ? (c < lo || c > hi) : (c < 0x80 || c > 0xBF)) return false;
-        }
-        multibyte = true;
-        i += n + 1;
+        const fixrec::utf8::Decoded d = fixrec::utf8::decode(bytes, i);
+        if (d.fault != fixrec::utf8::Fault::None) return false;
+        multibyte = multibyte || d.length > 1;
+        i += d.length;
     }
     return multibyte;
 }
