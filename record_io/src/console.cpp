@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fixrec/ascii.h"
 #include "fixrec/fixrec.h"
 #include "posix.h"
 #include "renderer.h"
@@ -26,13 +27,7 @@ bool utf8_locale(const char* lc_all, const char* lc_ctype, const char* lang) {
     if (dot == std::string_view::npos) return false;
     std::string_view codeset = name.substr(dot + 1);
     codeset = codeset.substr(0, codeset.find('@'));
-    auto same = [codeset](std::string_view want) {
-        return codeset.size() == want.size() &&
-               std::equal(codeset.begin(), codeset.end(), want.begin(), [](char a, char b) {
-                   return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-               });
-    };
-    return same("utf-8") || same("utf8");
+    return equal_ignoring_case(codeset, "utf-8") || equal_ignoring_case(codeset, "utf8");
 }
 
 namespace detail {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "fixrec/ascii.h"
+
 namespace swirl {
 
 namespace {
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Characters that a reader takes for one another: half an edit.
 bool look_alike(char a, char b) {
@@ -38,7 +38,7 @@ int half_edits(std::string_view a, std::string_view b) {
 
 std::string lowered(std::string_view s) {
     std::string o(s);
-    std::transform(o.begin(), o.end(), o.begin(), lower);
+    std::transform(o.begin(), o.end(), o.begin(), fixrec::ascii_lower);
     return o;
 }
 

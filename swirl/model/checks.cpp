@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "fixrec/ascii.h"
 #include "fixrec/edit_input.h"
+#include "fixrec/input_record.h"
 #include "fixrec/utf8.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
@@ -19,15 +21,8 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 // input statements see it; at most `count` lines.
 std::vector<std::string_view> line_texts(std::string_view bytes, std::size_t count) {
     std::vector<std::string_view> lines;
-    std::size_t at = 0;
-    while (at < bytes.size() && lines.size() < count) {
-        std::size_t lf = bytes.find('\n', at);
-        if (lf == std::string_view::npos) lf = bytes.size();
-        std::string_view line = bytes.substr(at, lf - at);
-        line = line.substr(0, std::min(line.size(), line.find('\r')));
-        lines.push_back(line);
-        at = lf + 1;
-    }
+    for (auto r = fixrec::record_at(bytes, 0); r && lines.size() < count; r = fixrec::record_at(bytes, r->next))
+        lines.push_back(r->text);
     return lines;
 }
 
@@ -35,9 +30,8 @@ std::vector<std::string_view> line_texts(std::string_view bytes, std::size_t cou
 // like a Latin one as that Latin letter: a label compares the same whichever
 // of the two was typed.
 char folded(char ch) {
-    auto b = static_cast<unsigned char>(ch);
-    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 'a' + 'A');
-    else if (b >= 0xA0 && b <= 0xAF) b = static_cast<unsigned char>(b - 0x20);  // а-п
+    auto b = static_cast<unsigned char>(fixrec::ascii_upper(ch));
+    if (b >= 0xA0 && b <= 0xAF) b = static_cast<unsigned char>(b - 0x20);  // а-п
     else if (b >= 0xE0 && b <= 0xEF) b = static_cast<unsigned char>(b - 0x50);  // р-я
     else if (b == 0xF1) b = 0xF0;                                                // ё
     switch (b) {

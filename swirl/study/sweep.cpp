@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "fixrec/ascii.h"
 #include "fixrec/cp866.h"
 #include "swirl/core/csv.h"
 #include "swirl/core/numbers.h"
@@ -23,11 +24,8 @@ std::string value_text(double v) {
 
 // Whether the program has a result of that name (any case).
 bool is_result_name(const Calculator& calc, std::string_view name) {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     for (const Field& f : calc.results)
-        if (f.name.size() == name.size() &&
-            std::equal(name.begin(), name.end(), f.name.begin(), [&](char a, char b) { return upper(a) == b; }))
-            return true;
+        if (fixrec::equal_ignoring_case(f.name, name)) return true;
     return false;
 }
 
