@@ -9,6 +9,7 @@
 
 #include "fixrec/ascii.h"
 #include "fixrec/fixrec.h"
+#include "fixrec/render.h"
 #include "posix.h"
 #include "renderer.h"
 #include "runtime.h"
@@ -106,21 +107,7 @@ void emit_record(char control, std::string_view text, std::span<const ByteRange>
     ConsoleDevice& device = console_device();
     const bool first = r.console_records == 0;
     std::string& out = r.console_out;
-    out.clear();
-    switch (control) {
-        case '0':  // one empty line first
-            out += first ? "\r\n" : "\r\n\r\n";
-            break;
-        case '1':  // a new page
-            out += "\r\n\f\r \r";
-            break;
-        case '+':  // over the previous line
-            out += "\r";
-            break;
-        default:  // a new line
-            if (!first) out += "\r\n";
-            break;
-    }
+    out.assign(carriage_control(control, first));
     std::size_t at = 0;
     for (const ByteRange& v : verbatim) {
         const std::size_t begin = std::max(v.begin, at);

@@ -59,6 +59,15 @@ void render_console_record(std::span<const Item> items, std::string& out) {
     detail::render_list(items, writer);
 }
 
+std::string_view carriage_control(char control, bool first) {
+    switch (control) {
+        case '0': return first ? "\r\n" : "\r\n\r\n";
+        case '1': return "\r\n\f\r \r";
+        case '+': return "\r";
+        default: return first ? "" : "\r\n";
+    }
+}
+
 std::string format_e(float value, int w, int d) { return one_field({DescKind::E, w, d}, value); }
 std::string format_f(float value, int w, int d) { return one_field({DescKind::F, w, d}, value); }
 std::string format_i(std::int32_t value, int w) { return one_field({DescKind::I, w, 0}, value); }
