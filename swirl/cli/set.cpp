@@ -90,7 +90,7 @@ void add_set(CLI::App& app, Action& action) {
                 std::cerr << "swirl: note: " << file.path << ": the results below the inputs are still the last run's ("
                           << "swirl run " << file.path << " computes them anew)\n";
             }
-            return kExitDone;
+            return kExitOk;
         };
     });
 }

@@ -203,9 +203,9 @@ void add_show(CLI::App& app, Action& action) {
                 std::cout << text_report(file, inputs, out);
             std::cout.flush();
             if (!out.valid)
-                throw CommandFailure(kExitInvalid, file.path + ": the inputs make the computation of " +
+                throw CommandFailure(kExitInvalidArithmetic, file.path + ": the inputs make the computation of " +
                                                        std::string(file.calc->name) + " invalid");
-            return kExitDone;
+            return kExitOk;
         };
     });
 }
