@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "decimal.h"
 #include "fixrec/edit_output.h"
 #include "fixrec/format.h"
 #include "fixrec/items.h"
