@@ -51,6 +51,7 @@ ReadFailure read_failure(std::string_view bytes, int line, std::string_view fiel
                          const fixrec::FormatView& read, fixrec::Status status) {
     ReadFailure f;
     f.line = line;
+    f.kind = kind;
     f.field = kind == LineKind::Header ? "header line" : kind == LineKind::Label ? "label line" : field;
     field_columns(read, f.first_column, f.last_column);
     const std::optional<fixrec::InputRecord> record = fixrec::find_record(bytes, line);
@@ -61,7 +62,12 @@ ReadFailure read_failure(std::string_view bytes, int line, std::string_view fiel
         const auto to = std::min(text.size(), static_cast<std::size_t>(f.last_column));
         f.found.assign(text.substr(from, to - from));
     }
-    f.end_of_file = !present || status == fixrec::Status::EndOfFile;
+    if (!present || status == fixrec::Status::EndOfFile)
+        f.reason = ReadReason::EndOfFile;
+    else if (status == fixrec::Status::RealOverflow)
+        f.reason = ReadReason::BeyondSingle;
+    else
+        f.reason = ReadReason::NotANumber;
     return f;
 }
 

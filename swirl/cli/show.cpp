@@ -115,7 +115,7 @@ ordered_json json_unreadable(const DataFile& file, const ReadFailure& f) {
     failure["first_column"] = f.first_column;
     failure["last_column"] = f.last_column;
     failure["found"] = to_utf8(f.found);
-    failure["end_of_file"] = f.end_of_file;
+    failure["end_of_file"] = f.end_of_file();
     failure["message"] = describe(*file.calc, f);
     return doc;
 }
