@@ -8,32 +8,14 @@ namespace fixrec {
 namespace {
 
 // A record writer appending to a string; records end with CR LF.
-class StringWriter {
+class StringWriter : public detail::StringRecordWriter {
 public:
-    explicit StringWriter(std::string& out) : out_(out) {}
-    void skip(std::size_t n) { pending_ += n; }
-    void put(std::string_view s) {
-        blanks();
-        out_.append(s);
-    }
-    void fill(std::size_t n, char c) {
-        blanks();
-        out_.append(n, c);
-    }
+    using StringRecordWriter::StringRecordWriter;
     void put_verbatim(std::string_view s) { put(s); }
     void end_record() {
-        pending_ = 0;
+        drop_blanks();
         out_.append("\r\n");
     }
-
-private:
-    void blanks() {
-        if (pending_ == 0) return;
-        out_.append(pending_, ' ');
-        pending_ = 0;
-    }
-    std::string& out_;
-    std::size_t pending_ = 0;
 };
 
 std::string one_field(const Descriptor& d, const Item& item) {
