@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "fixrec/ascii.h"
+#include "fixrec/utf8.h"
 
 namespace swirl {
 
@@ -70,10 +71,7 @@ std::string did_you_mean(std::string_view word, const std::vector<std::string>& 
     return n.empty() ? n : "did you mean " + n + "?";
 }
 
-std::size_t text_columns(std::string_view text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
+std::size_t text_columns(std::string_view text) { return fixrec::utf8::count_shown(text); }
 
 std::vector<std::string> wrap_words(std::string_view paragraph, std::size_t width) {
     std::vector<std::string> lines(1);
