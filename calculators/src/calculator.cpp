@@ -2,8 +2,10 @@
 #include "calculators/calculator.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
+#include "fixrec/input_record.h"
 #include "fixrec/render.h"
 
 namespace calculators {
@@ -19,21 +21,6 @@ void Outcome::clear() {
 }
 
 namespace {
-
-// Line `line` (1-based) of `bytes` as an input statement sees it: up to its
-// LF, the text ending at the first CR.  False when the bytes end before it.
-bool line_text(std::string_view bytes, int line, std::string_view& text) {
-    std::size_t at = 0;
-    for (int k = 1; k < line; ++k) {
-        const std::size_t lf = bytes.find('\n', at);
-        if (lf == std::string_view::npos) return false;
-        at = lf + 1;
-    }
-    if (at >= bytes.size()) return false;
-    text = bytes.substr(at, bytes.find('\n', at) - at);
-    text = text.substr(0, text.find('\r'));
-    return true;
-}
 
 // 1-based columns from the first to the last data field of a format.
 void field_columns(const fixrec::FormatView& format, int& first, int& last) {
@@ -64,16 +51,23 @@ ReadFailure read_failure(std::string_view bytes, int line, std::string_view fiel
                          const fixrec::FormatView& read, fixrec::Status status) {
     ReadFailure f;
     f.line = line;
+    f.kind = kind;
     f.field = kind == LineKind::Header ? "header line" : kind == LineKind::Label ? "label line" : field;
     field_columns(read, f.first_column, f.last_column);
-    std::string_view text;
-    const bool present = line_text(bytes, line, text);
+    const std::optional<fixrec::InputRecord> record = fixrec::find_record(bytes, line);
+    const bool present = record.has_value();
+    const std::string_view text = present ? record->text : std::string_view();
     if (present && static_cast<std::size_t>(f.first_column) <= text.size()) {
         const auto from = static_cast<std::size_t>(f.first_column - 1);
         const auto to = std::min(text.size(), static_cast<std::size_t>(f.last_column));
         f.found.assign(text.substr(from, to - from));
     }
-    f.end_of_file = !present || status == fixrec::Status::EndOfFile;
+    if (!present || status == fixrec::Status::EndOfFile)
+        f.reason = ReadReason::EndOfFile;
+    else if (status == fixrec::Status::RealOverflow)
+        f.reason = ReadReason::BeyondSingle;
+    else
+        f.reason = ReadReason::NotANumber;
     return f;
 }
 

@@ -2,6 +2,7 @@
 #include "calculators/console_lines.h"
 
 #include "fixrec/fixrec.h"
+#include "fixrec/render.h"
 
 namespace calculators {
 
@@ -13,11 +14,34 @@ void RunConsole::write_formatted(const fixrec::FormatView& format, std::span<con
 
 void RunConsole::write_failure(std::string_view line) { fixrec::write_console({line}); }
 
+namespace {
+
+// One record as the console shows it, on `lines`: what its carriage control
+// sends before it ends a line at each CR LF and goes on the current line
+// otherwise, and so does the record's text.  Before the first record the
+// console stands at the start of its first line.
+void show_record(std::vector<std::string>& lines, char control, std::string_view text) {
+    const bool first = lines.empty();
+    if (first) lines.emplace_back();
+    const std::string_view before = fixrec::carriage_control(control, first);
+    for (std::size_t at = 0; at < before.size();) {
+        if (before.substr(at, 2) == "\r\n") {
+            lines.emplace_back();
+            at += 2;
+        } else {
+            lines.back() += before[at++];
+        }
+    }
+    lines.back().append(text);
+}
+
+}  // namespace
+
 void CapturedConsole::write_list(std::span<const fixrec::Item> items) {
-    // A list-directed record starts with a blank for carriage control, which
-    // the console takes away: what remains is the line.
-    std::string& line = lines_.emplace_back();
-    fixrec::render_console_record(items, line);
+    // A list-directed record starts with a blank for carriage control.
+    records_.clear();
+    fixrec::render_console_record(items, records_);
+    show_record(lines_, ' ', records_);
 }
 
 void CapturedConsole::write_formatted(const fixrec::FormatView& format, std::span<const fixrec::Item> items) {
@@ -30,26 +54,7 @@ void CapturedConsole::write_formatted(const fixrec::FormatView& format, std::spa
         const std::string_view record = all.substr(at, end - at);
         at = end == std::string_view::npos ? all.size() : end + kCrLf.size();
         const char control = record.empty() ? ' ' : record.front();
-        const std::string_view text = record.empty() ? record : record.substr(1);
-        // How the console moves before the text; the lines are later shown
-        // each ended by CR LF.
-        switch (control) {
-            case '0':  // one empty line first
-                lines_.emplace_back();
-                lines_.emplace_back(text);
-                break;
-            case '1':  // a new page: CR LF, a form feed, and back to the start of the line
-                if (lines_.empty()) lines_.emplace_back();
-                lines_.emplace_back("\f\r \r").append(text);
-                break;
-            case '+':  // over the last line
-                if (lines_.empty()) lines_.emplace_back();
-                lines_.back().append("\r").append(text);
-                break;
-            default:  // a new line
-                lines_.emplace_back(text);
-                break;
-        }
+        show_record(lines_, control, record.empty() ? record : record.substr(1));
     }
 }
 

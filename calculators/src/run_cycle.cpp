@@ -29,7 +29,7 @@ int run_cycle(const RunSteps& steps) {
         steps.reopen_failed();
         if (steps.on_reopen_failure == OnReopenFailure::Stop) {
             fixrec::close_unit(kDataUnit);
-            return kExitReportNotWritten;
+            return kExitNotWritten;
         }
         // The report statements go on: the implicit connection asks for a file.
     }

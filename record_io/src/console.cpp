@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "fixrec/ascii.h"
 #include "fixrec/fixrec.h"
 #include "fixrec/posix.h"
+#include "fixrec/render.h"
 #include "renderer.h"
 #include "runtime.h"
 
@@ -26,13 +28,7 @@ bool utf8_locale(const char* lc_all, const char* lc_ctype, const char* lang) {
     if (dot == std::string_view::npos) return false;
     std::string_view codeset = name.substr(dot + 1);
     codeset = codeset.substr(0, codeset.find('@'));
-    auto same = [codeset](std::string_view want) {
-        return codeset.size() == want.size() &&
-               std::equal(codeset.begin(), codeset.end(), want.begin(), [](char a, char b) {
-                   return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-               });
-    };
-    return same("utf-8") || same("utf8");
+    return equal_ignoring_case(codeset, "utf-8") || equal_ignoring_case(codeset, "utf8");
 }
 
 namespace detail {
@@ -111,21 +107,7 @@ void emit_record(char control, std::string_view text, std::span<const ByteRange>
     ConsoleDevice& device = console_device();
     const bool first = r.console_records == 0;
     std::string& out = r.console_out;
-    out.clear();
-    switch (control) {
-        case '0':  // one empty line first
-            out += first ? "\r\n" : "\r\n\r\n";
-            break;
-        case '1':  // a new page
-            out += "\r\n\f\r \r";
-            break;
-        case '+':  // over the previous line
-            out += "\r";
-            break;
-        default:  // a new line
-            if (!first) out += "\r\n";
-            break;
-    }
+    out.assign(carriage_control(control, first));
     std::size_t at = 0;
     for (const ByteRange& v : verbatim) {
         const std::size_t begin = std::max(v.begin, at);
@@ -145,53 +127,37 @@ void emit_record(char control, std::string_view text, std::span<const ByteRange>
 
 // The record writer of console statements: the record text and its
 // verbatim parts, kept in the run's reused storage.
-class ConsoleWriter {
+class ConsoleWriter : public StringRecordWriter {
 public:
-    ConsoleWriter() : record_(runtime().console_record), verbatim_(runtime().console_verbatim) {
-        record_.clear();
+    ConsoleWriter() : StringRecordWriter(runtime().console_record), verbatim_(runtime().console_verbatim) {
+        out_.clear();
         verbatim_.clear();
-    }
-    void skip(std::size_t n) { pending_ += n; }
-    void put(std::string_view s) {
-        blanks();
-        record_.append(s);
-    }
-    void fill(std::size_t n, char c) {
-        blanks();
-        record_.append(n, c);
     }
     void put_verbatim(std::string_view s) {
         blanks();
-        verbatim_.push_back({record_.size(), record_.size() + s.size()});
-        record_.append(s);
+        verbatim_.push_back({out_.size(), out_.size() + s.size()});
+        out_.append(s);
     }
     // A record of a formatted statement: its first character is carriage
     // control, also when it came from a Verbatim item.
     void end_record() {
-        pending_ = 0;
-        const std::size_t skip = record_.empty() ? 0 : 1;
+        drop_blanks();
+        const std::size_t skip = out_.empty() ? 0 : 1;
         for (ByteRange& v : verbatim_) {
             v.begin = std::max(v.begin, skip) - skip;
             v.end = v.end >= skip ? v.end - skip : 0;
         }
-        const char control = record_.empty() ? ' ' : record_.front();
-        emit_record(control, std::string_view(record_).substr(skip), verbatim_);
-        record_.clear();
+        const char control = out_.empty() ? ' ' : out_.front();
+        emit_record(control, std::string_view(out_).substr(skip), verbatim_);
+        out_.clear();
         verbatim_.clear();
     }
     // The record of a list-directed statement: a blank for carriage control
     // and the text.
-    void end_list_record() { emit_record(' ', record_, verbatim_); }
+    void end_list_record() { emit_record(' ', out_, verbatim_); }
 
 private:
-    void blanks() {
-        if (pending_ == 0) return;
-        record_.append(pending_, ' ');
-        pending_ = 0;
-    }
-    std::string& record_;
     std::vector<ByteRange>& verbatim_;
-    std::size_t pending_ = 0;
 };
 
 }  // namespace

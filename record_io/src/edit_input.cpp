@@ -23,114 +23,131 @@ constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 constexpr int kExactPow10Max = 22;
 constexpr int kExactDigitsMax = 15;  // any 15-digit integer is exact in a double
 
-}  // namespace
+// A real field taken apart by the grammar, nothing converted yet:
+//   [sign] digits-with-at-most-one-point [exponent]
+// The value is mantissa digits x 10^scale.
+struct RealText {
+    bool negative = false;
+    bool empty = false;             // no mantissa at all (a blank field, a sign alone): reads as 0
+    std::string_view mantissa;      // the digits and the point as written
+    int significant = 0;            // digits from the first nonzero one; 0 when all are zero
+    std::uint64_t significand = 0;  // those digits as an integer; exact while significant <= kExactDigitsMax
+    long exponent = 0;              // the written exponent, less d when there is no point
+    long scale = 0;                 // exponent less the digits after the point
+};
 
-namespace {
+// Digits from p on: adds them to `significand`, returns where they end.
+const char* scan_digits(const char* p, const char* e, std::uint64_t& significand) {
+    for (; p != e && is_digit(*p); ++p) significand = significand * 10 + static_cast<unsigned>(*p - '0');
+    return p;
+}
 
-// The real of a field whose blanks are gone: `s`..`e` holds no blank.
-InputStatus parse_real(const char* s, const char* const e, int d, float& out) {
-    if (s == e) {
-        out = 0.0f;
+// The grammar pass over a field whose blanks are gone (`s`..`e` holds no
+// blank): Ok with `t` filled, or BadReal.
+InputStatus scan_real(const char* s, const char* const e, int d, RealText& t) {
+    const char* p = s;
+    if (p != e && (*p == '+' || *p == '-')) t.negative = *p++ == '-';
+    if (p == e) {  // nothing, or a sign alone
+        t.empty = true;
         return InputStatus::Ok;
     }
-    const char* p = s;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        if (++p == e) {  // a sign alone reads as zero
-            out = 0.0f;
-            return InputStatus::Ok;
-        }
-    }
-
-    // Mantissa: digits with at most one point.  The significant digits (from
-    // the first nonzero one) are gathered as an integer; it is only used when
-    // there are at most kExactDigitsMax of them, so its wrapping beyond that
-    // does not matter.
+    // Mantissa.  Zeros before the first nonzero digit are not gathered, so
+    // that the significand holds the significant digits only.
     const char* const mantissa = p;
-    std::uint64_t significand = 0;
-    int first_nonzero = -1;  // index among the mantissa digits
-    const char* digits_start = p;
     while (p != e && *p == '0') ++p;
-    const char* sig_start = p;
-    while (p != e && is_digit(*p)) significand = significand * 10 + static_cast<unsigned>(*p++ - '0');
-    const auto digits_before_point = static_cast<int>(p - digits_start);
-    if (p != sig_start) first_nonzero = static_cast<int>(sig_start - digits_start);
-    int digits = digits_before_point;
-    bool point = false;
-    if (p != e && *p == '.') {
-        point = true;
-        digits_start = ++p;
-        if (first_nonzero < 0) {
+    const char* first_nonzero = p != e && is_digit(*p) ? p : nullptr;
+    p = scan_digits(p, e, t.significand);
+    const auto integer_digits = static_cast<int>(p - mantissa);
+    int fraction_digits = 0;
+    const bool point = p != e && *p == '.';
+    if (point) {
+        const char* const after_point = ++p;
+        if (first_nonzero == nullptr) {
             while (p != e && *p == '0') ++p;
-            if (p != e && is_digit(*p)) first_nonzero = digits_before_point + static_cast<int>(p - digits_start);
+            if (p != e && is_digit(*p)) first_nonzero = p;
         }
-        while (p != e && is_digit(*p)) significand = significand * 10 + static_cast<unsigned>(*p++ - '0');
-        digits += static_cast<int>(p - digits_start);
-        if (p != e && *p == '.') return InputStatus::BadReal;
+        p = scan_digits(p, e, t.significand);
+        fraction_digits = static_cast<int>(p - after_point);
+        if (p != e && *p == '.') return InputStatus::BadReal;  // a second point
     }
-    if (digits == 0) return InputStatus::BadReal;
-    const int significant = first_nonzero < 0 ? 0 : digits - first_nonzero;
-    const auto mantissa_len = static_cast<std::size_t>(p - mantissa);
-
-    // Exponent: E/e/D/d [sign] digits, or a sign and digits.
-    long exponent = 0;
+    if (integer_digits + fraction_digits == 0) return InputStatus::BadReal;
+    t.mantissa = std::string_view(mantissa, static_cast<std::size_t>(p - mantissa));
+    if (first_nonzero != nullptr) {
+        // The digits from the first nonzero one to the end, the point not counted.
+        const bool point_among_them = point && first_nonzero - mantissa < integer_digits;
+        t.significant = static_cast<int>(p - first_nonzero) - (point_among_them ? 1 : 0);
+    }
+    // Exponent: E/e/D/d [sign] digits, or a sign directly followed by digits.
     if (p != e) {
         if (*p == 'E' || *p == 'e' || *p == 'D' || *p == 'd') ++p;
-        bool exp_negative = false;
-        if (p != e && (*p == '+' || *p == '-')) {
-            exp_negative = *p == '-';
-            ++p;
-        }
+        bool negative_exponent = false;
+        if (p != e && (*p == '+' || *p == '-')) negative_exponent = *p++ == '-';
         if (p == e || !is_digit(*p)) return InputStatus::BadReal;
         for (; p != e && is_digit(*p); ++p)
-            if (exponent < kExponentCap) exponent = exponent * 10 + (*p - '0');
-        if (p != e) return InputStatus::BadReal;
-        if (exp_negative) exponent = -exponent;
+            if (t.exponent < kExponentCap) t.exponent = t.exponent * 10 + (*p - '0');
+        if (p != e) return InputStatus::BadReal;  // anything after the exponent
+        if (negative_exponent) t.exponent = -t.exponent;
     }
-    if (!point) exponent -= d;
+    if (!point) t.exponent -= d;  // the implied decimals
+    t.scale = t.exponent - fraction_digits;
+    return InputStatus::Ok;
+}
 
-    if (first_nonzero < 0) {
-        out = negative ? -0.0f : 0.0f;
+// The decimal value of `t` (not zero) to the nearest double: Ok, or
+// RealOverflow beyond the range of double.
+InputStatus nearest_double(const RealText& t, double& value) {
+    if (t.significant <= kExactDigitsMax && t.scale >= -kExactPow10Max && t.scale <= kExactPow10Max) {
+        // Both operands are exact, so the one rounding of the product or
+        // quotient is the correctly rounded double that from_chars would also
+        // give; a typical report field takes this way.
+        const auto digits = static_cast<double>(t.significand);
+        value = t.scale >= 0 ? digits * kExactPow10[t.scale] : digits / kExactPow10[-t.scale];
         return InputStatus::Ok;
     }
-
-    double value = 0.0;
-    const long scale = exponent - (digits - digits_before_point);  // value = digits x 10^scale
-    if (significant <= kExactDigitsMax && scale >= -kExactPow10Max && scale <= kExactPow10Max) {
-        // Both operands are exact, so the one rounding of the product or
-        // quotient is the correctly rounded double that the conversion below
-        // would also give; a typical report field takes this way.
-        const auto digits_value = static_cast<double>(significand);
-        value = scale >= 0 ? digits_value * kExactPow10[scale] : digits_value / kExactPow10[-scale];
-    } else {
-        // "<mantissa>e<exponent>", then one exact conversion.
-        char stack_text[96];
-        std::string long_text;  // only for mantissas longer than the stack buffer
-        char* m = stack_text;
-        if (mantissa_len + 32 > sizeof stack_text) {
-            long_text.resize(mantissa_len + 32);
-            m = long_text.data();
-        }
-        std::memcpy(m, mantissa, mantissa_len);
-        std::size_t mlen = mantissa_len;
-        m[mlen++] = 'e';
-        const auto tres = std::to_chars(m + mlen, m + mlen + 24, exponent);
-        const char* const text_end = tres.ptr;
-
-        const auto res = std::from_chars(m, text_end, value);
-        if (res.ec == std::errc::result_out_of_range) {
-            // Order of magnitude of the first significant digit decides which way.
-            const long order = static_cast<long>(digits_before_point - first_nonzero) + exponent;
-            if (order > 0) return InputStatus::RealOverflow;
-            value = 0.0;
-        } else if (res.ec != std::errc{} || res.ptr != text_end) {
-            return InputStatus::BadReal;
-        }
+    // "<mantissa>e<exponent>", correctly rounded by from_chars.
+    char stack_text[96];
+    std::string long_text;  // only for mantissas longer than the stack buffer
+    char* m = stack_text;
+    if (t.mantissa.size() + 32 > sizeof stack_text) {
+        long_text.resize(t.mantissa.size() + 32);
+        m = long_text.data();
     }
+    std::memcpy(m, t.mantissa.data(), t.mantissa.size());
+    char* text_end = m + t.mantissa.size();
+    *text_end++ = 'e';
+    text_end = std::to_chars(text_end, text_end + 24, t.exponent).ptr;
+    const auto res = std::from_chars(m, text_end, value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // The order of magnitude of the first significant digit says which way.
+        value = 0.0;
+        return t.scale + t.significant > 0 ? InputStatus::RealOverflow : InputStatus::Ok;
+    }
+    return res.ec == std::errc{} && res.ptr == text_end ? InputStatus::Ok : InputStatus::BadReal;
+}
+
+// The real of a field whose blanks are gone: the grammar pass, then one
+// conversion.
+//
+// The rule of the conversion: a field is read to the nearest double, and
+// that double is then rounded to single precision.  (Two roundings, as the
+// programs have always read their data files; a decimal exactly between two
+// floats can land otherwise than a direct conversion to float would put it,
+// and every value a report prints reads back as printed either way.)  A
+// magnitude above the largest single-precision value fails; one too small
+// for single precision becomes zero or the nearest subnormal.
+InputStatus parse_real(const char* s, const char* const e, int d, float& out) {
+    RealText t;
+    if (scan_real(s, e, d, t) != InputStatus::Ok) return InputStatus::BadReal;
+    if (t.empty || t.significant == 0) {
+        out = !t.empty && t.negative ? -0.0f : 0.0f;
+        return InputStatus::Ok;
+    }
+    double value = 0.0;
+    const InputStatus status = nearest_double(t, value);
+    if (status != InputStatus::Ok) return status;
     if (std::fabs(value) > static_cast<double>(FLT_MAX)) return InputStatus::RealOverflow;
     const auto single = static_cast<float>(value);
-    out = negative ? -single : single;
+    out = t.negative ? -single : single;
     return InputStatus::Ok;
 }
 

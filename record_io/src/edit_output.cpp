@@ -1,5 +1,7 @@
 #include "fixrec/edit_output.h"
 
+#include "decimal.h"
+
 #include <array>
 #include <bit>
 #include <cfloat>
@@ -10,9 +12,9 @@
 
 namespace fixrec {
 
-namespace {
+namespace detail {
 
-constexpr int kMaxSignificant = 7;  // single precision never shows more digits
+namespace {
 
 char* put_exponent(char* p, int x, bool with_letter) {
     const int mag = x < 0 ? -x : x;
@@ -190,31 +192,51 @@ void put_digits17(std::uint64_t q, char* digits) {
 constexpr std::uint32_t kPow10u32[] = {1,      10,      100,      1000,      10000,
                                        100000, 1000000, 10000000, 100000000};
 
+// The kept digits of `first8` (the first eight of the 17) at N digits, with
+// constant divisors for each N.
+template <int N>
+std::uint32_t round_first8(std::uint32_t first8, int& x) {
+    constexpr std::uint32_t unit = kPow10u32[8 - N];  // one at the place of the N-th digit
+    std::uint32_t kept = first8 / unit * unit;
+    if (first8 % unit >= unit / 2) kept += unit;  // the digit after the N-th is 5 or more
+    if (kept == kPow10u32[8]) {                   // the carry out of the first digit
+        kept = kPow10u32[7];
+        ++x;
+    }
+    return kept;
+}
+
+// The marker of a value that is not finite, as the text of an edit.
+std::size_t put_marker(float value, char* out) {
+    const std::string_view marker = nonfinite_marker(value);
+    std::memcpy(out, marker.data(), marker.size());
+    return marker.size();
+}
+
 }  // namespace
 
-bool DecimalForm::all_zero() const {
-    for (char c : digits)
-        if (c != '0') return false;
-    return true;
+std::uint32_t round_half_up(std::uint64_t q, int n, int& x) {
+    // Only the digit after the n-th decides, and n <= 7: the first eight suffice.
+    const auto first8 = static_cast<std::uint32_t>(q / 1000000000u);
+    switch (n < 0 ? 0 : n > kMaxSignificant ? kMaxSignificant : n) {
+        case 0: return round_first8<0>(first8, x);
+        case 1: return round_first8<1>(first8, x);
+        case 2: return round_first8<2>(first8, x);
+        case 3: return round_first8<3>(first8, x);
+        case 4: return round_first8<4>(first8, x);
+        case 5: return round_first8<5>(first8, x);
+        case 6: return round_first8<6>(first8, x);
+        default: return round_first8<7>(first8, x);
+    }
 }
 
 bool DecimalForm::round_half_up(int n) {
-    if (n >= 17) return false;
-    if (n < 0) n = 0;
-    const bool up = digits[n] >= '5';
-    for (int k = n; k < 17; ++k) digits[k] = '0';
-    if (!up) return false;
-    int k = n - 1;
-    while (k >= 0 && digits[k] == '9') digits[k--] = '0';
-    if (k >= 0) {
-        ++digits[k];
-        return false;
-    }
-    digits[0] = '1';
-    for (int j = 1; j < 17; ++j) digits[j] = '0';
-    ++exponent;
-    zero = false;
-    return true;
+    const int before = exponent;
+    const std::uint32_t kept = detail::round_half_up(significand, n, exponent);
+    significand = std::uint64_t{kept} * 1000000000u;
+    put_eight_digits(kept, digits);
+    std::memset(digits + 8, '0', sizeof digits - 8);
+    return exponent != before;
 }
 
 DecimalForm decimal_form(double value) {
@@ -227,74 +249,37 @@ DecimalForm decimal_form(double value) {
         return f;
     }
     const Digits17 d = significant_digits(std::fabs(value));
+    f.significand = d.q;
     put_digits17(d.q, f.digits);
     f.exponent = d.x;
     return f;
 }
 
-std::string_view nonfinite_marker(float value) {
-    if (std::isfinite(value)) return {};
-    if (std::isinf(value)) return "1#INF";
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    const bool quiet = (bits & 0x00400000u) != 0;
-    if (!quiet) return "1#SNAN";
-    // The x87/SSE "real indefinite": negative quiet NaN with an empty payload.
-    if (bits == 0xFFC00000u) return "1#IND";
-    return "1#QNAN";
-}
-
 std::size_t edit_e(float value, int d, char* out) {
+    if (!std::isfinite(value)) return put_marker(value, out);
     char* p = out;
-    if (value == 0.0f || !std::isfinite(value)) {
-        // Zero: no sign, all digits 0, exponent +00.  (A value that is not a
-        // finite number never reaches an edit; it keeps the general route.)
-        if (value == 0.0f) {
-            *p++ = '.';
-            std::memset(p, '0', static_cast<std::size_t>(d));
-            p += d;
-            return static_cast<std::size_t>(put_exponent(p, 0, true) - out);
-        }
-        DecimalForm f = decimal_form(static_cast<double>(value));
-        f.round_half_up(d < kMaxSignificant ? d : kMaxSignificant);
-        if (f.negative) *p++ = '-';
+    if (value == 0.0f) {  // no sign, all digits 0, exponent +00
         *p++ = '.';
-        for (int k = 0; k < d; ++k) *p++ = k < kMaxSignificant ? f.digit(k) : '0';
-        return static_cast<std::size_t>(put_exponent(p, f.exponent, true) - out);
+        std::memset(p, '0', static_cast<std::size_t>(d));
+        p += d;
+        return static_cast<std::size_t>(put_exponent(p, 0, true) - out);
     }
-    // The 17-digit form Q x 10^(X-17), rounded half up at `shown` digits on
-    // its decimal digits: the first eight digits decide.
-    const int shown = d < kMaxSignificant ? d : kMaxSignificant;
+    // The 17-digit form Q x 10^(X-17), rounded at the digits the field shows.
     const Digits17 g = significant_digits(std::fabs(static_cast<double>(value)));
     int x = g.x;
-    const auto first8 = static_cast<std::uint32_t>(g.q / 1000000000u);  // 10^7 <= first8 < 10^8
-    // The report's fields show five digits: constant divisors there.
-    std::uint32_t kept = 0;
-    std::uint32_t next_digit = 0;
-    if (shown == 5) {
-        kept = first8 / 1000u;
-        next_digit = first8 / 100u % 10u;
-    } else {
-        kept = first8 / kPow10u32[8 - shown];
-        next_digit = first8 / kPow10u32[7 - shown] % 10u;
-    }
-    if (next_digit >= 5) {
-        ++kept;
-        if (kept == kPow10u32[shown]) {  // the carry out of the first digit
-            kept = shown > 0 ? kPow10u32[shown - 1] : 0;
-            ++x;
-        }
-    }
+    const std::uint32_t kept = round_half_up(g.q, d, x);
     if (value < 0.0f) *p++ = '-';
     *p++ = '.';
     // The kept digits, then zeros, as eight digits at once (`out` has room
     // for them); the field shows d of them.
-    put_eight_digits(kept * kPow10u32[8 - shown], p);
+    put_eight_digits(kept, p);
     if (d > 8) std::memset(p + 8, '0', static_cast<std::size_t>(d - 8));
     p += d;
     return static_cast<std::size_t>(put_exponent(p, x, true) - out);
 }
 
 std::size_t edit_f(float value, int d, char* out) {
+    if (!std::isfinite(value)) return put_marker(value, out);
     DecimalForm f = decimal_form(static_cast<double>(value));
     char* p = out;
     if (f.zero || f.exponent < -d) {
@@ -305,8 +290,7 @@ std::size_t edit_f(float value, int d, char* out) {
     }
     int integer_digits = f.exponent;  // I
     int significant = f.exponent + d; // S
-    const int keep = significant < kMaxSignificant ? significant : kMaxSignificant;
-    if (f.round_half_up(keep)) {
+    if (f.round_half_up(significant)) {
         ++integer_digits;
         ++significant;
     }
@@ -329,21 +313,30 @@ std::size_t edit_i(std::int32_t value, char* out) {
     return static_cast<std::size_t>(res.ptr - out);
 }
 
+}  // namespace detail
+
+std::string_view nonfinite_marker(float value) {
+    if (std::isfinite(value)) return {};
+    if (std::isinf(value)) return "1#INF";
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const bool quiet = (bits & 0x00400000u) != 0;
+    if (!quiet) return "1#SNAN";
+    // The x87/SSE "real indefinite": negative quiet NaN with an empty payload.
+    if (bits == 0xFFC00000u) return "1#IND";
+    return "1#QNAN";
+}
+
 std::size_t edit_list_real(float value, char* out) {
-    const std::string_view marker = nonfinite_marker(value);
-    if (!marker.empty()) {
-        std::memcpy(out, marker.data(), marker.size());
-        return marker.size();
-    }
-    DecimalForm f = decimal_form(static_cast<double>(value));
-    if (!f.zero && f.exponent >= 1 && f.exponent <= 7) return edit_f(value, 6, out);
+    if (!std::isfinite(value)) return detail::put_marker(value, out);
+    detail::DecimalForm f = detail::decimal_form(static_cast<double>(value));
+    if (!f.zero && f.exponent >= 1 && f.exponent <= 7) return detail::edit_f(value, 6, out);
     char* p = out;
-    if (!f.zero) f.round_half_up(kMaxSignificant);
+    if (!f.zero) f.round_half_up(detail::kMaxSignificant);
     if (f.negative && !f.zero) *p++ = '-';
     *p++ = f.digit(0);
     *p++ = '.';
     for (int k = 1; k < 7; ++k) *p++ = f.digit(k);
-    p = put_exponent(p, f.zero ? 0 : f.exponent - 1, true);
+    p = detail::put_exponent(p, f.zero ? 0 : f.exponent - 1, true);
     return static_cast<std::size_t>(p - out);
 }
 

@@ -78,6 +78,7 @@ bool next_record(Connection& c, std::string& store, std::size_t keep, std::strin
 Status to_status(InputStatus s) {
     if (s == InputStatus::Ok) return Status::Ok;
     if (s == InputStatus::EndOfFile) return Status::EndOfFile;
+    if (s == InputStatus::RealOverflow) return Status::RealOverflow;
     return Status::BadField;
 }
 

@@ -8,32 +8,14 @@ namespace fixrec {
 namespace {
 
 // A record writer appending to a string; records end with CR LF.
-class StringWriter {
+class StringWriter : public detail::StringRecordWriter {
 public:
-    explicit StringWriter(std::string& out) : out_(out) {}
-    void skip(std::size_t n) { pending_ += n; }
-    void put(std::string_view s) {
-        blanks();
-        out_.append(s);
-    }
-    void fill(std::size_t n, char c) {
-        blanks();
-        out_.append(n, c);
-    }
+    using StringRecordWriter::StringRecordWriter;
     void put_verbatim(std::string_view s) { put(s); }
     void end_record() {
-        pending_ = 0;
+        drop_blanks();
         out_.append("\r\n");
     }
-
-private:
-    void blanks() {
-        if (pending_ == 0) return;
-        out_.append(pending_, ' ');
-        pending_ = 0;
-    }
-    std::string& out_;
-    std::size_t pending_ = 0;
 };
 
 std::string one_field(const Descriptor& d, const Item& item) {
@@ -57,6 +39,15 @@ void render_record(FormatView format, std::span<const Item> items, std::string& 
 void render_console_record(std::span<const Item> items, std::string& out) {
     StringWriter writer(out);
     detail::render_list(items, writer);
+}
+
+std::string_view carriage_control(char control, bool first) {
+    switch (control) {
+        case '0': return first ? "\r\n" : "\r\n\r\n";
+        case '1': return "\r\n\f\r \r";
+        case '+': return "\r";
+        default: return first ? "" : "\r\n";
+    }
 }
 
 std::string format_e(float value, int w, int d) { return one_field({DescKind::E, w, d}, value); }

@@ -8,7 +8,8 @@
 //   put_verbatim(t)  text of a Verbatim item (a console keeps it unconverted)
 //   end_record()     ends the record; pending blanks are dropped
 // The writers are: a unit's 1024-byte buffer (record_output.cpp), the
-// console (console.cpp) and a std::string (render.cpp, the public functions).
+// console (console.cpp) and a std::string (render.cpp, the public functions);
+// the last two share StringRecordWriter.
 #pragma once
 
 #include <cmath>
@@ -18,11 +19,42 @@
 #include <string>
 #include <string_view>
 
+#include "decimal.h"
 #include "fixrec/edit_output.h"
 #include "fixrec/format.h"
 #include "fixrec/items.h"
 
 namespace fixrec::detail {
+
+// The part of a record writer into a std::string that every such writer
+// shares: pending blanks counted by skip() and written before the next text.
+// The writer adds put_verbatim() and end_record().
+class StringRecordWriter {
+public:
+    explicit StringRecordWriter(std::string& out) : out_(out) {}
+    void skip(std::size_t n) { pending_ += n; }
+    void put(std::string_view s) {
+        blanks();
+        out_.append(s);
+    }
+    void fill(std::size_t n, char c) {
+        blanks();
+        out_.append(n, c);
+    }
+
+protected:
+    void blanks() {
+        if (pending_ == 0) return;
+        out_.append(pending_, ' ');
+        pending_ = 0;
+    }
+    void drop_blanks() { pending_ = 0; }
+
+    std::string& out_;
+
+private:
+    std::size_t pending_ = 0;
+};
 
 [[noreturn]] inline void item_mismatch(std::string_view source) {
     throw std::invalid_argument("item does not match its descriptor in format " +

@@ -1,12 +1,13 @@
 // The commands of swirl share these: how a command ends with an exit code and
 // a one-line message, how a data file is read, and how one is registered.
 //
-// Exit codes (as the programs' where a data file is concerned):
+// Exit codes (the programs' own, calculators/exit_code.h):
 //   0   done
 //   1   a file could not be written
 //   2   FILE could not be opened, or its input section could not be read (or
 //       would be read from the wrong lines: set and edit do not write it)
 //   3   the inputs make the computation invalid
+//   4   a solve or an optimisation finds no solution in its range
 //   64  a command line that cannot be accepted; nothing was written
 //
 // Standard output carries what a command shows, in UTF-8; standard error the
@@ -21,16 +22,19 @@
 #include <string>
 #include <string_view>
 
+#include "calculators/exit_code.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/model/model.h"
 
 namespace swirl {
 
-inline constexpr int kExitDone = 0;
-inline constexpr int kExitNotWritten = 1;
-inline constexpr int kExitUnreadable = 2;
-inline constexpr int kExitInvalid = 3;
-inline constexpr int kExitUsage = 64;
+// The exit codes of every program (calculators/exit_code.h).
+using calculators::kExitInvalidArithmetic;
+using calculators::kExitNoSolution;
+using calculators::kExitNotWritten;
+using calculators::kExitOk;
+using calculators::kExitUnreadable;
+using calculators::kExitUsage;
 
 // A command that ends early: the message (UTF-8, one line) goes to standard
 // error after "swirl: ", and the process ends with `code`.  A usage error

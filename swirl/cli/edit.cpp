@@ -175,7 +175,7 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
                                                       " cannot be read; " + path + " is as it was");
         if (*text == original_text) {
             std::cout << path << ": no change\n";
-            return kExitDone;
+            return kExitOk;
         }
         const EditedFile edited = data_file_from_text(*file.calc, *text, path);
         if (!edited.refusal.empty()) {
@@ -186,7 +186,7 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
         }
         if (edited.bytes == file.bytes) {
             std::cout << path << ": no change\n";
-            return kExitDone;
+            return kExitOk;
         }
         // Another program may have rewritten FILE while it was being edited:
         // its new content is not written over.
@@ -202,7 +202,7 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
         std::cout << changed_values(*file.calc, file.bytes, edited.bytes) << path << ": written\n";
         std::cout.flush();
         warn(path, edited.findings);
-        return kExitDone;
+        return kExitOk;
     }
 }
 

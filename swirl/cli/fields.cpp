@@ -95,7 +95,7 @@ void add_fields(CLI::App& app, Action& action) {
             const Calculator* calc = find_program(o->program);
             if (calc == nullptr) throw UsageError(unknown_program(o->program));
             std::cout << (o->markdown ? markdown(*calc) : text(*calc));
-            return kExitDone;
+            return kExitOk;
         };
     });
 }

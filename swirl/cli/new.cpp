@@ -46,7 +46,7 @@ void add_new(CLI::App& app, Action& action) {
                 throw CommandFailure(kExitNotWritten, o->file + " not written: " + e.what());
             }
             std::cout << o->file << ": the example data file of " << calc->name << '\n';
-            return kExitDone;
+            return kExitOk;
         };
     });
 }

@@ -42,7 +42,7 @@ int plot_sweep(const std::string& file, const SweepPlot& request, const std::str
         throw CommandFailure(kExitUnreadable, file + ": " + e.what());
     }
     write_svg(figure, out);
-    return kExitDone;
+    return kExitOk;
 }
 
 int plot_profiles(const std::string& file, const std::optional<std::string>& program, const std::string& out) {
@@ -65,12 +65,12 @@ int plot_profiles(const std::string& file, const std::optional<std::string>& pro
     const std::vector<Value> inputs = read_inputs(*calc, file, bytes);
     calculators::Outcome outcome;
     calc->compute(inputs, true, outcome);
-    if (!outcome.valid) throw CommandFailure(kExitInvalid, file + ": " + to_utf8(outcome.failure));
+    if (!outcome.valid) throw CommandFailure(kExitInvalidArithmetic, file + ": " + to_utf8(outcome.failure));
     for (const std::string& line : warnings(*calc, outcome)) std::cerr << "swirl: " << file << ": " << line << '\n';
     write_svg(profile_figure(*calc, inputs, outcome, kProfileMarkers,
                              base_name(file) + ": radial profiles (" + std::string(calc->name) + ")"),
               out);
-    return kExitDone;
+    return kExitOk;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "data_files.h"
+#include "fixrec/input_record.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
 #include "swirl/model/edits.h"
@@ -42,13 +43,8 @@ std::string change_line(const Calculator& calc, std::string_view before, const A
 // The results below the input section are the last run's until the next
 // run: said when the file has lines after its input section.
 bool has_results(const Calculator& calc, std::string_view bytes) {
-    std::size_t at = 0;
-    for (int k = 0; k < calc.input_lines; ++k) {
-        at = bytes.find('\n', at);
-        if (at == std::string_view::npos) return false;
-        ++at;
-    }
-    return bytes.find_first_not_of(" \t\r\n", at) != std::string_view::npos;
+    const std::optional<fixrec::InputRecord> last = fixrec::find_record(bytes, calc.input_lines);
+    return last && bytes.find_first_not_of(" \t\r\n", last->next) != std::string_view::npos;
 }
 
 }  // namespace
@@ -94,7 +90,7 @@ void add_set(CLI::App& app, Action& action) {
                 std::cerr << "swirl: note: " << file.path << ": the results below the inputs are still the last run's ("
                           << "swirl run " << file.path << " computes them anew)\n";
             }
-            return kExitDone;
+            return kExitOk;
         };
     });
 }

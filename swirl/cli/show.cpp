@@ -115,7 +115,7 @@ ordered_json json_unreadable(const DataFile& file, const ReadFailure& f) {
     failure["first_column"] = f.first_column;
     failure["last_column"] = f.last_column;
     failure["found"] = to_utf8(f.found);
-    failure["end_of_file"] = f.end_of_file;
+    failure["end_of_file"] = f.end_of_file();
     failure["message"] = describe(*file.calc, f);
     return doc;
 }
@@ -203,9 +203,9 @@ void add_show(CLI::App& app, Action& action) {
                 std::cout << text_report(file, inputs, out);
             std::cout.flush();
             if (!out.valid)
-                throw CommandFailure(kExitInvalid, file.path + ": the inputs make the computation of " +
+                throw CommandFailure(kExitInvalidArithmetic, file.path + ": the inputs make the computation of " +
                                                        std::string(file.calc->name) + " invalid");
-            return kExitDone;
+            return kExitOk;
         };
     });
 }

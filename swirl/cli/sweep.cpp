@@ -85,7 +85,7 @@ void add_sweep(CLI::App& app, Action& action) {
                 [&](std::int64_t done) { progress.update(done); });
             progress.finish();
             out.commit();
-            return kExitDone;
+            return kExitOk;
         };
     });
 }

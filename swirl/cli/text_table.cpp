@@ -2,26 +2,19 @@
 
 #include <algorithm>
 
+#include "swirl/core/usage_text.h"
+
 namespace swirl {
-
-namespace {
-
-std::size_t width(std::string_view utf8) {
-    return static_cast<std::size_t>(
-        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-}  // namespace
 
 std::string aligned(const std::vector<std::vector<std::string>>& rows, std::string_view align) {
     std::vector<std::size_t> widths(align.size(), 0);
     for (const auto& row : rows)
-        for (std::size_t k = 0; k < row.size(); ++k) widths[k] = std::max(widths[k], width(row[k]));
+        for (std::size_t k = 0; k < row.size(); ++k) widths[k] = std::max(widths[k], text_columns(row[k]));
     std::string out;
     for (const auto& row : rows) {
         std::string line;
         for (std::size_t k = 0; k < row.size(); ++k) {
-            const std::string pad(widths[k] - width(row[k]), ' ');
+            const std::string pad(widths[k] - text_columns(row[k]), ' ');
             if (k > 0) line += "  ";
             line += align[k] == 'r' ? pad + row[k] : row[k] + pad;
         }

@@ -1,6 +1,7 @@
 #include "swirl/core/cp866_text.h"
 
 #include <fixrec/cp866.h>
+#include <fixrec/utf8.h>
 
 #include <cstdio>
 
@@ -8,75 +9,27 @@ namespace swirl {
 
 namespace {
 
-using fixrec::cp866_detail::kUpperHalf;
-
-void append_utf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {  // the table holds nothing beyond U+FFFF
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-std::optional<char> encode(char32_t cp) {
-    if (cp < 0x80) return static_cast<char>(cp);
-    for (std::size_t i = 0; i < kUpperHalf.size(); ++i)
-        if (kUpperHalf[i] == cp) return static_cast<char>(0x80 + i);
-    return std::nullopt;
-}
-
 std::string hex(unsigned value, int digits, const char* prefix) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%s%0*X", prefix, digits, value);
     return buf;
 }
 
-// Decodes one UTF-8 character at t[i]: its code point and length, or an
-// error message.
-struct Decoded {
-    char32_t cp = 0;
-    std::size_t length = 0;
-    std::string error;
-};
-
-Decoded decode(std::string_view t, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(t[k]); };
-    const unsigned b = byte(i);
-    if (b < 0x80) return {b, 1, {}};
-    std::size_t n = 0;
-    char32_t cp = 0, min = 0;
-    if (b >= 0xC2 && b <= 0xDF) { n = 2; cp = b & 0x1F; min = 0x80; }
-    else if (b >= 0xE0 && b <= 0xEF) { n = 3; cp = b & 0x0F; min = 0x800; }
-    else if (b >= 0xF0 && b <= 0xF4) { n = 4; cp = b & 0x07; min = 0x10000; }
-    else return {0, 0, "invalid UTF-8 byte " + hex(b, 2, "0x")};
-    for (std::size_t k = 1; k < n; ++k) {
-        if (i + k >= t.size() || (byte(i + k) & 0xC0) != 0x80)
-            return {0, 0, "incomplete UTF-8 sequence starting with byte " + hex(b, 2, "0x")};
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
+std::string fault_text(fixrec::utf8::Fault fault, unsigned char lead) {
+    const std::string byte = hex(lead, 2, "0x");
+    switch (fault) {
+        case fixrec::utf8::Fault::LeadByte: return "invalid UTF-8 byte " + byte;
+        case fixrec::utf8::Fault::Incomplete: return "incomplete UTF-8 sequence starting with byte " + byte;
+        default: return "invalid UTF-8 sequence starting with byte " + byte;
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return {0, 0, "invalid UTF-8 sequence starting with byte " + hex(b, 2, "0x")};
-    return {cp, n, {}};
 }
 
 }  // namespace
 
-void append_as_utf8(std::string& out, std::string_view cp866) {
-    for (const char c : cp866) {
-        const auto b = static_cast<unsigned char>(c);
-        append_utf8(out, b < 0x80 ? char32_t{b} : kUpperHalf[b - 0x80]);
-    }
-}
-
 std::string to_utf8(std::string_view cp866) {
     std::string out;
     out.reserve(cp866.size() * 2);
-    append_as_utf8(out, cp866);
+    fixrec::append_utf8(out, cp866);
     return out;
 }
 
@@ -101,9 +54,9 @@ Cp866Text to_cp866(std::string_view utf8) {
             column = 1;
             continue;
         }
-        const Decoded d = decode(utf8, i);
-        if (d.length == 0) return fail(d.error);
-        const auto byte = encode(d.cp);
+        const fixrec::utf8::Decoded d = fixrec::utf8::decode(utf8, i);
+        if (d.fault != fixrec::utf8::Fault::None) return fail(fault_text(d.fault, static_cast<unsigned char>(utf8[i])));
+        const std::optional<char> byte = fixrec::cp866_byte(d.cp);
         if (!byte) return fail("character " + hex(static_cast<unsigned>(d.cp), 4, "U+") + " has no code page 866 byte");
         out += *byte;
         i += d.length;

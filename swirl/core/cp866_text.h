@@ -28,10 +28,8 @@
 
 namespace swirl {
 
+// (fixrec::append_utf8 appends the same to a string.)
 std::string to_utf8(std::string_view cp866);
-
-// The same appended to `out`.
-void append_as_utf8(std::string& out, std::string_view cp866);
 
 struct TextError {
     std::size_t line = 0;

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "fixrec/ascii.h"
+#include "fixrec/utf8.h"
+
 namespace swirl {
 
 namespace {
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Characters that a reader takes for one another: half an edit.
 bool look_alike(char a, char b) {
@@ -38,7 +39,7 @@ int half_edits(std::string_view a, std::string_view b) {
 
 std::string lowered(std::string_view s) {
     std::string o(s);
-    std::transform(o.begin(), o.end(), o.begin(), lower);
+    std::transform(o.begin(), o.end(), o.begin(), fixrec::ascii_lower);
     return o;
 }
 
@@ -70,10 +71,7 @@ std::string did_you_mean(std::string_view word, const std::vector<std::string>& 
     return n.empty() ? n : "did you mean " + n + "?";
 }
 
-std::size_t text_columns(std::string_view text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
+std::size_t text_columns(std::string_view text) { return fixrec::utf8::count_shown(text); }
 
 std::vector<std::string> wrap_words(std::string_view paragraph, std::size_t width) {
     std::vector<std::string> lines(1);

@@ -21,7 +21,8 @@ std::string nearest_name(std::string_view word, const std::vector<std::string>& 
 // "BILM has no input upd (did you mean UPOD? its inputs: ...)".
 std::string did_you_mean(std::string_view word, const std::vector<std::string>& candidates);
 
-// The number of characters (code points) of UTF-8 text.
+// The number of characters (code points) of UTF-8 text, as a terminal shows
+// it: a byte that is not UTF-8 counts one (fixrec::utf8::count_shown).
 std::size_t text_columns(std::string_view text);
 
 // One paragraph broken at blanks into lines of at most `width` characters;

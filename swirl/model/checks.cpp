@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "fixrec/ascii.h"
 #include "fixrec/edit_input.h"
+#include "fixrec/input_record.h"
+#include "fixrec/utf8.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
 
@@ -18,15 +21,8 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 // input statements see it; at most `count` lines.
 std::vector<std::string_view> line_texts(std::string_view bytes, std::size_t count) {
     std::vector<std::string_view> lines;
-    std::size_t at = 0;
-    while (at < bytes.size() && lines.size() < count) {
-        std::size_t lf = bytes.find('\n', at);
-        if (lf == std::string_view::npos) lf = bytes.size();
-        std::string_view line = bytes.substr(at, lf - at);
-        line = line.substr(0, std::min(line.size(), line.find('\r')));
-        lines.push_back(line);
-        at = lf + 1;
-    }
+    for (auto r = fixrec::record_at(bytes, 0); r && lines.size() < count; r = fixrec::record_at(bytes, r->next))
+        lines.push_back(r->text);
     return lines;
 }
 
@@ -34,9 +30,8 @@ std::vector<std::string_view> line_texts(std::string_view bytes, std::size_t cou
 // like a Latin one as that Latin letter: a label compares the same whichever
 // of the two was typed.
 char folded(char ch) {
-    auto b = static_cast<unsigned char>(ch);
-    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 'a' + 'A');
-    else if (b >= 0xA0 && b <= 0xAF) b = static_cast<unsigned char>(b - 0x20);  // а-п
+    auto b = static_cast<unsigned char>(fixrec::ascii_upper(ch));
+    if (b >= 0xA0 && b <= 0xAF) b = static_cast<unsigned char>(b - 0x20);  // а-п
     else if (b >= 0xE0 && b <= 0xEF) b = static_cast<unsigned char>(b - 0x50);  // р-я
     else if (b == 0xF1) b = 0xF0;                                                // ё
     switch (b) {
@@ -106,24 +101,10 @@ std::string line_of(int line) { return "line " + std::to_string(line) + ": "; }
 bool is_utf8_text(std::string_view bytes) {
     bool multibyte = false;
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t n = 0;
-        unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-        if (b >= 0xC2 && b <= 0xDF) n = 1;
-        else if (b >= 0xE0 && b <= 0xEF) n = 2, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
-        else if (b >= 0xF0 && b <= 0xF4) n = 3, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
-        else return false;
-        if (i + n >= bytes.size()) return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            const auto c = static_cast<unsigned char>(bytes[i + k]);
-            if (k == 1 ? (c < lo || c > hi) : (c < 0x80 || c > 0xBF)) return false;
-        }
-        multibyte = true;
-        i += n + 1;
+        const fixrec::utf8::Decoded d = fixrec::utf8::decode(bytes, i);
+        if (d.fault != fixrec::utf8::Fault::None) return false;
+        multibyte = multibyte || d.length > 1;
+        i += d.length;
     }
     return multibyte;
 }

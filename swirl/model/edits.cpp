@@ -92,14 +92,16 @@ std::string assign(const Calculator& calc, std::string_view bytes, std::span<con
 
 std::string describe(const Calculator& calc, const ReadFailure& f) {
     const std::string line = "line " + std::to_string(f.line);
-    const bool text_line = f.field == "header line" || f.field == "label line";
+    const bool text_line = f.kind != calculators::LineKind::Value;
     const std::string what = text_line ? std::string("the ") + std::string(f.field)
                                        : std::string(f.field) + " (" + columns(f.first_column, f.last_column) + ")";
-    if (f.end_of_file && f.found.empty())
+    if (f.end_of_file() && f.found.empty())
         return line + ": the file ends before " + what + " (the input section of " + std::string(calc.name) +
                " has " + std::to_string(calc.input_lines) + " lines)";
     const std::string where = line + ", column " + std::to_string(f.first_column) + ": ";
-    if (f.end_of_file) return where + what + " holds an end-of-file mark (Ctrl-Z): " + quoted(f.found);
+    if (f.end_of_file()) return where + what + " holds an end-of-file mark (Ctrl-Z): " + quoted(f.found);
+    if (f.reason == calculators::ReadReason::BeyondSingle)
+        return where + what + " is beyond single precision: " + quoted(f.found);
     bool integer = false;
     for (const Field& field : calc.inputs)
         if (field.line == f.line) integer = field.type == ValueType::Integer;

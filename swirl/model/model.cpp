@@ -9,7 +9,9 @@
 #include "drain_funnel/run.h"
 #include "separator/run.h"
 #include "vortex_chamber/run.h"
+#include "fixrec/ascii.h"
 #include "fixrec/edit_input.h"
+#include "fixrec/input_record.h"
 #include "fixrec/edit_output.h"
 #include "fixrec/render.h"
 #include "swirl/core/cp866_text.h"
@@ -20,16 +22,8 @@ namespace swirl {
 
 namespace {
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
-}
-
-bool starts_ignoring_case(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && same_ignoring_case(s.substr(0, prefix.size()), prefix);
-}
+using fixrec::equal_ignoring_case;
+using fixrec::starts_ignoring_case;
 
 std::string_view base_name(std::string_view path) {
     const std::size_t slash = path.rfind('/');
@@ -56,27 +50,6 @@ DataAt first_data(const fixrec::FormatView& format, bool output) {
     throw std::logic_error("a value line without a field: " + std::string(format.source()));
 }
 
-// The usable text of line `line` (1-based) of a data file as the input
-// statements see it: up to the LF, ended at the first CR.  `start` is its
-// offset in the bytes; npos when the file has no such line.
-struct LineAt {
-    std::size_t start = std::string_view::npos;
-    std::size_t text_end = 0;  // offset of the first CR or of the LF (or the end)
-};
-
-LineAt find_line(std::string_view bytes, int line) {
-    std::size_t at = 0;
-    for (int k = 1; k < line; ++k) {
-        const std::size_t lf = bytes.find('\n', at);
-        if (lf == std::string_view::npos) return {};
-        at = lf + 1;
-    }
-    if (at >= bytes.size() && line > 1) return {};
-    std::size_t end = at;
-    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
-    return {at, end};
-}
-
 }  // namespace
 
 std::span<const Calculator* const> programs() {
@@ -87,7 +60,7 @@ std::span<const Calculator* const> programs() {
 
 const Calculator* find_program(std::string_view name) {
     for (const Calculator* c : programs())
-        if (same_ignoring_case(c->name, name)) return c;
+        if (equal_ignoring_case(c->name, name)) return c;
     return nullptr;
 }
 
@@ -128,7 +101,7 @@ const Calculator& detect_program(std::string_view path, std::string_view bytes,
 
 std::size_t input_index(const Calculator& calc, std::string_view name) {
     for (std::size_t i = 0; i < calc.inputs.size(); ++i)
-        if (same_ignoring_case(calc.inputs[i].name, name)) return i;
+        if (equal_ignoring_case(calc.inputs[i].name, name)) return i;
     std::vector<std::string> names;
     for (const Field& f : calc.inputs) names.emplace_back(f.name);
     const std::string hint = did_you_mean(name, names);
@@ -222,10 +195,9 @@ std::string printed(const Field& field, const Value& value) {
 
 std::string put_field(std::string_view bytes, const Field& field, const Held& held) {
     const FieldPlace place = field_place(field);
-    const LineAt line = find_line(bytes, field.line);
-    if (line.start == std::string_view::npos)
-        throw std::invalid_argument("the data file has no line " + std::to_string(field.line));
-    std::string text(bytes.substr(line.start, line.text_end - line.start));
+    const std::optional<fixrec::InputRecord> line = fixrec::find_record(bytes, field.line);
+    if (!line) throw std::invalid_argument("the data file has no line " + std::to_string(field.line));
+    std::string text(line->text);
     // The report's field as hold() rendered it, which may be wider than the
     // one of the line's usual statement.
     const auto need = static_cast<std::size_t>(place.report_first - 1) + held.field.size();
@@ -234,17 +206,17 @@ std::string put_field(std::string_view bytes, const Field& field, const Held& he
     const std::size_t read_end = std::min(text.size(), static_cast<std::size_t>(place.read_last));
     for (std::size_t k = read_first; k < read_end; ++k) text[k] = ' ';
     text.replace(static_cast<std::size_t>(place.report_first - 1), held.field.size(), held.field);
-    std::string out(bytes.substr(0, line.start));
+    std::string out(bytes.substr(0, line->start));
     out += text;
-    out += bytes.substr(line.text_end);
+    out += bytes.substr(line->start + line->text.size());
     return out;
 }
 
 std::string field_text(std::string_view bytes, const Field& field) {
     const FieldPlace place = field_place(field);
-    const LineAt line = find_line(bytes, field.line);
-    if (line.start == std::string_view::npos) return {};
-    const std::string_view text = bytes.substr(line.start, line.text_end - line.start);
+    const std::optional<fixrec::InputRecord> line = fixrec::find_record(bytes, field.line);
+    if (!line) return {};
+    const std::string_view text = line->text;
     const auto first = static_cast<std::size_t>(place.read_first - 1);
     if (first >= text.size()) return {};
     return std::string(text.substr(first, static_cast<std::size_t>(place.read_last) - first));

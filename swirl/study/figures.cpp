@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 
+#include "fixrec/ascii.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
 #include "swirl/core/usage_error.h"
@@ -17,13 +18,6 @@ namespace {
 constexpr std::size_t kMaxCurves = 7;  // the colours of the palette
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
-}
-
 std::string joined(const std::vector<std::string>& names, std::string_view separator) {
     std::string s;
     for (const std::string& n : names) s.append(s.empty() ? "" : separator).append(n);
@@ -33,7 +27,7 @@ std::string joined(const std::vector<std::string>& names, std::string_view separ
 // The index of the column of that name (any case); UsageError listing them.
 std::size_t column_index(const CsvTable& table, std::string_view name) {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
-        if (same_name(table.columns[i], name)) return i;
+        if (fixrec::equal_ignoring_case(table.columns[i], name)) return i;
     const std::string hint = did_you_mean(name, table.columns);
     throw UsageError("the table has no column " + std::string(name) + " (" + (hint.empty() ? "" : hint + " ") +
                      "its columns: " + joined(table.columns, ", ") + ")");

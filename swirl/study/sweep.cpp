@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "swirl/core/cp866_text.h"
+#include "fixrec/ascii.h"
+#include "fixrec/cp866.h"
 #include "swirl/core/csv.h"
 #include "swirl/core/numbers.h"
 #include "swirl/core/ordered_run.h"
@@ -23,11 +24,8 @@ std::string value_text(double v) {
 
 // Whether the program has a result of that name (any case).
 bool is_result_name(const Calculator& calc, std::string_view name) {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     for (const Field& f : calc.results)
-        if (f.name.size() == name.size() &&
-            std::equal(name.begin(), name.end(), f.name.begin(), [&](char a, char b) { return upper(a) == b; }))
-            return true;
+        if (fixrec::equal_ignoring_case(f.name, name)) return true;
     return false;
 }
 
@@ -186,17 +184,17 @@ void Sweep::append_row(Worker& w, std::int64_t index, std::string& out) const {
     }
     out += o.valid ? ",ok" : ",invalid";
     w.text.clear();
-    if (!o.valid) append_as_utf8(w.text, o.failure);
+    if (!o.valid) fixrec::append_utf8(w.text, o.failure);
     append_csv_field(out, w.text, false);
     w.text.clear();
     for (std::size_t l = 0; l < o.console.size(); ++l) {
         if (l > 0) w.text += " | ";
-        append_as_utf8(w.text, o.console[l]);
+        fixrec::append_utf8(w.text, o.console[l]);
     }
     append_csv_field(out, w.text, false);
     for (std::size_t v = 0; v < calc_->verdicts.size(); ++v) {
         w.text.clear();
-        if (o.valid && v < o.verdicts.size()) append_as_utf8(w.text, o.verdicts[v]);
+        if (o.valid && v < o.verdicts.size()) fixrec::append_utf8(w.text, o.verdicts[v]);
         append_csv_field(out, w.text, false);
     }
     out += "\r\n";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "fixrec/utf8.h"
+
 namespace swirl::plot::layout {
 
 namespace {
@@ -115,10 +117,10 @@ std::vector<std::size_t> place_legends(const Figure& f, Layout& l) {
 
 }  // namespace
 
+// Counted as escape_xml() shows the text: a byte that is not UTF-8 as one
+// U+FFFD.
 double text_width(std::string_view s, double font) {
-    std::size_t n = 0;
-    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-    return static_cast<double>(n) * 0.6 * font;
+    return static_cast<double>(fixrec::utf8::count_shown(s)) * 0.6 * font;
 }
 
 std::string axis_text(const Axis& a) { return a.unit.empty() ? a.title : a.title + " (" + a.unit + ")"; }

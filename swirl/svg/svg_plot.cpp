@@ -5,6 +5,7 @@
 #include <charconv>
 #include <string>
 
+#include "fixrec/utf8.h"
 #include "svg_layout.h"
 #include "svg_plot.h"
 
@@ -173,32 +174,22 @@ void draw_series(Out& o, const Figure& f, const Layout& l, std::size_t p, std::s
 std::string escape_xml(std::string_view s) {
     std::string o;
     for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t len = c < 0x80 ? 1 : c >> 5 == 6 ? 2 : c >> 4 == 14 ? 3 : c >> 3 == 30 ? 4 : 0;
-        char32_t cp = len == 1 ? c : len == 2 ? c & 0x1Fu : len == 3 ? c & 0x0Fu : c & 0x07u;
-        bool ok = len > 0 && i + len <= s.size();
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            ok = (d & 0xC0) == 0x80;
-            cp = cp << 6 | (d & 0x3Fu);
-        }
-        constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};  // overlong forms are invalid
-        ok = ok && cp >= kShortest[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF) && cp != 0xFFFE &&
-             cp != 0xFFFF;
-        if (!ok) {
+        const fixrec::utf8::Decoded d = fixrec::utf8::decode(s, i);
+        // U+FFFE and U+FFFF are no characters of XML.
+        if (d.fault != fixrec::utf8::Fault::None || d.cp == 0xFFFE || d.cp == 0xFFFF) {
             o += "\xEF\xBF\xBD";  // U+FFFD; resynchronise at the next byte
             ++i;
             continue;
         }
-        switch (cp) {
+        switch (d.cp) {
             case '&': o += "&amp;"; break;
             case '<': o += "&lt;"; break;
             case '>': o += "&gt;"; break;
             case '"': o += "&quot;"; break;
             case '\'': o += "&apos;"; break;
-            default: o += cp < 0x20 ? std::string_view(" ") : s.substr(i, len);
+            default: o += d.cp < 0x20 ? std::string_view(" ") : s.substr(i, d.length);
         }
-        i += len;
+        i += d.length;
     }
     return o;
 }

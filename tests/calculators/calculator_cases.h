@@ -137,14 +137,22 @@ inline std::string with_values(const calculators::Calculator& c, std::string byt
     return bytes;
 }
 
-inline ReadFailure failure(int line, std::string_view field, int first, int last, std::string found, bool eof) {
+inline constexpr auto kNotANumber = calculators::ReadReason::NotANumber;
+inline constexpr auto kBeyondSingle = calculators::ReadReason::BeyondSingle;
+inline constexpr auto kEndOfFile = calculators::ReadReason::EndOfFile;
+
+inline ReadFailure failure(int line, std::string_view field, int first, int last, std::string found,
+                           calculators::ReadReason reason) {
     ReadFailure f;
     f.line = line;
+    f.kind = field == "header line"  ? calculators::LineKind::Header
+             : field == "label line" ? calculators::LineKind::Label
+                                     : calculators::LineKind::Value;
     f.field = field;
     f.first_column = first;
     f.last_column = last;
     f.found = std::move(found);
-    f.end_of_file = eof;
+    f.reason = reason;
     return f;
 }
 

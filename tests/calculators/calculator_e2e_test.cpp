@@ -159,7 +159,7 @@ TEST_P(EveryCalculatorRun, ReopenFailureGivesWhatTheProgramGives) {
     test_support::ChildProcess child(options(p, program_dir));
     test_support::feed_through_vanishing_fifo(program_dir / p.data_file, "/proc/" + std::to_string(child.pid()) + "/fd", input);
     const RunResult program = child.wait();
-    EXPECT_EQ(program.exit_code, test_support::kExitReportNotWritten);
+    EXPECT_EQ(program.exit_code, test_support::kExitNotWritten);
 
     TempDir other;
     const fs::path path = other / "data-file-of-a-longer-name.dat";

@@ -105,7 +105,8 @@ TEST_P(ReadFailure, NamesTheLineTheFieldAndWhatWasThere) {
     EXPECT_EQ(f.first_column, s.expected.first_column);
     EXPECT_EQ(f.last_column, s.expected.last_column);
     EXPECT_EQ(f.found, s.expected.found);
-    EXPECT_EQ(f.end_of_file, s.expected.end_of_file);
+    EXPECT_EQ(f.kind, s.expected.kind);
+    EXPECT_EQ(f.reason, s.expected.reason);
     // The values before the failing line as the example holds them, the rest zero.
     for (std::size_t k = 0; k < inputs.size(); ++k) {
         const Value expected = k < s.read ? p.example_inputs[k] : Value{};

@@ -33,17 +33,17 @@ inline const Program& bilm() {
             reads_back<drain_funnel::kInputSection, drain_funnel::new_run, drain_funnel::write_report, drain_funnel::read_input>,
         .stops =
             {
-                Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", true), 0},
-                Stop{"HeaderOnly", first_lines(ex(), 6), failure(7, "Q", 39, 50, "", true), 0},
-                Stop{"EndsAfterR1", first_lines(ex(), 9), failure(10, "RCR", 39, 50, "", true), 3},
-                Stop{"TwoPointsInQ", broken(7, "  1.2.3     (m3/s)"), failure(7, "Q", 39, 50, "  1.2.3     ", false),
+                Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", kEndOfFile), 0},
+                Stop{"HeaderOnly", first_lines(ex(), 6), failure(7, "Q", 39, 50, "", kEndOfFile), 0},
+                Stop{"EndsAfterR1", first_lines(ex(), 9), failure(10, "RCR", 39, 50, "", kEndOfFile), 3},
+                Stop{"TwoPointsInQ", broken(7, "  1.2.3     (m3/s)"), failure(7, "Q", 39, 50, "  1.2.3     ", kNotANumber),
                      0},
-                Stop{"LetterInHG", broken(8, "12A"), failure(8, "HG", 39, 50, "12A", false), 1},
-                Stop{"CtrlZInR1", broken(9, "0.01\x1a"), failure(9, "R1", 39, 50, "0.01\x1a", true), 2},
+                Stop{"LetterInHG", broken(8, "12A"), failure(8, "HG", 39, 50, "12A", kNotANumber), 1},
+                Stop{"CtrlZInR1", broken(9, "0.01\x1a"), failure(9, "R1", 39, 50, "0.01\x1a", kEndOfFile), 2},
                 Stop{"ExponentWithoutDigitsInRCR", broken(10, "  1.5E      "),
-                     failure(10, "RCR", 39, 50, "  1.5E      ", false), 3},
+                     failure(10, "RCR", 39, 50, "  1.5E      ", kNotANumber), 3},
                 Stop{"BeyondSinglePrecisionInUPOD", broken(11, "1.0E+39\r"),
-                     failure(11, "UPOD", 39, 50, "1.0E+39", false), 4},
+                     failure(11, "UPOD", 39, 50, "1.0E+39", kBeyondSingle), 4},
             },
         .data_files =
             {

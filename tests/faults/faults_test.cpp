@@ -33,7 +33,7 @@ using test_support::entries;
 using test_support::mode_of;
 using test_support::running_as_root;
 using test_support::kExitOk;
-using test_support::kExitReportNotWritten;
+using test_support::kExitNotWritten;
 using test_support::kExitUnreadable;
 using test_support::read_bytes;
 using test_support::RunOptions;
@@ -136,7 +136,7 @@ protected:
     // diagnostic names the file.
     void expect_report_not_written(const RunResult& r) const {
         expect_clean_end(r);
-        EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+        EXPECT_EQ(r.exit_code, kExitNotWritten);
         EXPECT_EQ(r.out, example_console());
         expect_diagnostic(r, true);
         EXPECT_NE(r.err.find(program().data_file), std::string::npos) << r.err;
@@ -294,7 +294,7 @@ TEST_P(Faults, FileSizeLimitWithEveryWayOfWriting) {
             } else {
                 // The captured console is a file too and takes no byte either.
                 expect_clean_end(r);
-                EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+                EXPECT_EQ(r.exit_code, kExitNotWritten);
             }
             EXPECT_EQ(read_bytes(data()), old);
             expect_entries(names);
@@ -378,7 +378,7 @@ TEST_P(Faults, DataFileRemovedBeforeTheReport) {
     const RunResult r = test_support::run_program(o);
     EXPECT_TRUE(r.before_reopen_ran);
     expect_clean_end(r);
-    EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+    EXPECT_EQ(r.exit_code, kExitNotWritten);
     std::vector<std::string> shown = concat(program().example_console, program().reopen_failed);
     if (program().asks_for_a_file) shown.emplace_back(kPrompt);
     EXPECT_EQ(r.out, console(shown));
@@ -404,7 +404,7 @@ TEST_P(Faults, DataFileRemovedBeforeTheReportAndANameAnswered) {
         EXPECT_EQ(read_bytes(dir_ / "answer.dat"), report());
         expect_entries({"answer.dat"});
     } else {
-        EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+        EXPECT_EQ(r.exit_code, kExitNotWritten);
         EXPECT_EQ(r.out, console(shown));
         expect_entries({});
     }
@@ -467,7 +467,7 @@ TEST_P(Faults, DataFileIsAFifoThatVanishesBeforeTheReport) {
         expect_clean_end(r);
         std::vector<std::string> shown = concat(p.example_console, p.reopen_failed);
         if (!p.asks_for_a_file) {
-            EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+            EXPECT_EQ(r.exit_code, kExitNotWritten);
             EXPECT_EQ(r.out, console(shown));
             expect_diagnostic(r, false);
             expect_entries({});
@@ -478,7 +478,7 @@ TEST_P(Faults, DataFileIsAFifoThatVanishesBeforeTheReport) {
             EXPECT_EQ(read_bytes(dir_ / "report.dat"), report());
             expect_entries({"report.dat"});
         } else {
-            EXPECT_EQ(r.exit_code, kExitReportNotWritten);
+            EXPECT_EQ(r.exit_code, kExitNotWritten);
             shown.emplace_back(kPrompt);
             EXPECT_EQ(r.out, console(shown));
             expect_diagnostic(r, true);
@@ -694,7 +694,7 @@ TEST_P(Faults, ANamedFileThatExistsIsKept) {
             if (written) names.insert("NEW.DAT");
             EXPECT_EQ(r.out, shown);
             expect_diagnostic(r, p.asks_for_a_file && !written);
-            EXPECT_EQ(r.exit_code, !computed ? kExitUnreadable : written ? kExitOk : kExitReportNotWritten);
+            EXPECT_EQ(r.exit_code, !computed ? kExitUnreadable : written ? kExitOk : kExitNotWritten);
             if (written) { EXPECT_EQ(read_bytes(dir_ / "NEW.DAT"), computed ? report() : p.blank_form); }
             expect_kept(dir_ / "MY.DAT", c.existing);
             expect_entries(names);
@@ -722,7 +722,7 @@ TEST_P(Faults, ANameTakenWhileTheReportIsWrittenIsKept) {
         const RunResult r = test_support::run_program(o);
         EXPECT_EQ(r.holds_taken, computed ? 2 : 1);
         expect_clean_end(r);
-        EXPECT_EQ(r.exit_code, computed ? kExitReportNotWritten : kExitUnreadable);
+        EXPECT_EQ(r.exit_code, computed ? kExitNotWritten : kExitUnreadable);
         EXPECT_EQ(r.out, console(computed ? concat(p.example_console, p.reopen_failed) : p.open_failed));
         expect_diagnostic(r, true);
         EXPECT_NE(r.err.find("NEW.DAT"), std::string::npos) << r.err;

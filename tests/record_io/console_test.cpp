@@ -87,14 +87,35 @@ consteval bool every_byte_round_trips() {
         const char byte = static_cast<char>(b);
         std::string utf8;
         fixrec::append_utf8(utf8, std::string_view(&byte, 1));
-        std::size_t i = 0;
-        const char32_t cp = fixrec::cp866_detail::decode_utf8(utf8.data(), utf8.size(), i);
-        if (i != utf8.size() || fixrec::cp866_detail::encode(cp) != byte) return false;
+        const fixrec::utf8::Decoded d = fixrec::utf8::decode(utf8, 0);
+        if (d.length != utf8.size() || d.cp != fixrec::cp866_char(static_cast<unsigned char>(b))) return false;
+        if (fixrec::cp866_byte(d.cp) != byte) return false;
         if ((b < 0x80) != (utf8.size() == 1)) return false;  // ASCII and controls stay one byte
     }
     return true;
 }
 static_assert(every_byte_round_trips());
+
+// The one UTF-8 decoder: every boundary code point there and back, and each
+// kind of fault where it starts.
+consteval bool utf8_boundaries_round_trip() {
+    for (const char32_t cp : {0x00u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xD7FFu, 0xE000u, 0xFFFFu, 0x10000u, 0x10FFFFu}) {
+        std::string s;
+        fixrec::utf8::append(s, cp);
+        const fixrec::utf8::Decoded d = fixrec::utf8::decode(s, 0);
+        if (d.fault != fixrec::utf8::Fault::None || d.cp != cp || d.length != s.size()) return false;
+    }
+    using fixrec::utf8::Fault;
+    const std::pair<std::string_view, Fault> faults[] = {
+        {"\x80", Fault::LeadByte},        {"\xC1\xBF", Fault::LeadByte},     {"\xF5\x80\x80\x80", Fault::LeadByte},
+        {"\xD0", Fault::Incomplete},      {"\xE0\xA0" "A", Fault::Incomplete}, {"\xE0\x80\xAF", Fault::Invalid},
+        {"\xED\xA0\x80", Fault::Invalid}, {"\xF4\x90\x80\x80", Fault::Invalid},
+    };
+    for (const auto& [text, fault] : faults)
+        if (fixrec::utf8::decode(text, 0).fault != fault) return false;
+    return fixrec::utf8::count_shown("\xD0\x96x\x80\xE2\x82") == 5;  // Ж, x, and three bytes shown as U+FFFD
+}
+static_assert(utf8_boundaries_round_trip());
 
 // The UTF-8 form of a program text is the text as the source spells it,
 // look-alike Latin letters included.

@@ -6,13 +6,13 @@
 #include <charconv>
 #include <string>
 
-#include "fixrec/edit_output.h"
+#include "decimal.h"  // record_io/src
 
 namespace fixrec_test {
 
 // Empty when decimal_form(v) agrees with std::to_chars; otherwise both forms.
 inline std::string decimal_form_mismatch(float v) {
-    const fixrec::DecimalForm f = fixrec::decimal_form(static_cast<double>(v));
+    const fixrec::detail::DecimalForm f = fixrec::detail::decimal_form(static_cast<double>(v));
     char buf[40];
     const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v),
                                    std::chars_format::scientific, 16);

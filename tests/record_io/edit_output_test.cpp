@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "decimal.h"
 #include "decimal_form_check.h"
 #include "fixrec/edit_output.h"
 
@@ -39,6 +40,40 @@ TEST(EditOutput, ListDirectedRealsTable) {
         {1.0e38f, "1.000000E+38"},
     };
     for (const auto& c : cases) EXPECT_EQ(list_item(c.value), c.expected) << c.value;
+}
+
+// The one rounding of the digits: half up on the decimal digits, at most 7.
+TEST(EditOutput, RoundHalfUpTable) {
+    const struct {
+        std::uint64_t q;
+        int n;
+        std::uint32_t kept;
+        int carry;
+    } cases[] = {
+        {12345678901234567u, 5, 12346000u, 0},
+        {12344499999999999u, 5, 12344000u, 0},  // only the next digit decides
+        {99999500000000000u, 5, 10000000u, 1},  // the carry out of the first digit
+        {99999499999999999u, 5, 99999000u, 0},
+        {49999999999999999u, 0, 0u, 0},         // nothing kept
+        {50000000000000000u, 0, 10000000u, 1},  // "1" and one more in the exponent
+        {12345675000000000u, 7, 12345680u, 0},
+        {12345675000000000u, 12, 12345680u, 0},  // never more than 7 digits
+        {0u, 5, 0u, 0},                          // zero stays zero
+    };
+    for (const auto& c : cases) {
+        int x = 3;
+        EXPECT_EQ(fixrec::detail::round_half_up(c.q, c.n, x), c.kept) << c.q << " at " << c.n;
+        EXPECT_EQ(x, 3 + c.carry) << c.q << " at " << c.n;
+    }
+}
+
+// The edits behind the fields take any float: one that is not finite gives
+// its marker, never digits.
+TEST(EditOutput, DigitsOfNonFiniteValuesAreTheirMarker) {
+    char buf[fixrec::detail::edit_capacity(5)];
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(std::string(buf, fixrec::detail::edit_e(-inf, 5, buf)), "1#INF");
+    EXPECT_EQ(std::string(buf, fixrec::detail::edit_f(std::bit_cast<float>(0x7FC00000u), 5, buf)), "1#QNAN");
 }
 
 }  // namespace

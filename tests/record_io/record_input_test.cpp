@@ -59,6 +59,10 @@ TEST(InputStatement, MalformedRealsFailAndLeaveTheDestination) {
     float v = 0.0f;
     EXPECT_EQ(read_line(kLabel41 + "12A", "(41X,E16.5)"_fmt, v), Status::BadField);
     EXPECT_EQ(read_line(kLabel41 + "1.0\x1A", "(41X,E16.5)"_fmt, v), Status::EndOfFile);
+    EXPECT_EQ(read_line(kLabel41 + "1.E39", "(41X,E16.5)"_fmt, v), Status::RealOverflow);
+    EXPECT_EQ(read_line(kLabel41 + "-3.4028236E38", "(41X,E16.5)"_fmt, v), Status::RealOverflow);
+    EXPECT_EQ(read_line(kLabel41 + "1.E-50", "(41X,E16.5)"_fmt, v), Status::Ok);  // too small: zero
+    EXPECT_EQ(v, 0.0f);
 }
 
 TEST(InputStatement, IntegerFields) {

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "fixrec/edit_output.h"
 #include "fixrec/fixrec.h"
 
 namespace {
@@ -87,15 +88,50 @@ TEST(RenderField, IFieldsTable) {
     for (const auto& c : cases) EXPECT_EQ(format_i(c.value, c.w), c.expected) << c.value;
 }
 
-TEST(RenderField, NonFiniteMarkersFillTheField) {
+// A value that is not a finite number, through every public edit: an E or F
+// field shows its marker filled with dots to the width, asterisks when the
+// marker is wider; the console shows the marker in its 15 columns.
+TEST(RenderField, NonFiniteValuesThroughEveryPublicEdit) {
     const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(format_e(inf, 12, 5), "1#INF.......");
-    EXPECT_EQ(format_e(-inf, 12, 5), "1#INF.......");
-    EXPECT_EQ(format_f(inf, 11, 4), "1#INF......");
-    EXPECT_EQ(format_e(std::bit_cast<float>(0xFFC00000u), 12, 5), "1#IND.......");
-    EXPECT_EQ(format_e(std::bit_cast<float>(0x7FC00001u), 16, 5), "1#QNAN..........");
-    EXPECT_EQ(format_e(std::bit_cast<float>(0x7F800001u), 12, 5), "1#SNAN......");
-    EXPECT_EQ(format_e(inf, 4, 1), "****");
+    const struct {
+        float value;
+        const char* e12_5;
+        const char* f11_4;
+        const char* e4_1;   // narrower than the marker
+        const char* f6_0;   // as wide as "1#SNAN" and "1#QNAN"
+        const char* list;
+    } cases[] = {
+        {inf, "1#INF.......", "1#INF......", "****", "1#INF.", "1#INF"},
+        {-inf, "1#INF.......", "1#INF......", "****", "1#INF.", "1#INF"},
+        {std::bit_cast<float>(0x7FC00000u), "1#QNAN......", "1#QNAN.....", "****", "1#QNAN", "1#QNAN"},
+        {std::bit_cast<float>(0x7FC00001u), "1#QNAN......", "1#QNAN.....", "****", "1#QNAN", "1#QNAN"},
+        {std::bit_cast<float>(0xFFC00000u), "1#IND.......", "1#IND......", "****", "1#IND.", "1#IND"},
+        {std::bit_cast<float>(0xFFC00001u), "1#QNAN......", "1#QNAN.....", "****", "1#QNAN", "1#QNAN"},
+        {std::bit_cast<float>(0x7F800001u), "1#SNAN......", "1#SNAN.....", "****", "1#SNAN", "1#SNAN"},
+        {std::bit_cast<float>(0xFFBFFFFFu), "1#SNAN......", "1#SNAN.....", "****", "1#SNAN", "1#SNAN"},
+    };
+    for (const auto& c : cases) {
+        const auto bits = std::bit_cast<std::uint32_t>(c.value);
+        SCOPED_TRACE(bits);
+        EXPECT_EQ(format_e(c.value, 12, 5), c.e12_5);
+        EXPECT_EQ(format_f(c.value, 11, 4), c.f11_4);
+        EXPECT_EQ(format_e(c.value, 4, 1), c.e4_1);
+        EXPECT_EQ(format_f(c.value, 4, 1), c.e4_1);
+        EXPECT_EQ(format_f(c.value, 6, 0), c.f6_0);
+        std::string field;
+        fixrec::render_field({fixrec::DescKind::E, 16, 5}, c.value, field);
+        EXPECT_EQ(field, std::string(c.e12_5) + "....");
+        std::string record;
+        fixrec::render_record("(2X,F11.4,'(м)')"_fmt, {c.value}, record);
+        EXPECT_EQ(record, "  " + std::string(c.f11_4) + std::string("(м)\r\n"_cp));
+        char buf[64];
+        EXPECT_EQ(std::string(buf, fixrec::edit_list_real(c.value, buf)), c.list);
+        EXPECT_EQ(fixrec::nonfinite_marker(c.value), c.list);
+        std::string line;
+        const fixrec::Item items[] = {"X="_cp, c.value};
+        fixrec::render_console_record(items, line);
+        EXPECT_EQ(line, "X=" + std::string(15 - std::string_view(c.list).size(), ' ') + c.list);
+    }
 }
 
 

@@ -39,19 +39,19 @@ inline const Program& kerva() {
             reads_back<separator::kInputSection, separator::new_run, separator::write_report, separator::read_input>,
         .stops =
             {
-                Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", true), 0},
-                Stop{"HeaderOnly", first_lines(ex(), 10), failure(11, "QH", 42, 57, "", true), 0},
-                Stop{"EndsBeforeALabelLine", first_lines(ex(), 17), failure(18, "label line", 1, 80, "", true), 7},
-                Stop{"TwoPointsInROG", broken(12, "   1.2.3"), failure(12, "ROG", 42, 57, "   1.2.3", false), 1},
+                Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", kEndOfFile), 0},
+                Stop{"HeaderOnly", first_lines(ex(), 10), failure(11, "QH", 42, 57, "", kEndOfFile), 0},
+                Stop{"EndsBeforeALabelLine", first_lines(ex(), 17), failure(18, "label line", 1, 80, "", kEndOfFile), 7},
+                Stop{"TwoPointsInROG", broken(12, "   1.2.3"), failure(12, "ROG", 42, 57, "   1.2.3", kNotANumber), 1},
                 // The counts are read from columns 47-48.
                 Stop{"LetterInNI", with_line(ex(), 20, std::string(46, ' ') + "A1"),
-                     failure(20, "NI", 47, 48, "A1", false), 8},
+                     failure(20, "NI", 47, 48, "A1", kNotANumber), 8},
                 Stop{"PointInVID", with_line(ex(), 24, std::string(46, ' ') + "1."),
-                     failure(24, "VID", 47, 48, "1.", false), 10},
-                Stop{"CtrlZInUVX", broken(22, "    90.0\x1a"), failure(22, "UVX", 42, 52, "    90.0\x1a", true), 9},
+                     failure(24, "VID", 47, 48, "1.", kNotANumber), 10},
+                Stop{"CtrlZInUVX", broken(22, "    90.0\x1a"), failure(22, "UVX", 42, 52, "    90.0\x1a", kEndOfFile), 9},
                 Stop{"BeyondSinglePrecisionInD50", broken(28, "1.0E+39\r"),
-                     failure(28, "D50", 42, 57, "1.0E+39", false), 12},
-                Stop{"EndsBeforeQGE", first_lines(ex(), 32), failure(33, "QGE", 42, 52, "", true), 15},
+                     failure(28, "D50", 42, 57, "1.0E+39", kBeyondSingle), 12},
+                Stop{"EndsBeforeQGE", first_lines(ex(), 32), failure(33, "QGE", 42, 52, "", kEndOfFile), 15},
             },
         .data_files =
             {

@@ -24,7 +24,7 @@ namespace test_support {
 // The exit codes every calculator promises, written out here so that the
 // tests state them independently of the programs' own constants.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitReportNotWritten = 1;
+inline constexpr int kExitNotWritten = 1;
 inline constexpr int kExitUnreadable = 2;
 inline constexpr int kExitInvalidArithmetic = 3;
 

@@ -45,18 +45,18 @@ inline const Program& zarn1() {
             reads_back<vortex_chamber::kInputSection, zeroed<vortex_chamber::RunRecord>, vortex_chamber::write_report, vortex_chamber::read_input>,
         .stops =
             {
-                Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", true), 0},
-                Stop{"HeaderOnly", first_lines(ex(), 10), failure(11, "G", 42, 57, "", true), 0},
-                Stop{"LetterInL", broken(13, "      one metre "), failure(13, "L", 42, 57, "      one metre ", false),
+                Stop{"EmptyFile", "", failure(1, "header line", 1, 80, "", kEndOfFile), 0},
+                Stop{"HeaderOnly", first_lines(ex(), 10), failure(11, "G", 42, 57, "", kEndOfFile), 0},
+                Stop{"LetterInL", broken(13, "      one metre "), failure(13, "L", 42, 57, "      one metre ", kNotANumber),
                      2},
                 Stop{"CtrlZInThePSIVXAngle", broken(17, "    90.\x1a"),
-                     failure(17, "PSIVX", 42, 52, "    90.\x1a", true), 6},
-                Stop{"EndsBeforeTheLegend", first_lines(ex(), 17), failure(18, "label line", 1, 80, "", true), 7},
-                Stop{"LetterForVID", broken(19, "     x"), failure(19, "VID", 47, 47, "x", false), 7},
-                Stop{"TwoPointsInTK", broken(23, "  1.2.3"), failure(23, "TK", 42, 52, "  1.2.3", false), 11},
+                     failure(17, "PSIVX", 42, 52, "    90.\x1a", kEndOfFile), 6},
+                Stop{"EndsBeforeTheLegend", first_lines(ex(), 17), failure(18, "label line", 1, 80, "", kEndOfFile), 7},
+                Stop{"LetterForVID", broken(19, "     x"), failure(19, "VID", 47, 47, "x", kNotANumber), 7},
+                Stop{"TwoPointsInTK", broken(23, "  1.2.3"), failure(23, "TK", 42, 52, "  1.2.3", kNotANumber), 11},
                 Stop{"ExponentWithoutDigitsInDRK", broken(24, "     1.5E\r"),
-                     failure(24, "DRK", 42, 57, "     1.5E", false), 12},
-                Stop{"TwentyFourLines", first_lines(ex(), 24), failure(25, "NVS", 47, 47, "", true), 13},
+                     failure(24, "DRK", 42, 57, "     1.5E", kNotANumber), 12},
+                Stop{"TwentyFourLines", first_lines(ex(), 24), failure(25, "NVS", 47, 47, "", kEndOfFile), 13},
             },
         .data_files =
             {

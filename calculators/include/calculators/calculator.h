@@ -54,13 +54,22 @@ constexpr const fixrec::FormatView& report_format(const Field& field, const Valu
     return field.type == ValueType::Integer ? report_for(field.report, field.wide, value.integer) : field.report;
 }
 
-// Where the input section stops reading.
+// Why the input section stops reading.
+enum class ReadReason : std::uint8_t {
+    NotANumber,    // a numeric field not of the accepted form (for a count: not a whole number)
+    BeyondSingle,  // a real field whose magnitude exceeds the largest single-precision value
+    EndOfFile,     // no such line, or an end-of-file mark (Ctrl-Z) in the field
+};
+
+// Where the input section stops reading, and why.
 struct ReadFailure {
     int line = 0;                             // 1-based
+    LineKind kind = LineKind::Value;          // of that line
     std::string_view field;                   // the value's name, or "header line" / "label line"
     int first_column = 0, last_column = 0;    // 1-based columns of the field (1-80 for a text line)
     std::string found;                        // the bytes there (code page 866); empty past the end of the file
-    bool end_of_file = false;                 // no such line, or an end-of-file mark (Ctrl-Z) in the field
+    ReadReason reason = ReadReason::NotANumber;
+    bool end_of_file() const { return reason == ReadReason::EndOfFile; }
 };
 
 // A column of a profile table (ZARN1).

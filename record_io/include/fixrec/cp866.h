@@ -9,15 +9,20 @@
 //
 // A character without a code page 866 byte is a compile-time error.
 //
-// The same table gives the run-time direction, append_utf8(), with which the
-// console shows the texts on a terminal that expects UTF-8.
+// This is the one table of the code page: cp866_char() and cp866_byte() give
+// either direction for one character, and append_utf8() the run-time
+// direction for a text, with which the console shows the texts on a terminal
+// that expects UTF-8.  The UTF-8 side is fixrec/utf8.h.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "fixrec/utf8.h"
 
 namespace fixrec {
 namespace cp866_detail {
@@ -47,61 +52,41 @@ inline constexpr std::array<char32_t, 128> kUpperHalf = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,
 };
 
-consteval char encode(char32_t cp) {
-    if (cp < 0x80) return static_cast<char>(cp);
-    for (std::size_t i = 0; i < kUpperHalf.size(); ++i)
-        if (kUpperHalf[i] == cp) return static_cast<char>(0x80 + i);
-    throw "character has no code page 866 byte";
-}
-
-// The code point of the UTF-8 sequence that starts at s[i] (s holds n bytes);
-// i moves past it.
-constexpr char32_t decode_utf8(const char* s, std::size_t n, std::size_t& i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    char32_t cp = 0;
-    std::size_t len = 0;
-    if (b < 0x80) { cp = b; len = 1; }
-    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
-    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
-    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
-    else throw "invalid UTF-8 lead byte";
-    if (i + len > n) throw "truncated UTF-8 sequence";
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) throw "invalid UTF-8 continuation byte";
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    i += len;
-    return cp;
-}
-
-// The UTF-8 form of each byte of the upper half (all below U+10000, so at
-// most 3 bytes), computed from kUpperHalf.
+// The UTF-8 form of each byte of the upper half, computed from kUpperHalf
+// (all below U+10000, so at most 3 bytes; encode() asks room for 4).
 struct Utf8Char {
-    char bytes[3]{};
+    char bytes[4]{};
     std::uint8_t size = 0;
 };
 
 consteval std::array<Utf8Char, 128> make_upper_half_utf8() {
     std::array<Utf8Char, 128> table{};
-    for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-        const char32_t cp = kUpperHalf[i];
-        Utf8Char& u = table[i];
-        if (cp < 0x800) {
-            u.bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
-            u.bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
-            u.size = 2;
-        } else {
-            u.bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
-            u.bytes[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            u.bytes[2] = static_cast<char>(0x80 | (cp & 0x3F));
-            u.size = 3;
-        }
-    }
+    for (std::size_t i = 0; i < kUpperHalf.size(); ++i)
+        table[i].size = static_cast<std::uint8_t>(utf8::encode(kUpperHalf[i], table[i].bytes));
     return table;
 }
 
 inline constexpr std::array<Utf8Char, 128> kUpperHalfUtf8 = make_upper_half_utf8();
+
+}  // namespace cp866_detail
+
+// The character that a byte of code page 866 stands for: the lower half is
+// ASCII (control characters included), the upper half Cyrillic letters, box
+// drawing and a few signs.
+constexpr char32_t cp866_char(unsigned char byte) {
+    return byte < 0x80 ? char32_t{byte} : cp866_detail::kUpperHalf[byte - 0x80u];
+}
+
+// The byte of code page 866 that stands for `cp`; none for a character the
+// code page does not have.
+constexpr std::optional<char> cp866_byte(char32_t cp) {
+    if (cp < 0x80) return static_cast<char>(cp);
+    for (std::size_t i = 0; i < cp866_detail::kUpperHalf.size(); ++i)
+        if (cp866_detail::kUpperHalf[i] == cp) return static_cast<char>(0x80 + i);
+    return std::nullopt;
+}
+
+namespace cp866_detail {
 
 // A UTF-8 literal captured as a template argument.
 template <std::size_t N>
@@ -122,9 +107,15 @@ template <Utf8Literal S>
 consteval auto convert() {
     constexpr std::size_t n = sizeof(S.bytes);
     Encoded<n> out{};
-    std::size_t i = 0;
-    while (i + 1 < n)  // the last byte is the terminating NUL
-        out.bytes[out.size++] = encode(decode_utf8(S.bytes, n - 1, i));
+    const std::string_view text(S.bytes, n - 1);  // the last byte is the terminating NUL
+    for (std::size_t i = 0; i < text.size();) {
+        const utf8::Decoded d = utf8::decode(text, i);
+        if (d.fault != utf8::Fault::None) throw "invalid UTF-8 in a _cp literal";
+        const std::optional<char> byte = cp866_byte(d.cp);
+        if (!byte) throw "character has no code page 866 byte";
+        out.bytes[out.size++] = *byte;
+        i += d.length;
+    }
     return out;
 }
 

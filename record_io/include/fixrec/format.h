@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fixrec/ascii.h"
+
 namespace fixrec {
 
 enum class DescKind : std::uint8_t {
@@ -147,7 +149,6 @@ struct Scanner {
 };
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
-constexpr char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // A descriptor as written, before its repeat count is expanded.
 struct Written {
@@ -215,7 +216,7 @@ constexpr FormatError scan_descriptor(Scanner& sc, Written& out, std::size_t& er
     sc.skip_blanks();
     error_at = sc.i;
     if (sc.done()) return FormatError::DescriptorExpected;
-    const char letter = upper(sc.peek());
+    const char letter = ascii_upper(sc.peek());
     ++sc.i;
     Descriptor& d = out.desc;
     bool present = false;

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "fixrec/format.h"
 #include "fixrec/items.h"
@@ -34,6 +35,16 @@ inline void render_record(FormatView format, std::initializer_list<Item> items, 
 // makes of `items` (texts as they are, numbers in 15-column fields), without
 // its carriage-control blank and without a line end.
 void render_console_record(std::span<const Item> items, std::string& out);
+
+// The bytes the console sends before a record, chosen by the record's first
+// character (its carriage control, which is not shown):
+//   '0'  an empty line first: CR LF, or CR LF CR LF after an earlier record
+//   '1'  a new page: CR LF, form feed, CR, blank, CR
+//   '+'  over the previous line: CR
+//   any other character, blank included, a new line: CR LF, or nothing
+//        before the first record of the run
+// `first`: no console record before this one in the run.
+std::string_view carriage_control(char control, bool first);
 
 // One field of width w, as a report shows it.
 std::string format_e(float value, int w, int d);

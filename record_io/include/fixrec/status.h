@@ -15,8 +15,9 @@ enum class Status : std::uint8_t {
     Ok = 0,
     OpenFailed = 1,    // no such file, a directory, no permission, no free unit
     EndOfFile = 2,     // no further record (a Ctrl-Z in a numeric field counts too)
-    BadField = 3,      // a numeric field that is not a number or does not fit
+    BadField = 3,      // a numeric field that is not a number, or an integer beyond 32 bits
     NotConnected = 4,  // an input statement on a unit that is not connected
+    RealOverflow = 5,  // a real field whose magnitude exceeds the largest single-precision value
 };
 
 // The numbers of the "run-time error" diagnostics.  Each names the step that
