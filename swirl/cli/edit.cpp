@@ -152,7 +152,7 @@ std::string changed_values(const Calculator& calc, std::string_view before, std:
 
 int edit(const std::string& path, const std::optional<std::string>& program, const std::optional<std::string>& from) {
     const DataFile file = open_data_file(path, program);
-    for (const Finding& f : check(file))
+    for (const Finding& f : file.findings)
         if (f.kind == FindingKind::Utf8) throw CommandFailure(kExitUnreadable, path + ": " + f.message);
     const std::string original_text = text_for_editing(file.bytes);
     std::string start_text = original_text;

@@ -75,8 +75,8 @@ void add_set(CLI::App& app, Action& action) {
             const DataFile file = open_data_file(o->file, o->program);
             const Calculator& calc = *file.calc;
             const std::vector<Assignment> assignments = parse_assignments(calc, o->assignments);
-            (void)read_inputs(file);  // exit 2 when the input section does not read
-            for (const Finding& f : check(file))
+            (void)file.inputs();  // exit 2 when the input section does not read
+            for (const Finding& f : file.findings)
                 if (blocks_writing(f))
                     throw CommandFailure(kExitUnreadable, file.path + ": " + f.message + "; nothing written");
             const std::string after = assign(calc, file.bytes, assignments);
