@@ -6,6 +6,7 @@
 
 #include "output_file.h"
 #include "data_files.h"
+#include "swirl/api/values.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/csv.h"
 #include "swirl/study/figures.h"
@@ -65,8 +66,7 @@ int plot_profiles(const std::string& file, const std::optional<std::string>& pro
     }
     warn(data);
     const std::vector<Value>& inputs = data.inputs();
-    calculators::Outcome outcome;
-    calc->compute(inputs, true, outcome);
+    const calculators::Outcome outcome = compute(data, true);
     if (!outcome.valid) throw CommandFailure(kExitInvalid, file + ": " + to_utf8(outcome.failure));
     for (const std::string& line : warnings(*calc, outcome)) std::cerr << "swirl: " << file << ": " << line << '\n';
     write_svg(profile_figure(*calc, inputs, outcome, kProfileMarkers,

@@ -12,7 +12,7 @@
 #include "data_files.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/json_out.h"
-#include "swirl/model/edits.h"
+#include "swirl/api/values.h"
 #include "text_table.h"
 
 namespace swirl {
@@ -190,8 +190,7 @@ void add_show(CLI::App& app, Action& action) {
             }
             warn(file);
             const std::vector<Value>& inputs = file.values;
-            Outcome out;
-            file.calc->compute(inputs, o->json, out);
+            const Outcome out = compute(file, o->json);
             if (o->json) {
                 ordered_json doc = json_document(file, inputs, out);
                 add_warnings(doc, findings);
@@ -200,8 +199,7 @@ void add_show(CLI::App& app, Action& action) {
                 std::cout << text_report(file, inputs, out);
             std::cout.flush();
             if (!out.valid)
-                throw CommandFailure(kExitInvalid, file.path + ": the inputs make the computation of " +
-                                                       std::string(file.calc->name) + " invalid");
+                throw computation_invalid(file);
             return kExitDone;
         };
     });

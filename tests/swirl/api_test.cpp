@@ -5,6 +5,7 @@
 #include <string>
 
 #include "swirl/api/data_file.h"
+#include "swirl/api/values.h"
 #include "test_files.h"
 
 namespace {
@@ -117,6 +118,32 @@ TEST(DataFileTest, AFileThatCannotBeOpened) {
         EXPECT_EQ(e.code(), calculators::kExitUnreadable);
         EXPECT_EQ(std::string(e.what()), "cannot open " + (dir / "BILM.DAT").string() + ": No such file or directory");
     }
+}
+
+TEST(DataFileTest, ValuesSetWrittenBackAndComputed) {
+    const swirl::Calculator& bilm = *swirl::find_program("BILM");
+    test_support::TempDir dir;
+    const std::string path = (dir / "BILM.DAT").string();
+    test_support::write_bytes(path, bilm.example);
+    const DataFile file = swirl::open_data_file(path);
+    const std::vector<std::string> texts{"UPOD=0.08"};
+    const std::vector<swirl::Assignment> changes = swirl::parse_assignments(bilm, texts);
+    swirl::write_back(file, swirl::set_values(file, changes));
+    const DataFile again = swirl::open_data_file(path);
+    EXPECT_EQ(again.inputs()[swirl::input_index(bilm, "UPOD")].real, changes[0].held.value.real);
+    const calculators::Outcome before = swirl::compute(file), after = swirl::compute(again);
+    EXPECT_TRUE(after.valid);
+    bool differ = false;
+    for (std::size_t k = 0; k < after.results.size(); ++k) differ |= before.results[k].real != after.results[k].real;
+    EXPECT_TRUE(differ);
+    // A file that does not read is not set; one whose inputs are invalid computes to an exit-3 line.
+    const DataFile bad = swirl::data_file_from_bytes(with_field(bilm, "R1", "x"), path);
+    EXPECT_THROW((void)swirl::set_values(bad, changes), swirl::Failure);
+    const calculators::Outcome invalid = swirl::compute(swirl::data_file_from_bytes(with_field(bilm, "R1", "0."), path));
+    EXPECT_FALSE(invalid.valid);
+    EXPECT_FALSE(invalid.failure.empty());
+    EXPECT_EQ(swirl::computation_invalid(again).code(), calculators::kExitInvalidArithmetic);
+    EXPECT_EQ(test_support::read_bytes(path), again.bytes);
 }
 
 }  // namespace
