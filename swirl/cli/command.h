@@ -1,5 +1,5 @@
 // The commands of swirl share these: how a command ends with an exit code and
-// a one-line message, how a data file is read, and how one is registered.
+// a one-line message, and how one is registered.
 //
 // Exit codes (the programs' own, calculators/exit_code.h):
 //   0   done
@@ -18,11 +18,11 @@
 
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "calculators/exit_code.h"
+#include "swirl/api/failure.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/model/model.h"
 
@@ -39,26 +39,7 @@ using calculators::kExitUsage;
 // A command that ends early: the message (UTF-8, one line) goes to standard
 // error after "swirl: ", and the process ends with `code`.  A usage error
 // (exit 64) is a UsageError.
-class CommandFailure : public std::runtime_error {
-public:
-    CommandFailure(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
-    int code() const { return code_; }
-
-private:
-    int code_;
-};
-
-// The bytes of a data file; CommandFailure with exit 2 when it cannot be read.
-std::string read_data_file(const std::string& path);
-
-// The whole content of `path` into `bytes`: 0, or the errno of the failure
-// (a directory opens but ends with EISDIR at the first read).
-int read_whole_file(const std::string& path, std::string& bytes);
-
-// The program of a data file as the commands detect it (--program, the base
-// name, the banner); `bytes` may be empty when the file is not read yet.
-const Calculator& program_of(const std::string& path, std::string_view bytes,
-                             const std::optional<std::string>& program);
+using CommandFailure = Failure;
 
 // Adds the --program option to a command.
 void add_program_option(CLI::App& command, std::optional<std::string>& program);

@@ -28,7 +28,7 @@
 
 #include "data_files.h"
 #include "fixrec/posix.h"
-#include "swirl/model/edits.h"
+#include "swirl/api/values.h"
 
 namespace swirl {
 
@@ -152,7 +152,7 @@ std::string changed_values(const Calculator& calc, std::string_view before, std:
 
 int edit(const std::string& path, const std::optional<std::string>& program, const std::optional<std::string>& from) {
     const DataFile file = open_data_file(path, program);
-    for (const Finding& f : check(file))
+    for (const Finding& f : file.findings)
         if (f.kind == FindingKind::Utf8) throw CommandFailure(kExitUnreadable, path + ": " + f.message);
     const std::string original_text = text_for_editing(file.bytes);
     std::string start_text = original_text;
@@ -194,10 +194,9 @@ int edit(const std::string& path, const std::optional<std::string>& program, con
             throw CommandFailure(kExitNotWritten, path + " changed while it was being edited; nothing written" +
                                                       scratch.keep_if_changed(original_text, path));
         try {
-            fixrec::replace_file(path, edited.bytes);
-        } catch (const fixrec::Fatal& e) {
-            throw CommandFailure(kExitNotWritten, path + " is as it was: " + e.what() +
-                                                      scratch.keep_if_changed(original_text, path));
+            write_back(file, edited.bytes);
+        } catch (const Failure& e) {
+            throw Failure(e.code(), e.what() + scratch.keep_if_changed(original_text, path));
         }
         std::cout << changed_values(*file.calc, file.bytes, edited.bytes) << path << ": written\n";
         std::cout.flush();

@@ -1,12 +1,7 @@
 // swirl: the companion command of the three calculators.  Data files by name
 // (show, set, new, edit, run) over the programs' own reading rules,
 // computation and report; each command lives in a file of its own.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "command.h"
@@ -16,44 +11,6 @@
 #include "swirl_build_info.h"
 
 namespace swirl {
-
-namespace {
-
-// The whole content of `path` into `bytes`: 0, or the errno of the failure;
-// `opened` tells whether it failed at the opening or at a read (a directory
-// opens but does not read: EISDIR).
-int read_file(const std::string& path, std::string& bytes, bool& opened) {
-    bytes.clear();
-    const int fd = fixrec::posix::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    opened = fd >= 0;
-    if (!opened) return errno;
-    const int err = fixrec::posix::read_all(fd, bytes);
-    fixrec::posix::close(fd);
-    return err;
-}
-
-}  // namespace
-
-int read_whole_file(const std::string& path, std::string& bytes) {
-    bool opened = false;
-    return read_file(path, bytes, opened);
-}
-
-std::string read_data_file(const std::string& path) {
-    std::string bytes;
-    bool opened = false;
-    if (const int err = read_file(path, bytes, opened); err != 0)
-        throw CommandFailure(kExitUnreadable,
-                             (opened ? "cannot read " : "cannot open ") + path + ": " + std::strerror(err));
-    return bytes;
-}
-
-const Calculator& program_of(const std::string& path, std::string_view bytes,
-                             const std::optional<std::string>& program) {
-    std::optional<std::string_view> option;
-    if (program) option = *program;
-    return detect_program(path, bytes, option);
-}
 
 void add_program_option(CLI::App& command, std::optional<std::string>& program) {
     command.add_option("--program", program,

@@ -5,7 +5,8 @@
 #include <memory>
 
 #include "output_file.h"
-#include "study.h"
+#include "data_files.h"
+#include "swirl/api/values.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/csv.h"
 #include "swirl/study/figures.h"
@@ -55,16 +56,17 @@ int plot_profiles(const std::string& file, const std::optional<std::string>& pro
             throw UsageError(file + " is a sweep's table: name the columns to plot with --x and --y");
     } catch (const CsvError&) {
     }
-    const Calculator* calc = &program_of(file, bytes, program);
+    const DataFile data = data_file_from_bytes(bytes, file, program);
+    const Calculator* calc = data.calc;
     if (!calc->profiles) {
         const std::string x(calc->inputs.front().name), y(calc->results.front().name);
         throw UsageError(std::string(calc->name) + " computes no profiles to plot; plot a sweep of it instead: swirl "
                          "sweep " + file + " --vary " + x + "=FROM:TO:COUNT -o sweep.csv, then swirl plot sweep.csv "
                          "--x " + x + " --y " + y + " -o " + (out.empty() ? "plot.svg" : out));
     }
-    const std::vector<Value> inputs = read_inputs(*calc, file, bytes);
-    calculators::Outcome outcome;
-    calc->compute(inputs, true, outcome);
+    warn(data);
+    const std::vector<Value>& inputs = data.inputs();
+    const calculators::Outcome outcome = compute(data, true);
     if (!outcome.valid) throw CommandFailure(kExitInvalidArithmetic, file + ": " + to_utf8(outcome.failure));
     for (const std::string& line : warnings(*calc, outcome)) std::cerr << "swirl: " << file << ": " << line << '\n';
     write_svg(profile_figure(*calc, inputs, outcome, kProfileMarkers,

@@ -31,9 +31,14 @@ void add_run(CLI::App& app, Action& action) {
             std::error_code ignored;
             const bool readable =
                 std::filesystem::is_regular_file(o->file, ignored) && read_whole_file(o->file, bytes) == 0;
-            const Calculator& calc = program_of(o->file, readable ? bytes : "", o->program);
-            if (readable) warn(o->file, check_data_file(calc, o->file, bytes));
-            return calc.run(o->file, o->names, nullptr);
+            if (!readable) {
+                std::optional<std::string_view> named;
+                if (o->program) named = *o->program;
+                return detect_program(o->file, "", named).run(o->file, o->names, nullptr);
+            }
+            const DataFile file = data_file_from_bytes(std::move(bytes), o->file, o->program);
+            warn(file.path, file.findings);
+            return file.calc->run(o->file, o->names, nullptr);
         };
     });
 }

@@ -9,7 +9,7 @@
 #include "fixrec/input_record.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/numbers.h"
-#include "swirl/model/edits.h"
+#include "swirl/api/values.h"
 
 namespace swirl {
 
@@ -71,18 +71,7 @@ void add_set(CLI::App& app, Action& action) {
             const DataFile file = open_data_file(o->file, o->program);
             const Calculator& calc = *file.calc;
             const std::vector<Assignment> assignments = parse_assignments(calc, o->assignments);
-            (void)read_inputs(file);  // exit 2 when the input section does not read
-            for (const Finding& f : check(file))
-                if (blocks_writing(f))
-                    throw CommandFailure(kExitUnreadable, file.path + ": " + f.message + "; nothing written");
-            const std::string after = assign(calc, file.bytes, assignments);
-            if (after != file.bytes) {
-                try {
-                    fixrec::replace_file(file.path, after);
-                } catch (const fixrec::Fatal& e) {
-                    throw CommandFailure(kExitNotWritten, file.path + " is as it was: " + e.what());
-                }
-            }
+            write_back(file, set_values(file, assignments));
             for (const Assignment& a : assignments) std::cout << change_line(calc, file.bytes, a) << '\n';
             // On standard error: standard output stays one line a value.
             if (has_results(calc, file.bytes)) {

@@ -12,7 +12,7 @@
 #include "data_files.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/json_out.h"
-#include "swirl/model/edits.h"
+#include "swirl/api/values.h"
 #include "text_table.h"
 
 namespace swirl {
@@ -104,7 +104,8 @@ ordered_json json_document(const DataFile& file, const std::vector<Value>& input
     return doc;
 }
 
-ordered_json json_unreadable(const DataFile& file, const ReadFailure& f) {
+ordered_json json_unreadable(const DataFile& file, const ReadError& error) {
+    const ReadFailure& f = error.where;
     ordered_json doc;
     doc["program"] = file.calc->name;
     doc["file"] = file.path;
@@ -116,7 +117,7 @@ ordered_json json_unreadable(const DataFile& file, const ReadFailure& f) {
     failure["last_column"] = f.last_column;
     failure["found"] = to_utf8(f.found);
     failure["end_of_file"] = f.end_of_file();
-    failure["message"] = describe(*file.calc, f);
+    failure["message"] = error.message;
     return doc;
 }
 
@@ -177,24 +178,19 @@ void add_show(CLI::App& app, Action& action) {
     show->callback([&action, o] {
         action = [o] {
             const DataFile file = open_data_file(o->file, o->program);
-            const std::vector<Finding> findings = check(file);
-            std::vector<Value> inputs;
-            ReadFailure failure;
-            if (!read_inputs(file, inputs, failure)) {
+            const std::vector<Finding>& findings = file.findings;
+            if (!file.reads()) {
                 if (o->json) {
-                    ordered_json doc = json_unreadable(file, failure);
+                    ordered_json doc = json_unreadable(file, *file.error);
                     add_warnings(doc, findings);
                     std::cout << dump_json(doc) << '\n';
                 }
-                warn(file.path, findings, failure.line);
-                throw CommandFailure(kExitUnreadable, file.path + ": the input section of " +
-                                                          std::string(file.calc->name) + " does not read: " +
-                                                          describe(*file.calc, failure) +
-                                                          failure_notes(findings, failure.line));
+                warn(file);
+                throw file.unreadable();
             }
-            warn(file.path, findings);
-            Outcome out;
-            file.calc->compute(inputs, o->json, out);
+            warn(file);
+            const std::vector<Value>& inputs = file.values;
+            const Outcome out = compute(file, o->json);
             if (o->json) {
                 ordered_json doc = json_document(file, inputs, out);
                 add_warnings(doc, findings);
@@ -203,8 +199,7 @@ void add_show(CLI::App& app, Action& action) {
                 std::cout << text_report(file, inputs, out);
             std::cout.flush();
             if (!out.valid)
-                throw CommandFailure(kExitInvalidArithmetic, file.path + ": the inputs make the computation of " +
-                                                       std::string(file.calc->name) + " invalid");
+                throw computation_invalid(file);
             return kExitOk;
         };
     });

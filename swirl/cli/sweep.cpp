@@ -7,7 +7,6 @@
 #include "data_files.h"
 #include "fixrec/posix.h"
 #include "output_file.h"
-#include "study.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/ordered_run.h"
 #include "swirl/core/progress.h"
@@ -15,18 +14,6 @@
 #include "swirl/study/sweep.h"
 
 namespace swirl {
-
-std::vector<Value> read_inputs(const Calculator& calc, const std::string& path, std::string_view bytes) {
-    std::vector<Value> inputs(calc.inputs.size());
-    calculators::ReadFailure where;
-    const std::vector<Finding> findings = check_data_file(calc, path, bytes);
-    const bool did_read = calc.read(bytes, inputs, where);
-    warn(path, findings, did_read ? 0 : where.line);
-    if (did_read) return inputs;
-    throw CommandFailure(kExitUnreadable, path + ": the input section of " + std::string(calc.name) +
-                                              " does not read: " + describe(calc, where) +
-                                              failure_notes(findings, where.line));
-}
 
 void add_sweep(CLI::App& app, Action& action) {
     struct Options {
@@ -65,11 +52,11 @@ void add_sweep(CLI::App& app, Action& action) {
             std::vector<Grid> grids;
             for (const std::string& text : o->vary) grids.push_back(parse_grid(text));
             const Shard shard = parse_shard(o->shard);
-            const std::string bytes = read_data_file(o->file);
-            const Calculator& calc = program_of(o->file, bytes, o->program);
+            const DataFile file = open_data_file(o->file, o->program);
             if (is_same_file(o->file, o->out))
                 throw UsageError("the output " + o->out + " is the data file itself, which a sweep never writes");
-            const Sweep sweep(calc, read_inputs(calc, o->file, bytes), grids, shard);
+            warn(file);
+            const Sweep sweep(*file.calc, file.inputs(), grids, shard);
 
             OutputFile out(o->out);
             std::string header;

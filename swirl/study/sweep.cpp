@@ -200,22 +200,41 @@ void Sweep::append_row(Worker& w, std::int64_t index, std::string& out) const {
     out += "\r\n";
 }
 
-void Sweep::run(unsigned jobs, const Emit& emit, const Progress& progress) const {
+namespace {
+
+// Thrown between cases once the sweep is cancelled; run() ends with it.
+struct Cancelled {};
+
+}  // namespace
+
+std::int64_t Sweep::run(unsigned jobs, const Emit& emit, const Progress& progress,
+                        const std::atomic<bool>* cancel) const {
     const std::int64_t n = range_.end - range_.begin;
-    if (n <= 0) return;
+    if (n <= 0) return 0;
     // The block size is fixed here so that the cases done are known from
     // the blocks emitted.
     const std::int64_t block = detail::plan_run(n, jobs, 0).block_size;
-    std::int64_t emitted = 0;
-    run_ordered(
-        n, jobs, [this] { return Worker(*this); },
-        [this](Worker& w, std::int64_t i, std::string& out) { append_row(w, range_.begin + i, out); },
-        [&](std::string_view rows) {
-            emit(rows);
-            ++emitted;
-            if (progress) progress(std::min(n, emitted * block));
-        },
-        block);
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
+    std::int64_t done = 0;
+    try {
+        run_ordered(
+            n, jobs, [this] { return Worker(*this); },
+            [&](Worker& w, std::int64_t i, std::string& out) {
+                if (cancelled()) throw Cancelled{};
+                append_row(w, range_.begin + i, out);
+            },
+            [&](std::string_view rows) {
+                // A block finished before the cancel is still whole rows in
+                // order; none goes out after it.
+                if (cancelled()) throw Cancelled{};
+                emit(rows);
+                done = std::min(n, done + block);
+                if (progress) progress(done);
+            },
+            block);
+    } catch (const Cancelled&) {
+    }
+    return done;
 }
 
 }  // namespace swirl

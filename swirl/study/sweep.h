@@ -32,6 +32,7 @@
 // caller's thread, a bounded number of them in memory at a time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -66,10 +67,15 @@ public:
     // and hands their rows to `emit` in case order, in blocks of whole rows.
     // `progress`, when given, is called on the caller's thread after each
     // block with the number of cases done.  An exception of `emit` ends the
-    // run and is rethrown.
+    // run and is rethrown.  `cancel`, when given, is polled before each case
+    // and each block: once it holds true no case starts and no row goes out,
+    // and run() returns early.  Returns the cases whose rows went to `emit`
+    // (those of the shard unless cancelled), always a whole number of blocks
+    // from the first case.
     using Emit = std::function<void(std::string_view rows)>;
     using Progress = std::function<void(std::int64_t done)>;
-    void run(unsigned jobs, const Emit& emit, const Progress& progress = {}) const;
+    std::int64_t run(unsigned jobs, const Emit& emit, const Progress& progress = {},
+                     const std::atomic<bool>* cancel = nullptr) const;
 
     // The inputs of case `index` (0 <= index < total()) as the program gets
     // them.
