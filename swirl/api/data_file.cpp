@@ -48,14 +48,12 @@ std::string read_data_file(const std::string& path) {
 }
 
 ReadReason read_reason(const Calculator& calc, const calculators::ReadFailure& f) {
-    if (f.end_of_file) return f.found.empty() ? ReadReason::EndOfFile : ReadReason::EndOfFileMark;
+    if (f.end_of_file()) return f.found.empty() ? ReadReason::EndOfFile : ReadReason::EndOfFileMark;
     const Field* field = value_field(calc, f);
-    if (field == nullptr) return ReadReason::EndOfFile;  // a text line stops only at the end of the file
-    if (field->type == calculators::ValueType::Integer) return ReadReason::NotAWholeNumber;
-    float ignored = 0;
-    return fixrec::read_real(f.found, field_place(*field).read.d, ignored) == fixrec::InputStatus::RealOverflow
-               ? ReadReason::BeyondSinglePrecision
-               : ReadReason::NotANumber;
+    if (f.kind != calculators::LineKind::Value || field == nullptr)
+        return ReadReason::EndOfFile;  // a text line stops only at the end of the file
+    if (f.reason == calculators::ReadReason::BeyondSingle) return ReadReason::BeyondSinglePrecision;
+    return field->type == calculators::ValueType::Integer ? ReadReason::NotAWholeNumber : ReadReason::NotANumber;
 }
 
 const std::vector<Value>& DataFile::inputs() const {
