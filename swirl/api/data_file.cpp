@@ -48,7 +48,7 @@ std::string read_data_file(const std::string& path) {
 }
 
 ReadReason read_reason(const Calculator& calc, const calculators::ReadFailure& f) {
-    if (f.end_of_file) return f.found.empty() ? ReadReason::EndOfFile : ReadReason::EndOfFileMark;
+    if (f.end_of_file()) return f.found.empty() ? ReadReason::EndOfFile : ReadReason::EndOfFileMark;
     const Field* field = value_field(calc, f);
     if (field == nullptr) return ReadReason::EndOfFile;  // a text line stops only at the end of the file
     if (field->type == calculators::ValueType::Integer) return ReadReason::NotAWholeNumber;
