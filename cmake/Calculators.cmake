@@ -76,7 +76,7 @@ function(add_calculator)
   # Its headers are named by its folder ("drain_funnel/run.h"); among
   # themselves, and in the program's own tests, by their short names.
   target_link_libraries(${arg_LIBRARY} PUBLIC calculators fixrec numerics swirl_source_root
-                                       PRIVATE swirl_warnings)
+                                       PRIVATE $<BUILD_INTERFACE:swirl_warnings>)
   calculators_embed(${arg_LIBRARY} NAMESPACE ${arg_NAMESPACE} FILE ${arg_EXAMPLE})
 
   add_executable(${arg_NAME} ${arg_NAME}.cpp)

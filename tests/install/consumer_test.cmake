@@ -1,6 +1,6 @@
 # Builds the consumer project against the FIXREC package installed in PREFIX
 # and runs it.  The package must come from PREFIX (not from this build tree or
-# a package registry), and the prefix must hold FIXREC's headers only.
+# a package registry), and FIXREC's headers must include only each other.
 foreach(var PREFIX SOURCE_DIR WORK_DIR GENERATOR CXX_COMPILER LIBDIR INCLUDEDIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
@@ -15,8 +15,9 @@ function(run what)
 endfunction()
 
 # What the package installs: the library, its package files, and the headers
-# of include/fixrec and nothing else (no header of the calculators or of
-# their numerics).
+# of include/fixrec, which include only each other (no header of the
+# calculators, of their numerics or of swirl, which the swirl package
+# installs beside them in folders of their own).
 foreach(file
     ${LIBDIR}/libfixrec.a
     ${LIBDIR}/cmake/fixrec/fixrecConfig.cmake
@@ -29,8 +30,16 @@ foreach(file
 endforeach()
 file(GLOB_RECURSE headers RELATIVE "${PREFIX}/${INCLUDEDIR}" "${PREFIX}/${INCLUDEDIR}/*")
 foreach(header IN LISTS headers)
-  if(NOT header MATCHES "^fixrec/[a-z0-9_]+\\.h$")
-    message(FATAL_ERROR "installed header outside FIXREC's public headers: ${header}")
+  if(NOT header MATCHES "^(fixrec|calculators|numerics|drain_funnel|separator|vortex_chamber|swirl/[a-z]+)/[a-z0-9_]+\\.h$")
+    message(FATAL_ERROR "installed header outside the packages' folders: ${header}")
+  endif()
+  if(header MATCHES "^fixrec/")
+    file(STRINGS "${PREFIX}/${INCLUDEDIR}/${header}" includes REGEX "^#include \"")
+    foreach(line IN LISTS includes)
+      if(NOT line MATCHES "^#include \"fixrec/")
+        message(FATAL_ERROR "${header} includes a header outside FIXREC: ${line}")
+      endif()
+    endforeach()
   endif()
 endforeach()
 
