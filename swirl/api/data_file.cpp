@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "fixrec/edit_input.h"
 #include "fixrec/posix.h"
 #include "swirl/model/edits.h"
 
