@@ -56,6 +56,7 @@ void add_new(CLI::App& app, Action& action);
 void add_edit(CLI::App& app, Action& action);
 void add_run(CLI::App& app, Action& action);
 void add_sweep(CLI::App& app, Action& action);
+void add_merge(CLI::App& app, Action& action);
 void add_plot(CLI::App& app, Action& action);
 void add_fields(CLI::App& app, Action& action);
 

@@ -7,6 +7,7 @@
 #include "data_files.h"
 #include "fixrec/posix.h"
 #include "output_file.h"
+#include "study_output.h"
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/ordered_run.h"
 #include "swirl/core/progress.h"
@@ -42,23 +43,28 @@ void add_sweep(CLI::App& app, Action& action) {
     command->add_option("--jobs", o->jobs, "threads, 1 to 1024 (default: one per core)")
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u).description(""));
-    command->add_option("--shard", o->shard,
-                      "K/N: only the K-th of N equal blocks of the cases, for several machines; the rows of "
-                      "shards 1..N, headers dropped, are the rows of the whole sweep");
+    CLI::Option* shard_option = command->add_option(
+        "--shard", o->shard,
+        "K/N: only the K-th of N equal blocks of the cases, for several machines; with -o OUT.csv its manifest "
+        "goes to OUT.csv.json, and swirl merge puts the shards back together");
     add_program_option(*command, o->program);
     command->add_flag("--no-progress", o->no_progress, "no progress line on a terminal");
-    command->callback([&action, o] {
-        action = [o] {
+    command->callback([&action, o, shard_option] {
+        const bool sharded = shard_option->count() > 0;
+        action = [o, sharded] {
             std::vector<Grid> grids;
             for (const std::string& text : o->vary) grids.push_back(parse_grid(text));
             const Shard shard = parse_shard(o->shard);
             const DataFile file = open_data_file(o->file, o->program);
             if (is_same_file(o->file, o->out))
                 throw UsageError("the output " + o->out + " is the data file itself, which a sweep never writes");
+            if (sharded && is_same_file(o->file, manifest_path(o->out)))
+                throw UsageError("the manifest " + manifest_path(o->out) + " of the shard is the data file itself, "
+                                 "which a sweep never writes");
             warn(file);
             const Sweep sweep(*file.calc, file.inputs(), grids, shard);
 
-            OutputFile out(o->out);
+            StudyOutput out(o->out, sharded);
             std::string header;
             sweep.append_header(header);
             out.write(header);
@@ -71,7 +77,7 @@ void add_sweep(CLI::App& app, Action& action) {
                 o->jobs, [&](std::string_view rows) { out.write(rows); },
                 [&](std::int64_t done) { progress.update(done); });
             progress.finish();
-            out.commit();
+            out.commit("sweep", sweep.identity(), shard, sweep.cases(), sweep.total());
             return kExitOk;
         };
     });

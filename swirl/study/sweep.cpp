@@ -200,6 +200,20 @@ void Sweep::append_row(Worker& w, std::int64_t index, std::string& out) const {
     out += "\r\n";
 }
 
+std::vector<std::pair<std::string, std::string>> Sweep::identity() const {
+    std::vector<std::pair<std::string, std::string>> id;
+    id.emplace_back("program", calc_->name);
+    for (std::size_t i = 0; i < base_.size(); ++i)
+        id.emplace_back("input " + std::string(calc_->inputs[i].name), base_text_[i]);
+    for (std::size_t k = 0; k < varied_.size(); ++k) {
+        const Grid& g = varied_[k].grid;
+        id.emplace_back("vary " + std::to_string(k + 1), std::string(calc_->inputs[varied_[k].input].name) + "=" +
+                                                             value_text(g.from) + ":" + value_text(g.to) + ":" +
+                                                             std::to_string(g.count) + (g.log ? ":log" : ""));
+    }
+    return id;
+}
+
 namespace {
 
 // Thrown between cases once the sweep is cancelled; run() ends with it.

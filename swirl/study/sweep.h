@@ -38,6 +38,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "swirl/core/grid.h"
@@ -80,6 +81,14 @@ public:
     // The inputs of case `index` (0 <= index < total()) as the program gets
     // them.
     std::vector<Value> inputs_of(std::int64_t index) const;
+
+    // What makes two sweeps the same study, for a shard's manifest
+    // (swirl/study/manifest.h): ("program", its name), ("input NAME", the
+    // CSV text of the value FILE holds) for every input, and ("vary K",
+    // "NAME=FROM:TO:COUNT[:log]") for each grid in order, the name as the
+    // program spells it and the bounds as the shortest decimals of the
+    // doubles they are.  The shard is not part of it.
+    std::vector<std::pair<std::string, std::string>> identity() const;
 
 private:
     // A grid over one input, with its values as the field holds them and
