@@ -18,7 +18,9 @@
 # sed) are the reader's own.  `/path/to/.../PROGRAM` stands for the program
 # wherever it is installed: it is run from PATH.  Not run: a synopsis (a line
 # with [optional parts] or a placeholder FILE, PROGRAM or NAME), a script for another system (a block starting with
-# #!), and the blocks that doc_sessions.sh checks with what they print.
+# #!), a recipe for a batch system (a block with a line starting sbatch, srun
+# or parallel: cluster_recipes.sh runs those), and the blocks that
+# doc_sessions.sh checks with what they print.
 set -u
 
 if [ $# -lt 3 ]; then
@@ -94,6 +96,7 @@ for guide in "$@"; do
       line = $0
       if (first && line ~ /^#!/) { script = 1; system("rm -f " file); last_sh_file = "" }
       first = 0
+      if (!script && line ~ /^(sbatch|srun|parallel)( |$)/) { script = 1; system("rm -f " file); last_sh_file = "" }
       if (script) next
       if (line ~ /\\$/) { joined = joined substr(line, 1, length(line) - 1); next }
       line = joined line; joined = ""
