@@ -9,6 +9,8 @@
 #   libxml2-utils                         xmllint, which the tests check the SVG pictures with
 #   libbenchmark-dev                      the benchmarks
 #   libc-bin                              iconv, which scripts/demo shows the files with
+#   slurm-wlm, munge                      the test of the guide's Slurm recipe (a one-node cluster)
+#   parallel                              the test of the guide's GNU parallel recipe
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
 #   python3=python3                       scripts/bench prints its table with it
@@ -46,6 +48,9 @@ ensure_packages() {
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
     [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
     [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
+    command -v slurmctld >/dev/null 2>&1 || missing+=(slurm-wlm)
+    command -v munged >/dev/null 2>&1 || missing+=(munge)
+    command -v parallel >/dev/null 2>&1 || missing+=(parallel)
     install_missing "${missing[@]}"
 }
 
