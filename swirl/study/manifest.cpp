@@ -64,7 +64,7 @@ Manifest parse_manifest(std::string_view text_) {
     if (!doc.is_object() || doc.value("manifest", Json()) != "swirl shard")
         throw ManifestError("it is not a manifest of a shard");
     if (integer(doc, "format") != kManifestFormat)
-        throw ManifestError("its format " + std::to_string(integer(doc, "format")) + " is not " +
+        throw ManifestError(std::string("its format ") + std::to_string(integer(doc, "format")) + " is not " +
                             std::to_string(kManifestFormat));
     Manifest m;
     m.study = text(doc, "study");
@@ -86,7 +86,7 @@ Manifest parse_manifest(std::string_view text_) {
     if (m.total < 0) throw ManifestError("its total is below 0");
     const CaseRange expected = shard_range(m.total, m.shard);
     if (m.cases.begin != expected.begin || m.cases.end != expected.end || m.rows != m.cases.end - m.cases.begin)
-        throw ManifestError("its cases and rows are not those of shard " + shard_text(m.shard) + " of " +
+        throw ManifestError(std::string("its cases and rows are not those of shard ") + shard_text(m.shard) + " of " +
                             std::to_string(m.total) + " cases");
     return m;
 }

@@ -52,7 +52,7 @@ void shard(const TempDir& dir, std::int64_t k, std::int64_t n, const std::string
     ASSERT_EQ(r.err, "");
 }
 
-std::string part_name(std::int64_t k) { return "part-" + std::to_string(k) + ".csv"; }
+std::string part_name(std::int64_t k) { return std::string("part-").append(std::to_string(k)).append(".csv"); }
 
 TEST(Merge, TheMergedTableIsTheUnshardedSweepForAnyShardCountAndOrder) {
     TempDir dir;
