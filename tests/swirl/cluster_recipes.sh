@@ -114,7 +114,8 @@ awk -v out="$scratch/block" '
 ' "$guide"
 ls "$scratch"/block.* >/dev/null 2>&1 || die "$guide has no \`\`\`sh block under \"### On a cluster\""
 
-# The first block that matches an extended regular expression.
+# The first block that matches an extended regular expression (run in $(...):
+# its caller exits when it fails).
 block_with() {
   local b
   for b in $(printf '%s\n' "$scratch"/block.* | sort -V); do
@@ -155,8 +156,9 @@ whole_study() {  # recipe-file
 
 # Runs the lines of a recipe block in the work directory, bounded in time.
 run_block() {  # file what
-  (cd "$work" && timeout 120 bash -e "$1") > "$scratch/run.log" 2>&1 ||
-    { cat "$scratch/run.log" >&2; die "$2 fails (exit $?)"; }
+  local rc=0
+  (cd "$work" && timeout 60 bash -e "$1") > "$scratch/run.log" 2>&1 || rc=$?
+  [ $rc -eq 0 ] || { cat "$scratch/run.log" >&2; die "$2 fails (exit $rc)"; }
 }
 
 same_as_whole() {  # what
@@ -168,7 +170,7 @@ same_as_whole() {  # what
 # --- GNU parallel ----------------------------------------------------------------
 
 if [ "$mode" = parallel ]; then
-  recipe=$(block_with '^parallel ')
+  recipe=$(block_with '^parallel ') || exit 1
   small_study "$recipe" "$scratch/parallel.small"
   sed -e 's|--sshlogin 8/node1,8/node2|--sshlogin 8/:|' "$scratch/parallel.small" > "$scratch/parallel.sh"
   substituted "$scratch/parallel.small" "$scratch/parallel.sh" "--sshlogin 8/node1,8/node2"
@@ -180,9 +182,9 @@ fi
 
 # --- Slurm -----------------------------------------------------------------------
 
-script=$(block_with '^#SBATCH --array=')
-submit=$(block_with '^sbatch --wait [^-]')
-rerun=$(block_with '^sbatch .*--array=[0-9]+ ')
+script=$(block_with '^#SBATCH --array=') || exit 1
+submit=$(block_with '^sbatch --wait [^-]') || exit 1
+rerun=$(block_with '^sbatch .*--array=[0-9]+ ') || exit 1
 head -n1 "$script" | grep -q '^#!' || die "the job script of the guide does not start with #!"
 script_name=$(grep -m1 -oE '[^ ]+\.sbatch' "$submit") || die "the guide's sbatch line names no .sbatch script"
 small_study "$script" "$work/$script_name"
