@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "command.h"
+#include "swirl_build_info.h"
 
 namespace swirl {
 
@@ -40,6 +41,8 @@ void StudyOutput::commit(std::string study, Identity identity, Shard shard, Case
         out_.commit();
         return;
     }
+    // Shards computed by different versions of swirl may differ in their rows.
+    identity.insert(identity.begin(), {"swirl version", kSwirlVersion});
     const std::string text = manifest_text(digest_.manifest(std::move(study), std::move(identity), shard, cases, total));
     const std::string name = manifest_path(path_);
     OutputFile manifest(name);

@@ -7,6 +7,8 @@
 //   out.write(header); ... out.write(rows);
 //   out.commit("sweep", sweep.identity(), shard, sweep.cases(), sweep.total());
 //
+// The manifest's identity is the study's after ("swirl version", the
+// version of swirl), so that shards of different versions are not merged.
 // The table is committed first, then the manifest; a table whose manifest
 // could not be written, or that sits beside an older manifest, is refused
 // by swirl merge (its rows' digest differs), never merged wrongly.  A shard

@@ -9,8 +9,8 @@
 //     "manifest": "swirl shard",       what the file is
 //     "format": 1,                     its layout; another one is refused
 //     "study": "sweep",                the command that computed the table
-//     "identity": {"program": "KERVA", "input DQ": "0.0002", ...,
-//                  "vary 1": "LGSG=0:0.8:81", ...},
+//     "identity": {"swirl version": "1.0.0", "program": "KERVA",
+//                  "input DQ": "0.0002", ..., "vary 1": "LGSG=0:0.8:81", ...},
 //     "shard": "2/16",
 //     "cases": {"begin": 102, "end": 204, "total": 1620},
 //     "header": "DQ,...,status,reason,messages,...",
@@ -20,7 +20,7 @@
 //
 // - identity: the study's own description, pairs of texts in its order
 //   (Sweep::identity(): the program, every input as FILE holds it, the grids
-//   normalised).  Two shards are of one study when their study, identity,
+//   normalised), after the version of swirl that computed it.  Two shards are of one study when their study, identity,
 //   shard count, total and header are equal.
 // - cases: the cases [begin, end) of the shard among `total`
 //   (shard_range()); rows: the rows the table holds after its header.
