@@ -9,9 +9,9 @@
 //
 // The manifest's identity is the study's after ("swirl version", the
 // version of swirl), so that shards of different versions are not merged.
-// The table is committed first, then the manifest; a table whose manifest
-// could not be written, or that sits beside an older manifest, is refused
-// by swirl merge (its rows' digest differs), never merged wrongly.  A shard
+// The table is committed first, then the manifest: a table whose manifest
+// could not be written has none, or an older run's, which swirl merge
+// accepts only when it describes the rows exactly.  A shard
 // going to standard output or to a file that is not a regular one (a pipe)
 // gets no manifest: a note on standard error says so.
 #pragma once
