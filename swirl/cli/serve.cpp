@@ -21,7 +21,7 @@ void add_serve(CLI::App& app, Action& action) {
         "Listens on 127.0.0.1 (and ::1) only; the first line printed is the address to open, with its token. "
         "Ctrl-C stops it.\n"
         "Example:\n"
-        "  swirl serve . --port 8866");
+        "  swirl serve .");
     command->add_option("DIR", o->dir, "the folder of data files (default: the current one)");
     command->add_option("--port", o->port, "the port, 1 to 65535 (default: a free one)")
         ->type_name("P")

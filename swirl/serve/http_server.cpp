@@ -50,6 +50,7 @@ private:
             Response r;
             r.status = 413;
             r.body = "{\n  \"error\": \"the request is too large\"\n}\n";
+            draining_ = true;
             return write(r, false);
         }
         if (ec) return close();
@@ -83,9 +84,26 @@ private:
         response_ = out;
         http::async_write(stream_, *out,
                           [self = shared_from_this(), keep_alive](error_code ec, std::size_t) {
+                              if (!ec && self->draining_) return self->drain();
                               if (ec || !keep_alive) return self->close();
                               self->read();
                           });
+    }
+
+    // After a refusal of a request too large, what the client still sends
+    // is read and dropped (a bounded amount, for a bounded time) before the
+    // connection closes: closed with data unread, the connection would be
+    // reset and the client would lose the answer.
+    void drain() {
+        if (drained_ == 0) {
+            close();
+            stream_.expires_after(std::chrono::seconds(5));
+        }
+        if (drained_ > 8 * HttpServer::kBodyLimit) return;
+        stream_.async_read_some(asio::buffer(scrap_), [self = shared_from_this()](error_code ec, std::size_t n) {
+            self->drained_ += n + 1;
+            if (!ec) self->drain();
+        });
     }
 
     void close() {
@@ -97,6 +115,9 @@ private:
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     std::shared_ptr<void> response_;
+    bool draining_ = false;
+    std::size_t drained_ = 0;
+    char scrap_[16 * 1024];
     Site& site_;
 };
 
@@ -154,6 +175,9 @@ HttpServer::HttpServer(Site& site, unsigned port) : s_(std::make_unique<State>(s
     s_->listen(asio::ip::address_v6::loopback(), chosen, v6);
     s_->port = chosen;
     site.set_port(chosen);
+    // From here a Ctrl-C stops the server instead of ending the process.
+    s_->signals.add(SIGINT);
+    s_->signals.add(SIGTERM);
 }
 
 HttpServer::~HttpServer() = default;
@@ -162,8 +186,6 @@ unsigned HttpServer::port() const { return s_->port; }
 
 void HttpServer::run(unsigned threads) {
     for (auto& a : s_->acceptors) s_->accept(*a);
-    s_->signals.add(SIGINT);
-    s_->signals.add(SIGTERM);
     s_->signals.async_wait([this](error_code ec, int) {
         if (!ec) s_->close();
     });

@@ -494,6 +494,11 @@ Response Site::route(const Request& request, const std::string& path, const std:
         if (!get) throw Refusal{405, "only GET here"};
         return asset(path == "/app.js" ? app_js() : path == "/app.css" ? app_css() : index_html());
     }
+    if (path == "/favicon.ico") {
+        Response none;
+        none.status = 204;
+        return none;
+    }
     if (path == "/api/files" || path == "/api/file") {
         if (!get) throw Refusal{405, "only GET here"};
         return path == "/api/files" ? files(c) : file(c, query);
