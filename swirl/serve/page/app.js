@@ -158,6 +158,12 @@ async function recompute() {
   if (status !== 200) { say(data.error || "cannot compute"); return; }
   renderNotes(data.values);
   renderResults(data.show);
+  const refused = data.values.filter((v) => v.error).map((v) => v.name);
+  $("partial").hidden = refused.length === 0;
+  $("partial").textContent = refused.length
+    ? "Computed with " + refused.join(", ") + " as the file holds " + (refused.length > 1 ? "them" : "it") +
+      ": the field cannot hold the value typed."
+    : "";
   drawProfiles(Object.fromEntries(data.values.filter((v) => !v.error).map((v) => [v.name, v.typed])));
 }
 
@@ -191,6 +197,7 @@ function showFile(name, version, show) {
   const curveX = $("curve-x");
   curveX.replaceChildren();
   for (const i of show.inputs) curveX.append(el("option", { value: i.name, text: i.name }));
+  curveRange();
   setDirty();
   drawProfiles({});
 }
@@ -216,12 +223,22 @@ async function save() {
 }
 
 function revert() {
+  $("partial").hidden = true;
   renderInputs(state.show);
   renderNotes([]);
   renderResults(state.show);
   setDirty();
   drawProfiles({});
   $("save-status").textContent = "Reverted to the file's values.";
+}
+
+// A range around the chosen input's value: half of it to twice it.
+function curveRange() {
+  const input = state.show.inputs.find((i) => i.name === $("curve-x").value);
+  if (!input) return;
+  const v = Math.abs(Number(input.value)) || 1;
+  $("curve-from").value = String(v / 2);
+  $("curve-to").value = String(v * 2);
 }
 
 async function drawCurve(event) {
@@ -262,6 +279,7 @@ window.addEventListener("DOMContentLoaded", () => {
   $("revert").addEventListener("click", revert);
   $("reload").addEventListener("click", () => openFile(state.name));
   $("curve-form").addEventListener("submit", drawCurve);
+  $("curve-x").addEventListener("change", curveRange);
   $("new-form").addEventListener("submit", newFile);
   $("inputs-form").addEventListener("submit", (e) => e.preventDefault());
   window.addEventListener("hashchange", fromHash);

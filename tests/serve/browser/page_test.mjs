@@ -7,11 +7,11 @@ import { chromium } from "playwright-core";
 import { spawn, execFileSync } from "node:child_process";
 import { mkdtempSync, rmSync, readFileSync, copyFileSync, mkdirSync } from "node:fs";
 import { tmpdir } from "node:os";
-import { join } from "node:path";
+import { join, resolve } from "node:path";
 import { createInterface } from "node:readline";
 import assert from "node:assert/strict";
 
-const swirlPath = process.argv[2];
+const swirlPath = resolve(process.argv[2]);
 const shots = process.argv[3];
 const tmp = mkdtempSync(join(tmpdir(), "swirl-page-"));
 const dir = join(tmp, "files");
@@ -66,6 +66,7 @@ try {
   await page.getByText("the field holds 0.0033333").waitFor();
   await q.fill("1e60");
   await page.waitForFunction(() => document.getElementById("in-Q").getAttribute("aria-invalid") === "true");
+  await page.getByText("Computed with Q as the file holds it").waitFor();
   if (shots) await page.screenshot({ path: join(shots, "serve-invalid.png") });
 
   // Revert, then save a value: the file's bytes are what swirl set writes.
@@ -93,6 +94,10 @@ try {
     return t.sort((a, b) => a - b);
   });
   console.log(`recompute round trip, BILM: median ${times[20].toFixed(2)} ms`);
+
+  // A curve of a result against an input: the picture swirl plot draws.
+  await page.getByRole("button", { name: "Draw" }).click();
+  await page.getByRole("img", { name: "HO against Q" }).waitFor();
 
   // ZARN1: its profiles are drawn beside the results.
   await page.getByRole("link", { name: "ZARN1.DAT" }).click();
