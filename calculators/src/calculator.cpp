@@ -104,4 +104,9 @@ void add_words(std::string& verdict, std::string_view words) {
     verdict += words;
 }
 
+std::mutex& memory_unit_mutex() {
+    static std::mutex m;
+    return m;
+}
+
 }  // namespace calculators

@@ -11,6 +11,9 @@
 #   libc-bin                              iconv, which scripts/demo shows the files with
 #   slurm-wlm, munge                      the test of the guide's Slurm recipe (a one-node cluster)
 #   parallel                              the test of the guide's GNU parallel recipe
+#   libboost-dev                          Boost.Beast, the HTTP of swirl serve
+#   chromium, nodejs, npm                 the browser test of swirl serve (playwright-core
+#                                         from npm drives Debian's chromium: ensure_browser_test)
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
 #   python3=python3                       scripts/bench prints its table with it
@@ -51,6 +54,10 @@ ensure_packages() {
     command -v slurmctld >/dev/null 2>&1 || missing+=(slurm-wlm)
     command -v munged >/dev/null 2>&1 || missing+=(munge)
     command -v parallel >/dev/null 2>&1 || missing+=(parallel)
+    [ -f /usr/include/boost/beast.hpp ] || missing+=(libboost-dev)
+    [ -x /usr/bin/chromium ] || missing+=(chromium)
+    command -v node >/dev/null 2>&1 || missing+=(nodejs)
+    command -v npm >/dev/null 2>&1 || missing+=(npm)
     install_missing "${missing[@]}"
 }
 
@@ -61,4 +68,14 @@ ensure_tools() {
         command -v "${pair%%=*}" >/dev/null 2>&1 || missing+=("${pair#*=}")
     done
     install_missing "${missing[@]}"
+}
+
+# ensure_browser_test: playwright-core, at the version of its lock file, in
+# tests/serve/browser/node_modules (it downloads no browser: the test starts
+# Debian's chromium).
+ensure_browser_test() {
+    local dir=tests/serve/browser
+    [ -d "$dir/node_modules/playwright-core" ] && return 0
+    echo "installing playwright-core into $dir (npm ci)"
+    npm ci --prefix "$dir" --no-audit --no-fund --loglevel=error
 }

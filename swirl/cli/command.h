@@ -59,5 +59,6 @@ void add_sweep(CLI::App& app, Action& action);
 void add_merge(CLI::App& app, Action& action);
 void add_plot(CLI::App& app, Action& action);
 void add_fields(CLI::App& app, Action& action);
+void add_serve(CLI::App& app, Action& action);
 
 }  // namespace swirl

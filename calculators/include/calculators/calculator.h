@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -116,7 +117,7 @@ struct Calculator {
     // Reads the input section from a data file's bytes with the program's
     // own rules.  `inputs` has one element per input field and receives what
     // was read (zero for lines not reached).  False: `failure` says where.
-    // Uses a FIXREC memory unit: one thread at a time, not during a run.
+    // Uses a FIXREC memory unit (memory_unit_mutex): never during a run.
     bool (*read)(std::string_view bytes, std::span<Value> inputs, ReadFailure& failure);
 
     // Pure and thread-safe: no FIXREC unit, no global state.  The numbers,
@@ -125,7 +126,7 @@ struct Calculator {
 
     // The report the program writes for these inputs, into `bytes`; false
     // when the computation is invalid (the program writes nothing then).
-    // Uses a FIXREC memory unit: one thread at a time, not during a run.
+    // Uses a FIXREC memory unit (memory_unit_mutex): never during a run.
     bool (*report)(std::span<const Value> inputs, std::string& bytes);
 
     // The program's whole run on the data file at `path`: console, exit code
@@ -256,10 +257,16 @@ ReadFailure read_failure(std::string_view bytes, const std::array<InputLine<Reco
     return read_failure(bytes, row.line, row.name, row.kind, row.read, result.status);
 }
 
+// Held while kMemoryUnit is connected: FIXREC's units are one table for the
+// whole process, so that readings and reports made on several threads at
+// once (a server's requests, a notebook's threads) take turns at it.
+std::mutex& memory_unit_mutex();
+
 // Connects kMemoryUnit to `bytes` for reading, calls read(kMemoryUnit) and
 // closes the unit.
 template <class Read>
 ReadResult read_from_memory(std::string_view bytes, Read&& read) {
+    const std::lock_guard<std::mutex> lock(memory_unit_mutex());
     if (fixrec::open_memory(kMemoryUnit, bytes) != fixrec::Status::Ok) return {1, fixrec::Status::OpenFailed};
     const ReadResult result = read(kMemoryUnit);
     fixrec::close_unit(kMemoryUnit);
@@ -270,6 +277,7 @@ ReadResult read_from_memory(std::string_view bytes, Read&& read) {
 // write(kMemoryUnit) and closes the unit, which completes the report.
 template <class Write>
 void write_to_memory(std::string& bytes, Write&& write) {
+    const std::lock_guard<std::mutex> lock(memory_unit_mutex());
     bytes.clear();
     if (fixrec::open_memory_output(kMemoryUnit, bytes) != fixrec::Status::Ok) return;
     write(kMemoryUnit);

@@ -1,0 +1,20 @@
+# Writes OUTPUT, a C++ source defining the page's assets from the files in
+# page/, each as an array of its bytes (no literal can collide with its text).
+#   cmake -DSOURCE_DIR=... -DOUTPUT=... -P embed.cmake
+set(text "// Generated from swirl/serve/page by embed.cmake: do not edit.\n#include \"swirl/serve/assets.h\"\n\nnamespace swirl::serve {\n\nnamespace {\n\n")
+set(functions "")
+foreach(entry "index.html|text/html|index_html" "app.js|text/javascript|app_js" "app.css|text/css|app_css")
+  string(REPLACE "|" ";" parts "${entry}")
+  list(GET parts 0 file)
+  list(GET parts 1 type)
+  list(GET parts 2 name)
+  file(READ "${SOURCE_DIR}/page/${file}" hex HEX)
+  string(LENGTH "${hex}" length)
+  math(EXPR size "${length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND text "const char k_${name}[${size}] = {${bytes}};\n\n")
+  string(APPEND functions "Asset ${name}() { return {\"${type}\", std::string_view(k_${name}, sizeof k_${name})}; }\n")
+endforeach()
+string(APPEND text "}  // namespace\n\n${functions}\n}  // namespace swirl::serve\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")
