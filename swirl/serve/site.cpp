@@ -272,8 +272,11 @@ struct Context {
 
 // The path of the folder's file `name`: a plain name, no link leading out.
 std::string file_path(const Context& c, const std::string& name, bool must_exist = true) {
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
-        name.find('\0') != std::string::npos || name.find('\\') != std::string::npos)
+    const bool control = std::any_of(name.begin(), name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f;
+    });
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos || control ||
+        name.find('\\') != std::string::npos)
         throw Refusal{403, "not a file of the folder: " + name};
     const std::string path = c.dir + "/" + name;
     struct stat st;

@@ -225,6 +225,8 @@ class ServeTest(unittest.TestCase):
             ("link out", 403, lambda: s.request("GET", "/api/file?name=OUT.DAT")),
             ("save through a link out", 403, lambda: s.request("POST", "/api/save", {"name": "OUT.DAT", "version": "x",
                                                                                     "values": {"Q": "0.5"}})),
+            ("control characters", 403, lambda: s.request("POST", "/api/new", {"program": "BILM", "name": "a\nb.DAT"})),
+            ("a folder", 403, lambda: s.request("GET", "/api/file?name=.")),
             ("new outside", 403, lambda: s.request("POST", "/api/new", {"program": "BILM", "name": "../x.DAT"})),
             ("not JSON", 400, lambda: s.request("POST", "/api/compute", raw_body=b"{",
                                                 headers={"Origin": s.origin, "Content-Type": "application/json"})),
