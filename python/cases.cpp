@@ -1,0 +1,233 @@
+// swirl.evaluate and swirl.sweep's native half: many cases of one program
+// computed with the GIL released on several threads (swirl/core/ordered_run),
+// each case's values written straight into numpy arrays, one column each:
+// every input (float32 for a real, int32 for an integer), every result
+// (float32, NaN where the case is invalid or its path does not compute it),
+// then status, reason, messages and the verdicts, the texts of swirl sweep's
+// CSV (UTF-8, empty when none).
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <unordered_map>
+
+#include "bindings.h"
+#include "swirl/core/ordered_run.h"
+#include "swirl/study/sweep.h"
+
+namespace swirl::python {
+
+namespace {
+
+using calculators::ValueType;
+
+struct Worker {
+    std::vector<Value> inputs;
+    calculators::Outcome outcome;
+    std::vector<std::uint64_t> last;  // evaluate: the typed value of each column last held, as bits
+    std::string text;
+};
+
+// Sets w.inputs to the inputs of case i.
+using Fill = std::function<void(Worker& w, std::int64_t i)>;
+
+class Table {
+public:
+    Table(const Calculator& calc, std::int64_t n) : calc_(calc), n_(n) {
+        const auto size = static_cast<py::ssize_t>(n);
+        for (const Field& f : calc.inputs) {
+            if (f.type == ValueType::Integer)
+                inputs_.push_back(py::array_t<std::int32_t>(size));
+            else
+                inputs_.push_back(py::array_t<float>(size));
+            input_data_.push_back(inputs_.back().mutable_data());
+        }
+        for (const Field& f : calc.results) {
+            // A count has no NaN: an integer result is a float64 column.
+            if (f.type == ValueType::Integer)
+                results_.push_back(py::array_t<double>(size));
+            else
+                results_.push_back(py::array_t<float>(size));
+            result_data_.push_back(results_.back().mutable_data());
+        }
+        status_.resize(static_cast<std::size_t>(n));
+        reason_.resize(static_cast<std::size_t>(n));
+        messages_.resize(static_cast<std::size_t>(n));
+        verdicts_.assign(calc.verdicts.size(), std::vector<std::string>(static_cast<std::size_t>(n)));
+    }
+
+    // Computes every case, `jobs` threads (0: one per core), the GIL released.
+    void run(unsigned jobs, const std::vector<Value>& base, const Fill& fill) {
+        py::gil_scoped_release released;
+        run_ordered(
+            n_, jobs,
+            [&] {
+                Worker w;
+                w.inputs = base;
+                return w;
+            },
+            [&](Worker& w, std::int64_t i, std::string&) {
+                fill(w, i);
+                calc_.compute(w.inputs, false, w.outcome);
+                store(w, i);
+            },
+            [](std::string_view) {});
+    }
+
+    // The columns by name, in the order of swirl sweep's CSV.
+    py::dict columns() {
+        py::dict d;
+        for (std::size_t k = 0; k < calc_.inputs.size(); ++k) d[py::str(std::string(calc_.inputs[k].name))] = inputs_[k];
+        for (std::size_t k = 0; k < calc_.results.size(); ++k)
+            d[py::str(std::string(calc_.results[k].name))] = results_[k];
+        py::str ok("ok"), invalid("invalid");
+        py::list status(static_cast<py::ssize_t>(n_));
+        for (std::size_t i = 0; i < status_.size(); ++i) status[i] = status_[i] ? ok : invalid;
+        d["status"] = status;
+        d["reason"] = texts(reason_);
+        d["messages"] = texts(messages_);
+        for (std::size_t v = 0; v < calc_.verdicts.size(); ++v)
+            d[py::str(std::string(calc_.verdicts[v].name))] = texts(verdicts_[v]);
+        return d;
+    }
+
+private:
+    void store(Worker& w, std::int64_t i) {
+        const auto at = static_cast<std::size_t>(i);
+        for (std::size_t k = 0; k < calc_.inputs.size(); ++k) {
+            if (calc_.inputs[k].type == ValueType::Integer)
+                static_cast<std::int32_t*>(input_data_[k])[at] = w.inputs[k].integer;
+            else
+                static_cast<float*>(input_data_[k])[at] = w.inputs[k].real;
+        }
+        const calculators::Outcome& o = w.outcome;
+        for (std::size_t r = 0; r < calc_.results.size(); ++r) {
+            const bool has = o.valid && r < o.results.size() && r < o.computed.size() && o.computed[r];
+            if (calc_.results[r].type == ValueType::Integer)
+                static_cast<double*>(result_data_[r])[at] = has ? o.results[r].integer : std::nan("");
+            else
+                static_cast<float*>(result_data_[r])[at] = has ? o.results[r].real : std::nanf("");
+        }
+        status_[at] = o.valid ? 1 : 0;
+        if (!o.valid) fixrec::append_utf8(reason_[at], o.failure);
+        for (std::size_t l = 0; l < o.console.size(); ++l) {
+            if (l > 0) messages_[at] += " | ";
+            fixrec::append_utf8(messages_[at], o.console[l]);
+        }
+        if (o.valid)
+            for (std::size_t v = 0; v < calc_.verdicts.size() && v < o.verdicts.size(); ++v)
+                fixrec::append_utf8(verdicts_[v][at], o.verdicts[v]);
+    }
+
+    // One str per distinct text: the cases of a study share a few.
+    static py::list texts(std::vector<std::string>& column) {
+        py::list out(static_cast<py::ssize_t>(column.size()));
+        std::unordered_map<std::string, py::str> seen;
+        for (std::size_t i = 0; i < column.size(); ++i) {
+            auto it = seen.find(column[i]);
+            if (it == seen.end()) it = seen.emplace(column[i], py::str(column[i])).first;
+            out[i] = it->second;
+        }
+        std::vector<std::string>().swap(column);
+        return out;
+    }
+
+    const Calculator& calc_;
+    std::int64_t n_;
+    std::vector<py::array> inputs_, results_;
+    std::vector<void*> input_data_, result_data_;
+    std::vector<std::uint8_t> status_;
+    std::vector<std::string> reason_, messages_;
+    std::vector<std::vector<std::string>> verdicts_;
+};
+
+unsigned jobs_of(int jobs) {
+    if (jobs < 0 || jobs > 1024) throw UsageError("jobs: 1 to 1024 threads, or 0 for one per core");
+    return static_cast<unsigned>(jobs);
+}
+
+std::string value_text(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+// evaluate(file, names, columns, held, jobs): the file's inputs with each
+// named input taken from its column (float64, all of one length).
+py::dict evaluate(const DataFile& file, const std::vector<std::string>& names,
+                  const std::vector<py::array_t<double, py::array::c_style | py::array::forcecast>>& columns,
+                  bool held, int jobs) {
+    const Calculator& calc = *file.calc;
+    const std::vector<Value>& base = inputs_or_raise(file);
+    struct Column {
+        std::size_t input;
+        const double* data;
+    };
+    std::vector<Column> varied;
+    std::int64_t n = columns.empty() ? 1 : -1;
+    for (std::size_t c = 0; c < names.size(); ++c) {
+        const std::size_t input = input_index(calc, names[c]);
+        for (const Column& v : varied)
+            if (v.input == input) throw UsageError(std::string(calc.inputs[input].name) + " is given twice");
+        const auto size = static_cast<std::int64_t>(columns[c].size());
+        if (n >= 0 && size != n) throw UsageError("the columns differ in length");
+        n = size;
+        varied.push_back({input, columns[c].data()});
+    }
+    Table table(calc, n);
+    table.run(jobs_of(jobs), base, [&](Worker& w, std::int64_t i) {
+        if (w.last.empty()) w.last.assign(varied.size(), ~std::uint64_t{0});
+        for (std::size_t c = 0; c < varied.size(); ++c) {
+            const double typed = varied[c].data[i];
+            std::uint64_t bits;
+            std::memcpy(&bits, &typed, sizeof bits);
+            if (bits == w.last[c]) continue;  // held already: a column of repeats
+            const Field& field = calc.inputs[varied[c].input];
+            Value& value = w.inputs[varied[c].input];
+            try {
+                if (held) {
+                    value = hold(field, typed).value;
+                } else if (field.type == ValueType::Integer) {
+                    if (typed != std::trunc(typed) || std::fabs(typed) > 2147483647.0)
+                        throw UsageError(std::string(field.name) + " takes a whole number");
+                    value.integer = static_cast<std::int32_t>(typed);
+                } else {
+                    value.real = static_cast<float>(typed);
+                    if (!std::isfinite(value.real))
+                        throw UsageError(std::string(field.name) + ": the value is beyond single precision");
+                }
+            } catch (const UsageError& e) {
+                throw UsageError("case " + std::to_string(i) + ", " + std::string(field.name) + "=" +
+                                 value_text(typed) + ": " + e.what());
+            }
+            w.last[c] = bits;
+        }
+    });
+    return table.columns();
+}
+
+// sweep(file, grids, shard, jobs): swirl sweep's cases of the shard, and
+// their numbers.
+py::tuple sweep(const DataFile& file, const std::vector<std::string>& grid_texts, const std::string& shard_text,
+                int jobs) {
+    std::vector<Grid> grids;
+    for (const std::string& text : grid_texts) grids.push_back(parse_grid(text));
+    const Shard shard = parse_shard(shard_text);
+    const unsigned threads = jobs_of(jobs);
+    const Sweep study(*file.calc, inputs_or_raise(file), grids, shard);
+    const CaseRange range = study.cases();
+    Table table(*file.calc, range.end - range.begin);
+    table.run(threads, inputs_or_raise(file),
+              [&](Worker& w, std::int64_t i) { w.inputs = study.inputs_of(range.begin + i); });
+    return py::make_tuple(table.columns(), range.begin, range.end, study.total());
+}
+
+}  // namespace
+
+void bind_cases(py::module_& m) {
+    m.def("evaluate", &evaluate, py::arg("file"), py::arg("names"), py::arg("columns"), py::arg("held") = true,
+          py::arg("jobs") = 0, "The cases of columns of inputs over a data file's other inputs.");
+    m.def("sweep", &sweep, py::arg("file"), py::arg("grids"), py::arg("shard") = "1/1", py::arg("jobs") = 0,
+          "The cases of swirl sweep: (columns, first case, end, total).");
+}
+
+}  // namespace swirl::python
