@@ -13,7 +13,7 @@ and int32.
 >>> g = f.set(Q=0.0025)
 >>> r = g.compute()
 >>> r.status, r.results["HO"]
-('ok', 0.38051248)
+('ok', 0.3448979)
 
 Failures are exceptions: :class:`UsageError` (a request that cannot be
 accepted), :class:`ReadError` (a data file whose input section does not
@@ -23,6 +23,7 @@ read), :class:`InvalidInputs` (inputs that make the computation invalid) and
 
 from __future__ import annotations
 
+import builtins
 import dataclasses
 import os
 from typing import Any, Dict, List, Mapping, Optional, Sequence, Tuple, Union
@@ -185,7 +186,7 @@ class Result:
     messages: List[str]
     reason: str
     verdicts: Dict[str, str]
-    profiles: Optional[List[Dict[str, np.ndarray]]] = None
+    profiles: Optional[List[Dict[str, "np.ndarray[Any, np.dtype[np.float32]]"]]] = None
 
     @property
     def ok(self) -> bool:
@@ -220,7 +221,7 @@ class DataFile:
 
     __slots__ = ("_f",)
 
-    def __init__(self, native: Any) -> None:
+    def __init__(self, native: _swirl.DataFile) -> None:
         self._f = native
 
     @classmethod
@@ -232,7 +233,7 @@ class DataFile:
         return cls(_swirl.DataFile.read(os.fspath(path), program))
 
     @classmethod
-    def from_bytes(cls, data: bytes, program: Optional[str] = None, path: Optional[str] = None) -> "DataFile":
+    def from_bytes(cls, data: builtins.bytes, program: Optional[str] = None, path: Optional[str] = None) -> "DataFile":
         """A data file from its bytes (code page 866).  ``path`` names it in
         messages and in ``write``/``run`` by default (the program's own data file
         name when only ``program`` is given)."""
@@ -303,7 +304,7 @@ class DataFile:
         valid, results, messages, reason, verdicts, tables = self._f.compute(profiles)
         return Result(self.program, "ok" if valid else "invalid", results, messages, reason, verdicts, tables)
 
-    def report(self) -> bytes:
+    def report(self) -> builtins.bytes:
         """The report the program writes for these inputs; InvalidInputs when it
         writes none."""
         return self._f.report()
