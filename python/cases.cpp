@@ -23,8 +23,11 @@ using calculators::ValueType;
 struct Worker {
     std::vector<Value> inputs;
     calculators::Outcome outcome;
-    std::vector<std::uint64_t> last;  // evaluate: the typed value of each column last held, as bits
     std::string text;
+    // evaluate: per column, the bits of the value of the case before, and
+    // the values held by their bits.
+    std::vector<std::uint64_t> last;
+    std::vector<std::unordered_map<std::uint64_t, Value>> kept;
 };
 
 // Sets w.inputs to the inputs of case i.
@@ -81,7 +84,11 @@ public:
             d[py::str(std::string(calc_.results[k].name))] = results_[k];
         py::str ok("ok"), invalid("invalid");
         py::list status(static_cast<py::ssize_t>(n_));
-        for (std::size_t i = 0; i < status_.size(); ++i) status[i] = status_[i] ? ok : invalid;
+        for (std::size_t i = 0; i < status_.size(); ++i) {
+            PyObject* text = status_[i] ? ok.ptr() : invalid.ptr();
+            Py_INCREF(text);
+            PyList_SET_ITEM(status.ptr(), static_cast<py::ssize_t>(i), text);
+        }
         d["status"] = status;
         d["reason"] = texts(reason_);
         d["messages"] = texts(messages_);
@@ -118,14 +125,33 @@ private:
                 fixrec::append_utf8(verdicts_[v][at], o.verdicts[v]);
     }
 
-    // One str per distinct text: the cases of a study share a few.
+    // One str per distinct text: the cases of a study share a few, most
+    // often the one of the case before.
     static py::list texts(std::vector<std::string>& column) {
+        constexpr std::size_t kSeen = 256;
         py::list out(static_cast<py::ssize_t>(column.size()));
         std::unordered_map<std::string, py::str> seen;
+        const std::string* last = nullptr;
+        PyObject* last_text = nullptr;
         for (std::size_t i = 0; i < column.size(); ++i) {
-            auto it = seen.find(column[i]);
-            if (it == seen.end()) it = seen.emplace(column[i], py::str(column[i])).first;
-            out[i] = it->second;
+            if (last == nullptr || column[i] != *last) {
+                auto it = seen.find(column[i]);
+                if (it == seen.end() && seen.size() >= kSeen) {
+                    // Texts of their own (a console line with the case's
+                    // numbers): each its str.
+                    last = nullptr;
+                    PyObject* text = PyUnicode_DecodeUTF8(column[i].data(), static_cast<py::ssize_t>(column[i].size()),
+                                                          nullptr);
+                    if (text == nullptr) throw py::error_already_set();
+                    PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), text);
+                    continue;
+                }
+                if (it == seen.end()) it = seen.emplace(column[i], py::str(column[i])).first;
+                last = &it->first;
+                last_text = it->second.ptr();
+            }
+            Py_INCREF(last_text);
+            PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), last_text);
         }
         std::vector<std::string>().swap(column);
         return out;
@@ -151,11 +177,35 @@ std::string value_text(double v) {
     return buf;
 }
 
+// The value a column's typed value becomes: held as its field holds it, or
+// (unheld) the float32 or the integer given.
+Value column_value(const Field& field, double typed, bool held) {
+    try {
+        if (held) return hold(field, typed).value;
+        Value value;
+        if (field.type == ValueType::Integer) {
+            if (typed != std::trunc(typed) || std::fabs(typed) > 2147483647.0)
+                throw UsageError(std::string(field.name) + " takes a whole number");
+            value.integer = static_cast<std::int32_t>(typed);
+        } else {
+            value.real = static_cast<float>(typed);
+            if (!std::isfinite(value.real))
+                throw UsageError(std::string(field.name) + ": the value is beyond single precision");
+        }
+        return value;
+    } catch (const UsageError& e) {
+        throw UsageError(std::string(field.name) + "=" + value_text(typed) + ": " + e.what());
+    }
+}
+
 // evaluate(file, names, columns, held, jobs): the file's inputs with each
-// named input taken from its column (float64, all of one length).
+// named input taken from its column (float64, all of one length).  A worker
+// holds a value once: it keeps the values it has held, by their bits, up to
+// kKept of them a column (the repeats of a grid of several inputs).
 py::dict evaluate(const DataFile& file, const std::vector<std::string>& names,
                   const std::vector<py::array_t<double, py::array::c_style | py::array::forcecast>>& columns,
                   bool held, int jobs) {
+    constexpr std::size_t kKept = std::size_t{1} << 16;
     const Calculator& calc = *file.calc;
     const std::vector<Value>& base = inputs_or_raise(file);
     struct Column {
@@ -164,7 +214,7 @@ py::dict evaluate(const DataFile& file, const std::vector<std::string>& names,
     };
     std::vector<Column> varied;
     std::int64_t n = columns.empty() ? 1 : -1;
-    for (std::size_t c = 0; c < names.size(); ++c) {
+    for (std::size_t c = 0; c < names.size() && c < columns.size(); ++c) {
         const std::size_t input = input_index(calc, names[c]);
         for (const Column& v : varied)
             if (v.input == input) throw UsageError(std::string(calc.inputs[input].name) + " is given twice");
@@ -175,31 +225,24 @@ py::dict evaluate(const DataFile& file, const std::vector<std::string>& names,
     }
     Table table(calc, n);
     table.run(jobs_of(jobs), base, [&](Worker& w, std::int64_t i) {
-        if (w.last.empty()) w.last.assign(varied.size(), ~std::uint64_t{0});
+        if (w.kept.empty()) {
+            w.kept.resize(varied.size());
+            w.last.assign(varied.size(), ~std::uint64_t{0});
+        }
         for (std::size_t c = 0; c < varied.size(); ++c) {
             const double typed = varied[c].data[i];
             std::uint64_t bits;
             std::memcpy(&bits, &typed, sizeof bits);
-            if (bits == w.last[c]) continue;  // held already: a column of repeats
-            const Field& field = calc.inputs[varied[c].input];
-            Value& value = w.inputs[varied[c].input];
-            try {
-                if (held) {
-                    value = hold(field, typed).value;
-                } else if (field.type == ValueType::Integer) {
-                    if (typed != std::trunc(typed) || std::fabs(typed) > 2147483647.0)
-                        throw UsageError(std::string(field.name) + " takes a whole number");
-                    value.integer = static_cast<std::int32_t>(typed);
-                } else {
-                    value.real = static_cast<float>(typed);
-                    if (!std::isfinite(value.real))
-                        throw UsageError(std::string(field.name) + ": the value is beyond single precision");
-                }
-            } catch (const UsageError& e) {
-                throw UsageError("case " + std::to_string(i) + ", " + std::string(field.name) + "=" +
-                                 value_text(typed) + ": " + e.what());
-            }
+            if (bits == w.last[c]) continue;  // as in the case before
             w.last[c] = bits;
+            Value& value = w.inputs[varied[c].input];
+            auto& kept = w.kept[c];
+            if (const auto it = kept.find(bits); it != kept.end()) {
+                value = it->second;
+                continue;
+            }
+            value = column_value(calc.inputs[varied[c].input], typed, held);
+            if (kept.size() < kKept) kept.emplace(bits, value);
         }
     });
     return table.columns();

@@ -9,6 +9,10 @@
 #   libxml2-utils                         xmllint, which the tests check the SVG pictures with
 #   libbenchmark-dev                      the benchmarks
 #   libc-bin                              iconv, which scripts/demo shows the files with
+#   python3-dev, pybind11-dev             the Python module (python/), for Debian's /usr/bin/python3
+#   python3-numpy, python3-pandas         its arrays and tables
+#   python3-pytest, mypy                  its tests and the check of its stub
+#   python3-distributed                   the Dask test (without its recommends: half a gigabyte)
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
 #   python3=python3                       scripts/bench prints its table with it
@@ -34,6 +38,23 @@ install_missing() {
     apt-get install -y -qq "$@"
 }
 
+# The same without the packages' recommends.
+install_missing_alone() {
+    if [ $# -eq 0 ] || [ "$(id -u)" -ne 0 ]; then
+        install_missing "$@"
+        return
+    fi
+    echo "installing: $* (without recommends)"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "$@"
+}
+
+# Whether Debian's interpreter imports the module named.
+python_has() {
+    [ -x /usr/bin/python3 ] && /usr/bin/python3 -c "import $1" >/dev/null 2>&1
+}
+
 ensure_packages() {
     local missing=()
     command -v cmake >/dev/null 2>&1 || missing+=(cmake)
@@ -46,7 +67,16 @@ ensure_packages() {
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
     [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
     [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
-    install_missing "${missing[@]}"
+    compgen -G '/usr/include/python3*/Python.h' >/dev/null || missing+=(python3-dev)
+    [ -f /usr/include/pybind11/pybind11.h ] || missing+=(pybind11-dev)
+    python_has numpy || missing+=(python3-numpy)
+    python_has pandas || missing+=(python3-pandas)
+    python_has pytest || missing+=(python3-pytest)
+    python_has mypy || missing+=(mypy)
+    install_missing "${missing[@]}" || return 1
+    local alone=()
+    python_has distributed || alone+=(python3-distributed)
+    install_missing_alone "${alone[@]}"
 }
 
 # ensure_tools COMMAND=PACKAGE...: the package of each command not found.

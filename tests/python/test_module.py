@@ -222,7 +222,7 @@ def test_usage_errors(examples):
             call()
         assert e.value.code == 64 and str(e.value)
         assert isinstance(e.value, ValueError)
-    with pytest.raises(swirl.UsageError, match=r"case 1, NI=2\.5"):
+    with pytest.raises(swirl.UsageError, match=r"NI=2\.5"):
         swirl.evaluate(f, NI=[1, 2.5], jobs=1)
 
 
