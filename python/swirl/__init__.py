@@ -365,8 +365,9 @@ def evaluate(file: Union[DataFile, PathLike], *, jobs: int = 0, held: bool = Tru
     Returns a DataFrame (a dict of numpy arrays with ``frame=False`` or
     without pandas) with swirl sweep's columns: every input (float32 or int32),
     every result (float32; NaN where the case is invalid or its path does not
-    compute it), status ("ok"/"invalid"), reason, messages and the verdicts
-    ("" when none).
+    compute it; an integer result, such as ZARN1's NK, float64 so that it can
+    be NaN), status ("ok"/"invalid"), reason, messages and the verdicts ("" when
+    none).
 
     >>> curve = swirl.evaluate(kerva, DCH=np.geomspace(1e-6, 1e-4, 50))   # doctest: +SKIP
     """
