@@ -121,7 +121,8 @@ def test_held_values_are_those_of_swirl_set(examples, tmp_path, name, field, typ
     assert changed.bytes == path.read_bytes()
     assert swirl.DataFile.read(path).inputs[field] == value == changed.inputs[field]
     assert type(value) is (int if isinstance(f.inputs[field], int) else np.float32)
-    # Unheld, a real is the float32 given.
+    # evaluate holds a value as set does; unheld, a real is the float32 given.
+    assert swirl.evaluate(f, frame=False, **{field: float(typed)})[field][0] == value
     loose = swirl.evaluate(f, held=False, frame=False, **{field: float(typed)})[field][0]
     assert loose == np.float32(float(typed))
 
