@@ -3,7 +3,6 @@
 # threads that change nothing.
 import csv
 import io
-import os
 import pickle
 import threading
 
@@ -12,7 +11,7 @@ import pandas as pd
 import pytest
 
 import swirl
-from conftest import SWIRL, run_swirl
+from conftest import run_swirl
 
 # A study of each data file that reaches valid and invalid cases, messages
 # and verdicts, integer and real inputs.
