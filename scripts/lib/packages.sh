@@ -14,6 +14,10 @@
 #   libboost-dev                          Boost.Beast, the HTTP of swirl serve
 #   chromium, nodejs, npm                 the browser test of swirl serve (playwright-core
 #                                         from npm drives Debian's chromium: ensure_browser_test)
+#   python3-dev, pybind11-dev             the Python module (python/), for Debian's /usr/bin/python3
+#   python3-numpy, python3-pandas         its arrays and tables
+#   python3-pytest, mypy                  its tests and the check of its stub
+#   python3-distributed                   the Dask test (without its recommends: half a gigabyte)
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
 #   python3=python3                       scripts/bench prints its table with it
@@ -39,6 +43,23 @@ install_missing() {
     apt-get install -y -qq "$@"
 }
 
+# The same without the packages' recommends.
+install_missing_alone() {
+    if [ $# -eq 0 ] || [ "$(id -u)" -ne 0 ]; then
+        install_missing "$@"
+        return
+    fi
+    echo "installing: $* (without recommends)"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "$@"
+}
+
+# Whether Debian's interpreter imports the module named.
+python_has() {
+    [ -x /usr/bin/python3 ] && /usr/bin/python3 -c "import $1" >/dev/null 2>&1
+}
+
 ensure_packages() {
     local missing=()
     command -v cmake >/dev/null 2>&1 || missing+=(cmake)
@@ -58,7 +79,16 @@ ensure_packages() {
     [ -x /usr/bin/chromium ] || missing+=(chromium)
     command -v node >/dev/null 2>&1 || missing+=(nodejs)
     command -v npm >/dev/null 2>&1 || missing+=(npm)
-    install_missing "${missing[@]}"
+    compgen -G '/usr/include/python3*/Python.h' >/dev/null || missing+=(python3-dev)
+    [ -f /usr/include/pybind11/pybind11.h ] || missing+=(pybind11-dev)
+    python_has numpy || missing+=(python3-numpy)
+    python_has pandas || missing+=(python3-pandas)
+    python_has pytest || missing+=(python3-pytest)
+    python_has mypy || missing+=(mypy)
+    install_missing "${missing[@]}" || return 1
+    local alone=()
+    python_has distributed || alone+=(python3-distributed)
+    install_missing_alone "${alone[@]}"
 }
 
 # ensure_tools COMMAND=PACKAGE...: the package of each command not found.

@@ -1,0 +1,415 @@
+"""The swirl suite's computation in Python: BILM, KERVA and ZARN1 on data files,
+their values held as the fields hold them, and studies over many cases.
+
+The same library as the ``swirl`` command: a value, a result and a reason
+here are bit for bit those of ``swirl show`` and ``swirl sweep``.  Reals are
+single precision (``numpy.float32``), integers ``int``; arrays are float32
+and int32.
+
+>>> import swirl
+>>> f = swirl.DataFile.from_bytes(swirl.example("BILM"))
+>>> f.inputs["Q"]
+0.001
+>>> g = f.set(Q=0.0025)
+>>> r = g.compute()
+>>> r.status, r.results["HO"]
+('ok', 0.3448979)
+
+Failures are exceptions: :class:`UsageError` (a request that cannot be
+accepted), :class:`ReadError` (a data file whose input section does not
+read), :class:`InvalidInputs` (inputs that make the computation invalid) and
+:class:`WriteError` (a file not written); all are :class:`Error`.
+"""
+
+from __future__ import annotations
+
+import builtins
+import dataclasses
+import os
+from typing import Any, Dict, List, Mapping, Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from . import _swirl
+
+__all__ = [
+    "DataFile", "Result", "Run", "Error", "UsageError", "ReadError", "InvalidInputs", "WriteError",
+    "programs", "fields", "example", "evaluate", "sweep",
+]
+
+PathLike = Union[str, "os.PathLike[str]"]
+
+
+class Error(Exception):
+    """A request of the module that ends early; ``code`` is the exit code the
+    swirl command ends with for the same failure."""
+
+    code = 1
+
+    def __init__(self, message: str) -> None:
+        super().__init__(message)
+        self.message = message
+
+    def __reduce__(self) -> Any:
+        return (type(self), (self.message,))
+
+
+class UsageError(Error, ValueError):
+    """A request that cannot be accepted: an unknown program or input, a value
+    its field cannot hold, a grid or shard that does not parse (exit 64)."""
+
+    code = 64
+
+
+class ReadError(Error):
+    """A data file that does not read (exit 2).  For an input section that stops
+    reading: ``line`` (1-based), ``field`` (the input's name, None for a header
+    or label line), ``first_column`` and ``last_column`` (1-based, inclusive),
+    ``found`` (the text there) and ``reason`` ("not-a-number",
+    "not-a-whole-number", "beyond-single-precision", "end-of-file-mark",
+    "end-of-file"); otherwise these are None and ``reason`` is "unreadable"."""
+
+    code = 2
+
+    def __init__(self, message: str, path: Optional[str] = None, line: Optional[int] = None,
+                 field: Optional[str] = None, first_column: Optional[int] = None,
+                 last_column: Optional[int] = None, found: Optional[str] = None,
+                 reason: str = "unreadable") -> None:
+        super().__init__(message)
+        self.path = path
+        self.line = line
+        self.field = field
+        self.first_column = first_column
+        self.last_column = last_column
+        self.found = found
+        self.reason = reason
+
+    def __reduce__(self) -> Any:
+        return (type(self), (self.message, self.path, self.line, self.field, self.first_column,
+                             self.last_column, self.found, self.reason))
+
+
+class InvalidInputs(Error):
+    """Inputs that make the computation invalid (exit 3): ``reason`` is the
+    program's line that says so, ``messages`` the console lines before it."""
+
+    code = 3
+
+    def __init__(self, message: str, program: Optional[str] = None, reason: str = "",
+                 messages: Optional[List[str]] = None) -> None:
+        super().__init__(message)
+        self.program = program
+        self.reason = reason
+        self.messages = list(messages or [])
+
+    def __reduce__(self) -> Any:
+        return (type(self), (self.message, self.program, self.reason, self.messages))
+
+
+class WriteError(Error, OSError):
+    """A file not written (exit 1); the file is as it was."""
+
+    code = 1
+
+    def __init__(self, message: str) -> None:
+        Error.__init__(self, message)
+
+    def __str__(self) -> str:
+        return self.message
+
+
+_swirl._set_exceptions(UsageError, ReadError, InvalidInputs, WriteError)
+
+
+def programs() -> List[str]:
+    """The programs: ``['BILM', 'KERVA', 'ZARN1']``."""
+    return _swirl.programs()
+
+
+def _frame(columns: Dict[str, Any], index: Any = None) -> Any:
+    import pandas as pd  # only when a table is asked for
+
+    return pd.DataFrame(columns, index=index, copy=False)
+
+
+def _pandas() -> bool:
+    try:
+        import pandas  # noqa: F401
+    except ImportError:
+        return False
+    return True
+
+
+def fields(program: str) -> Any:
+    """The inputs and results of a program, as ``swirl fields`` lists them: a
+    DataFrame (a list of dicts without pandas) with kind ("input" or
+    "result"), line (0 for a result), name, type ("real" or "integer"),
+    columns, read (the input's read format), report (the report's field),
+    unit and meaning.
+
+    >>> swirl.fields("BILM").loc[0, ["line", "name", "columns"]].tolist()
+    [7, 'Q', '39-50']
+    """
+    rows = _swirl.fields(program)
+    return _frame({k: [r[k] for r in rows] for k in rows[0]}) if _pandas() else rows
+
+
+def example(program: str) -> bytes:
+    """The bytes of the program's bundled example data file."""
+    return bytes(_swirl.example(program))
+
+
+def _value_text(name: str, value: Any) -> str:
+    if isinstance(value, str):
+        return value
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, (int, float, np.integer, np.floating)):
+        raise UsageError(f"{name}={value!r}: a value is a number")
+    # str() of a float is the shortest decimal that reads back to it, and
+    # that of a numpy.float32 the shortest for single precision.
+    return str(value)
+
+
+@dataclasses.dataclass(frozen=True)
+class Result:
+    """One computation (``DataFile.compute``).
+
+    ``status`` is "ok" or "invalid"; ``results`` the results the run computed
+    (numpy.float32 for a real, int for an integer; empty when invalid);
+    ``messages`` the console lines; ``reason`` the line saying why the
+    computation is invalid ("" when ok); ``verdicts`` what the run says in
+    words, by verdict name; ``profiles`` (ZARN1) the radial profile tables,
+    each a dict of float32 arrays by column name, else None."""
+
+    program: str
+    status: str
+    results: Dict[str, Any]
+    messages: List[str]
+    reason: str
+    verdicts: Dict[str, str]
+    profiles: Optional[List[Dict[str, "np.ndarray[Any, np.dtype[np.float32]]"]]] = None
+
+    @property
+    def ok(self) -> bool:
+        return self.status == "ok"
+
+    def check(self) -> "Result":
+        """This result when ok; InvalidInputs otherwise."""
+        if not self.ok:
+            raise InvalidInputs(f"the inputs make the computation of {self.program} invalid", self.program,
+                                self.reason, self.messages)
+        return self
+
+
+@dataclasses.dataclass(frozen=True)
+class Run:
+    """A program's whole run (``DataFile.run``): its console and the data file
+    with the report it wrote."""
+
+    console: str
+    file: "DataFile"
+
+
+class DataFile:
+    """A data file of BILM, KERVA or ZARN1, read with the program's own rules.
+
+    >>> f = swirl.DataFile.read("tank7.dat")       # doctest: +SKIP
+    >>> f.program, f.inputs["Q"], f.printed["Q"]    # doctest: +SKIP
+    ('BILM', 0.001, '.10000E-02')
+
+    A DataFile never changes: ``set`` gives a new one, ``write`` puts one on
+    disk.  It pickles (its bytes, path and program)."""
+
+    __slots__ = ("_f",)
+
+    def __init__(self, native: _swirl.DataFile) -> None:
+        self._f = native
+
+    @classmethod
+    def read(cls, path: PathLike, program: Optional[str] = None) -> "DataFile":
+        """The data file at ``path``; ``program`` when neither the file's name nor
+        its report banner tells it.  OSError when it cannot be read, ReadError
+        when its input section does not read, UsageError for an unknown
+        program."""
+        return cls(_swirl.DataFile.read(os.fspath(path), program))
+
+    @classmethod
+    def from_bytes(cls, data: builtins.bytes, program: Optional[str] = None, path: Optional[str] = None) -> "DataFile":
+        """A data file from its bytes (code page 866).  ``path`` names it in
+        messages and in ``write``/``run`` by default (the program's own data file
+        name when only ``program`` is given)."""
+        if path is None:
+            path = _swirl.data_file_name(program) if program is not None else "DATA"
+        return cls(_swirl.DataFile.from_bytes(bytes(data), path, program))
+
+    def __reduce__(self) -> Any:
+        return (_restore, (self.bytes, self.program, self.path))
+
+    def __repr__(self) -> str:
+        return f"<swirl.DataFile {self.program} {self.path!r}>"
+
+    def __eq__(self, other: object) -> bool:
+        return isinstance(other, DataFile) and (self.program, self.bytes) == (other.program, other.bytes)
+
+    def __hash__(self) -> int:
+        return hash((self.program, self.bytes))
+
+    @property
+    def program(self) -> str:
+        """"BILM", "KERVA" or "ZARN1"."""
+        return self._f.program
+
+    @property
+    def path(self) -> str:
+        return self._f.path
+
+    @property
+    def bytes(self) -> bytes:
+        """The whole file."""
+        return self._f.bytes
+
+    @property
+    def inputs(self) -> Dict[str, Any]:
+        """Every input as the program reads it: numpy.float32 or int, by name."""
+        return self._f.inputs
+
+    @property
+    def printed(self) -> Dict[str, str]:
+        """Every input's field as the file holds it, blanks trimmed."""
+        return self._f.printed
+
+    @property
+    def findings(self) -> List[Tuple[str, int, str, str]]:
+        """What ``swirl show`` warns of (a hand edit's traces): (kind, line, input,
+        message) each."""
+        return self._f.findings
+
+    def set(self, **values: Any) -> "DataFile":
+        """A new DataFile with these inputs (any case) written into their fields
+        as ``swirl set`` writes them, every other byte kept.  A value is a
+        number or a decimal text.
+
+        >>> f.set(Q=0.0025, UPOD=0.05).inputs["Q"]    # doctest: +SKIP
+        0.0025
+        """
+        return DataFile(self._f.set([(k, _value_text(k, v)) for k, v in values.items()]))
+
+    def held(self, name: str, value: Any) -> Any:
+        """The value the program would read once ``value`` is in the field of
+        ``name``, nothing written: ``f.held("Q", 0.0033333)`` gives 0.0033333."""
+        return self._f.held(name, _value_text(name, value))
+
+    def compute(self, profiles: bool = True) -> Result:
+        """The program's computation on the inputs; ZARN1's profile tables unless
+        ``profiles=False``."""
+        valid, results, messages, reason, verdicts, tables = self._f.compute(profiles)
+        return Result(self.program, "ok" if valid else "invalid", results, messages, reason, verdicts, tables)
+
+    def report(self) -> builtins.bytes:
+        """The report the program writes for these inputs; InvalidInputs when it
+        writes none."""
+        return self._f.report()
+
+    def write(self, path: Optional[PathLike] = None) -> None:
+        """The file's bytes to ``path`` (default: its own path), whole or not at
+        all: the mode, owner and links of a file there are kept.  WriteError
+        when it cannot be written."""
+        self._f.write(os.fspath(path) if path is not None else self.path)
+
+    def run(self, path: Optional[PathLike] = None) -> Run:
+        """The program's whole run on the data file at ``path`` (default: its own
+        path) once it holds this file's bytes, as ``swirl run`` runs it: the
+        report replaces the file.  Exit codes become exceptions (WriteError,
+        ReadError, InvalidInputs) with the console as message."""
+        where = os.fspath(path) if path is not None else self.path
+        code, console = self._f.run(where)
+        if code == 0:
+            return Run(console, DataFile.read(where, self.program))
+        text = console.strip() or f"{self.program} ended with exit code {code}"
+        if code == 1:
+            raise WriteError(text)
+        if code == 2:
+            raise ReadError(text, where)
+        if code == 3:
+            lines = console.splitlines()
+            raise InvalidInputs(text, self.program, lines[-1] if lines else "", lines[:-1])
+        raise Error(text)
+
+
+def _restore(data: bytes, program: str, path: str) -> DataFile:
+    return DataFile.from_bytes(data, program=program, path=path)
+
+
+def _file_of(file: Union[DataFile, PathLike], program: Optional[str]) -> DataFile:
+    return file if isinstance(file, DataFile) else DataFile.read(file, program)
+
+
+def _table(columns: Dict[str, Any], frame: Optional[bool], index: Any) -> Any:
+    if frame is None:
+        frame = _pandas()
+    if frame:
+        return _frame(columns, index)
+    return {k: (v if isinstance(v, np.ndarray) else np.array(v, dtype=object)) for k, v in columns.items()}
+
+
+def evaluate(file: Union[DataFile, PathLike], *, jobs: int = 0, held: bool = True, frame: Optional[bool] = None,
+             **columns: Any) -> Any:
+    """Every case of columns of inputs over the file's other inputs, computed on
+    ``jobs`` threads (0: one per core) with the GIL released.
+
+    Each keyword names an input (any case) and gives an array or a scalar;
+    they broadcast to one length (the cases, flattened).  Every value is held
+    as its field holds it, as ``swirl sweep`` holds a grid's values, unless
+    ``held=False``: then a real is the float32 given, which no data file may
+    be able to carry.
+
+    Returns a DataFrame (a dict of numpy arrays with ``frame=False`` or
+    without pandas) with swirl sweep's columns: every input (float32 or int32),
+    every result (float32; NaN where the case is invalid or its path does not
+    compute it; an integer result, such as ZARN1's NK, float64 so that it can
+    be NaN), status ("ok"/"invalid"), reason, messages and the verdicts ("" when
+    none).
+
+    >>> curve = swirl.evaluate(kerva, DCH=np.geomspace(1e-6, 1e-4, 50))   # doctest: +SKIP
+    """
+    f = _file_of(file, None)
+    names = list(columns)
+    arrays = [np.asarray(v, dtype=np.float64) for v in columns.values()]
+    if arrays:
+        arrays = [np.ascontiguousarray(a).ravel() for a in np.broadcast_arrays(*arrays)]
+    table = _swirl.evaluate(f._f, names, arrays, held, jobs)
+    return _table(table, frame, None)
+
+
+def sweep(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mapping[str, str]], *,
+          shard: Union[str, Tuple[int, int]] = "1/1", jobs: int = 0, program: Optional[str] = None,
+          frame: Optional[bool] = None) -> Any:
+    """``swirl sweep FILE --vary ... --shard K/N --jobs N --program P`` as a
+    table: the same cases, in the same order, with the CSV's values (reals as
+    float32, integers as int32, results NaN where the CSV cell is empty, texts
+    "" where it is empty).  The DataFrame's index is the case number, so the
+    shards of a study concatenate into the whole study.
+
+    ``vary`` is a grid NAME=FROM:TO:COUNT[:log], a list of them, or a mapping
+    {NAME: "FROM:TO:COUNT[:log]"}; ``shard`` "K/N" or (K, N).
+
+    >>> q = swirl.sweep("tank7.dat", vary="Q=1e-5:0.01:31:log")             # doctest: +SKIP
+    """
+    f = _file_of(file, program)
+    if isinstance(vary, str):
+        grids = [vary]
+    elif isinstance(vary, Mapping):
+        grids = [f"{k}={v}" for k, v in vary.items()]
+    else:
+        grids = list(vary)
+    if not isinstance(shard, str):
+        shard = f"{shard[0]}/{shard[1]}"
+    table, begin, end, _total = _swirl.sweep(f._f, grids, shard, jobs)
+    if frame is None:
+        frame = _pandas()
+    if frame:
+        import pandas as pd
+
+        return _frame(table, pd.RangeIndex(begin, end, name="case"))
+    result = _table(table, False, None)
+    result["case"] = np.arange(begin, end, dtype=np.int64)
+    return result

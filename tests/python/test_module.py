@@ -1,0 +1,295 @@
+# The module against the swirl command: the same values bit for bit, the same
+# held values and bytes, every exception with its fields, objects that pickle,
+# threads that change nothing.
+import csv
+import io
+import pickle
+import threading
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import swirl
+from conftest import run_swirl
+
+# A study of each data file that reaches valid and invalid cases, messages
+# and verdicts, integer and real inputs.
+STUDIES = {
+    "BILM.DAT": ["Q=0.00002:0.002:4:log", "R1=-0.01:0.02:4"],
+    "KERVA.DAT": ["ROP=0:1.2:3", "NI=1:3:2", "D50=0.000001:0.001:3:log"],
+    "ZARN1.DAT": ["R1=0:0.05:3", "DRK=0.0002:0.002:2", "NVS=0:1:2"],
+    "ZARN1-nvs1.DAT": ["G=0.01:0.1:3", "RK=0.05:0.2:3:log"],
+}
+
+
+def cli_table(path, grids, *extra):
+    args = ["sweep", path, "--jobs", "2", *extra]
+    for g in grids:
+        args += ["--vary", g]
+    text = run_swirl(*args).stdout.decode("utf-8")
+    rows = list(csv.reader(io.StringIO(text, newline="")))
+    return rows[0], rows[1:]
+
+
+def bits(values):
+    a = np.asarray(values)
+    return a.view(np.uint32 if a.dtype == np.float32 else np.uint64)
+
+
+def assert_table_is_csv(frame, header, rows):
+    assert list(frame.columns) == header
+    assert len(frame) == len(rows)
+    for j, name in enumerate(header):
+        cells = [r[j] for r in rows]
+        column = frame[name].to_numpy()
+        if column.dtype == np.float32:
+            expected = np.array([np.float32(c) if c else np.float32("nan") for c in cells], dtype=np.float32)
+            assert np.array_equal(np.isnan(column), np.isnan(expected)), name
+            ok = ~np.isnan(column)
+            assert np.array_equal(bits(column[ok]), bits(expected[ok])), name
+        elif column.dtype == np.int32:
+            assert column.tolist() == [int(c) for c in cells], name
+        elif column.dtype == np.float64:  # an integer result
+            assert [None if np.isnan(v) else int(v) for v in column] == [int(c) if c else None for c in cells], name
+        else:
+            assert column.tolist() == cells, name
+
+
+@pytest.mark.parametrize("name", sorted(STUDIES))
+def test_sweep_and_evaluate_are_the_csv_of_swirl_sweep(examples, name):
+    grids = STUDIES[name]
+    header, rows = cli_table(examples / name, grids)
+    f = swirl.DataFile.read(examples / name)
+    table = swirl.sweep(f, vary=grids, jobs=2)
+    assert_table_is_csv(table, header, rows)
+    assert set(table["status"]) == {"ok", "invalid"} or name.startswith("ZARN1-")
+    # evaluate holds the values as the sweep does: given the grid's values
+    # (here as held), it gives the same table.
+    varied = {g.split("=")[0]: table[g.split("=")[0]].to_numpy() for g in grids}
+    again = swirl.evaluate(f, jobs=2, **varied)
+    assert_table_is_csv(again, header, rows)
+    # A shard is its part of the CSV, numbered by case.
+    shard = swirl.sweep(examples / name, vary=grids, shard=(2, 3))
+    h, part = cli_table(examples / name, grids, "--shard", "2/3")
+    assert_table_is_csv(shard, h, part)
+    assert shard.index[0] == len(rows) - len(part) - (len(rows) // 3)
+    assert pd.concat([swirl.sweep(f, vary=grids, shard=f"{k}/3") for k in (1, 2, 3)]).equals(table)
+
+
+def test_compute_is_swirl_show(examples, tmp_path):
+    import json
+
+    for name in ("BILM.DAT", "KERVA.DAT", "ZARN1.DAT"):
+        shown = json.loads(run_swirl("show", "--json", examples / name).stdout)
+        r = swirl.DataFile.read(examples / name).compute()
+        assert r.status == "ok"
+        expected = {x["name"]: x["value"] for x in shown["results"] if x["value"] is not None}
+        assert {k: float(v) for k, v in r.results.items()} == {k: float(np.float32(v)) for k, v in expected.items()}
+        assert all(isinstance(v, (np.float32, int)) for v in r.results.values())
+        if "profiles" in shown:
+            for table, shown_table in zip(r.profiles, shown["profiles"]):
+                assert list(table) == [c["name"] for c in shown_table]
+                for c in shown_table:
+                    assert table[c["name"]].dtype == np.float32
+                    assert np.array_equal(table[c["name"]], np.array(c["values"], dtype=np.float32))
+
+
+# (input, typed): held as swirl set holds them, exact or not.
+HELD = [
+    ("BILM.DAT", "Q", 0.0033333),
+    ("BILM.DAT", "Q", 0.123456789),
+    ("BILM.DAT", "HG", 2),
+    ("BILM.DAT", "UPOD", "5e-2"),
+    ("KERVA.DAT", "NI", 3),
+    ("KERVA.DAT", "NU", 1.23456789e-5),
+    ("ZARN1.DAT", "NVS", 1),
+    ("ZARN1.DAT", "PVN", 101325.4),
+]
+
+
+@pytest.mark.parametrize("name,field,typed", HELD)
+def test_held_values_are_those_of_swirl_set(examples, tmp_path, name, field, typed):
+    path = tmp_path / name
+    path.write_bytes((examples / name).read_bytes())
+    f = swirl.DataFile.read(path)
+    value = f.held(field, typed)
+    changed = f.set(**{field: typed})
+    assert f.bytes == path.read_bytes()  # nothing written
+    run_swirl("set", path, f"{field}={typed}")
+    assert changed.bytes == path.read_bytes()
+    assert swirl.DataFile.read(path).inputs[field] == value == changed.inputs[field]
+    assert type(value) is (int if isinstance(f.inputs[field], int) else np.float32)
+    # evaluate holds a value as set does; unheld, a real is the float32 given.
+    assert swirl.evaluate(f, frame=False, **{field: float(typed)})[field][0] == value
+    loose = swirl.evaluate(f, held=False, frame=False, **{field: float(typed)})[field][0]
+    assert loose == np.float32(float(typed))
+
+
+def test_write_replaces_the_file_keeping_mode_and_link(examples, tmp_path):
+    target = tmp_path / "tank.dat"
+    target.write_bytes((examples / "BILM.DAT").read_bytes())
+    target.chmod(0o640)
+    link = tmp_path / "link.dat"
+    link.symlink_to(target)
+    f = swirl.DataFile.read(link, program="BILM").set(Q=0.002)
+    f.write()
+    assert link.is_symlink() and target.read_bytes() == f.bytes
+    assert target.stat().st_mode & 0o777 == 0o640
+    with pytest.raises(swirl.WriteError) as e:
+        f.write(tmp_path / "no" / "such.dat")
+    assert e.value.code == 1 and "is as it was" in str(e.value)
+
+
+def test_run_and_report_are_the_programs(examples, tmp_path):
+    for name in ("BILM.DAT", "KERVA.DAT"):
+        mine, theirs = tmp_path / ("a-" + name), tmp_path / ("b-" + name)
+        theirs.write_bytes((examples / name).read_bytes())
+        f = swirl.DataFile.read(examples / name)
+        cli = run_swirl("run", theirs)
+        run = f.run(mine)
+        assert mine.read_bytes() == theirs.read_bytes() == run.file.bytes == f.report()
+        assert run.console == (cli.stdout + cli.stderr).decode("cp866")
+
+
+def replaced_field(data, line, first, last, text):
+    lines = data.split(b"\r\n")
+    row = lines[line - 1].ljust(last)
+    lines[line - 1] = row[: first - 1] + text.rjust(last - first + 1) + row[last:]
+    return b"\r\n".join(lines)
+
+
+# (file, line, columns, text put there, field, reason)
+READS = [
+    ("BILM.DAT", 7, (39, 50), b"abc", "Q", "not-a-number"),
+    ("BILM.DAT", 9, (39, 50), b"1.0E+39", "R1", "beyond-single-precision"),
+    ("BILM.DAT", 8, (39, 50), b"\x1a", "HG", "end-of-file-mark"),
+    ("KERVA.DAT", None, None, b"x", "NI", "not-a-whole-number"),
+]
+
+
+@pytest.mark.parametrize("name,line,columns,text,field,reason", READS)
+def test_read_errors_carry_the_place(examples, tmp_path, name, line, columns, text, field, reason):
+    f = swirl.DataFile.read(examples / name)
+    fields = swirl.fields(f.program).set_index("name")
+    if line is None:
+        line = int(fields.loc[field, "line"])
+        first, last = map(int, fields.loc[field, "columns"].split("-"))
+    else:
+        first, last = columns
+    path = tmp_path / name
+    path.write_bytes(replaced_field(f.bytes, line, first, last, text))
+    with pytest.raises(swirl.ReadError) as e:
+        swirl.DataFile.read(path)
+    err = e.value
+    assert (err.line, err.field, err.first_column, err.last_column, err.reason) == (line, field, first, last, reason)
+    assert err.found.strip() == text.decode("cp866").strip() and err.path == str(path) and err.code == 2
+    # The message is swirl show's.
+    shown = run_swirl("show", path, check=False)
+    assert shown.returncode == 2 and str(err) in shown.stderr.decode()
+    assert pickle.loads(pickle.dumps(err)).__dict__ == err.__dict__
+
+
+def test_the_end_of_the_file_and_a_missing_file(examples, tmp_path):
+    cut = b"\r\n".join(swirl.example("BILM").split(b"\r\n")[:8])
+    with pytest.raises(swirl.ReadError) as e:
+        swirl.DataFile.from_bytes(cut, program="BILM")
+    assert (e.value.line, e.value.reason, e.value.found) == (9, "end-of-file", "")
+    with pytest.raises(FileNotFoundError):
+        swirl.DataFile.read(tmp_path / "none.dat", program="BILM")
+
+
+def test_usage_errors(examples):
+    f = swirl.DataFile.read(examples / "KERVA.DAT")
+    refused = [
+        lambda: swirl.fields("FUNNEL"),
+        lambda: f.set(NOPE=1),
+        lambda: f.set(QH=1e40),
+        lambda: f.set(NI=1.5),
+        lambda: f.set(QH=True),
+        lambda: f.held("QH", "1,5"),
+        lambda: swirl.evaluate(f, NOPE=[1, 2]),
+        lambda: swirl.evaluate(f, NI=[1, 2.5]),
+        lambda: swirl.evaluate(f, QH=[1, 2], qh=[3, 4]),
+        lambda: swirl.evaluate(f, QH=1.0, jobs=-1),
+        lambda: swirl.sweep(f, vary="QH=1:2"),
+        lambda: swirl.sweep(f, vary="QH=1:2:2", shard="4/3"),
+        lambda: swirl.sweep(f, vary=[]),
+        lambda: swirl.DataFile.from_bytes(b"no program\r\n"),
+    ]
+    for call in refused:
+        with pytest.raises(swirl.UsageError) as e:
+            call()
+        assert e.value.code == 64 and str(e.value)
+        assert isinstance(e.value, ValueError)
+    with pytest.raises(swirl.UsageError, match=r"NI=2\.5"):
+        swirl.evaluate(f, NI=[1, 2.5], jobs=1)
+
+
+def test_invalid_inputs(examples):
+    f = swirl.DataFile.read(examples / "BILM.DAT").set(R1=0)
+    r = f.compute()
+    assert (r.status, r.results, r.ok) == ("invalid", {}, False)
+    assert "R1=0" in r.reason
+    for call in (f.report, r.check):
+        with pytest.raises(swirl.InvalidInputs) as e:
+            call()
+        assert (e.value.code, e.value.program, e.value.reason) == (3, "BILM", r.reason)
+        back = pickle.loads(pickle.dumps(e.value))
+        assert (type(back), back.__dict__) == (swirl.InvalidInputs, e.value.__dict__)
+
+
+def test_objects_pickle(examples):
+    for name in ("BILM.DAT", "ZARN1.DAT"):
+        f = swirl.DataFile.read(examples / name).set(DRK=0.001) if name.startswith("ZARN1") else \
+            swirl.DataFile.read(examples / name)
+        g = pickle.loads(pickle.dumps(f))
+        assert (g, g.path, g.program, g.inputs) == (f, f.path, f.program, f.inputs)
+        r, s = f.compute(), pickle.loads(pickle.dumps(f.compute()))
+        assert (s.results, s.messages, s.verdicts, s.status) == (r.results, r.messages, r.verdicts, r.status)
+        if r.profiles is not None:
+            assert all(np.array_equal(a[k], b[k]) for a, b in zip(r.profiles, s.profiles) for k in a)
+
+
+def test_threads_give_the_values_of_one_thread(examples):
+    f = swirl.DataFile.read(examples / "KERVA.DAT")
+    d50 = np.geomspace(1e-7, 1e-3, 3000)
+    rop = np.linspace(-100, 3000, 3000)  # invalid cases among them
+    one = swirl.evaluate(f, jobs=1, D50=d50, ROP=rop)
+    assert set(one["status"]) == {"ok", "invalid"}
+    assert swirl.evaluate(f, jobs=3, D50=d50, ROP=rop).equals(one)
+    # Python threads at once, each running its own threads without the GIL.
+    out = [None] * 3
+    def work(k):
+        out[k] = swirl.evaluate(f, jobs=2, D50=d50, ROP=rop)
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(3)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert all(o.equals(one) for o in out)
+
+
+def test_evaluate_broadcasts_and_keeps_dtypes(examples):
+    f = swirl.DataFile.read(examples / "ZARN1.DAT")
+    grid = swirl.evaluate(f, G=np.array([[0.01], [0.05]]), NVS=np.array([0, 1, 0]), frame=False)
+    assert grid["G"].tolist() == [np.float32(0.01)] * 3 + [np.float32(0.05)] * 3
+    assert grid["NVS"].dtype == np.int32 and grid["NVS"].tolist() == [0, 1, 0] * 2
+    assert grid["VMAX"].dtype == np.float32 and grid["NK"].dtype == np.float64
+    assert grid["status"].dtype == object and len(grid["reason"]) == 6
+    single = swirl.evaluate(f)  # no column: the file's own case
+    assert len(single) == 1 and single["VMAX"][0] == f.compute().results["VMAX"]
+
+
+def test_fields_are_swirl_fields(examples):
+    listed = run_swirl("fields", "BILM").stdout.decode()
+    for _, row in swirl.fields("BILM").iterrows():
+        assert row["name"] in listed and row["columns"] in listed
+    assert swirl.programs() == ["BILM", "KERVA", "ZARN1"]
+
+
+def test_the_docstrings_examples():
+    import doctest
+
+    failed, attempted = doctest.testmod(swirl, extraglobs={"swirl": swirl}, optionflags=doctest.ELLIPSIS)
+    assert attempted > 0 and failed == 0
