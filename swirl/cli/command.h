@@ -58,5 +58,7 @@ void add_run(CLI::App& app, Action& action);
 void add_sweep(CLI::App& app, Action& action);
 void add_plot(CLI::App& app, Action& action);
 void add_fields(CLI::App& app, Action& action);
+void add_solve(CLI::App& app, Action& action);
+void add_optimize(CLI::App& app, Action& action);
 
 }  // namespace swirl

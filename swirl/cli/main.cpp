@@ -102,6 +102,8 @@ int run_swirl(int argc, char** argv) {
     add_sweep(app, action);
     add_plot(app, action);
     add_fields(app, action);
+    add_solve(app, action);
+    add_optimize(app, action);
     app.footer("swirl COMMAND --help: the command's options and examples.");
     try {
         app.parse(argc, argv);
