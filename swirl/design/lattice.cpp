@@ -1,6 +1,5 @@
 #include "swirl/design/lattice.h"
 
-#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -29,6 +28,9 @@ double decimal(std::int64_t m, int e) {
 // reaches, so that every index is positive.
 constexpr int kExponentBias = 50;
 
+// The significant digits an F edit keeps at most.
+constexpr int kFixedDigits = 7;
+
 }  // namespace
 
 Lattice::Lattice(const Field& field) : field_(&field) {
@@ -52,16 +54,11 @@ Lattice::Lattice(const Field& field) : field_(&field) {
         while (static_cast<float>(decimal(m, -37 - digits_)) < FLT_MIN) ++m;
         first_ = (-37 + kExponentBias) * per_decade_ + (m - lead);
     } else if (d.kind == fixrec::DescKind::F) {
+        // The multiples of 10^-d up to 10^(7-d); above, the edit keeps seven
+        // significant digits, and the decimals of seven digits follow.
         kind_ = Kind::Fixed;
         digits_ = d.d;
-        // From the power of two B whose floats lie 10^-d or more apart, every
-        // float is held; below it the multiples of 10^-d are all distinct.
-        const double step = std::pow(10.0, -digits_);
-        float b = 1.0f;
-        while (static_cast<double>(b) * 0x1p-23 < step) b *= 2.0f;
-        while (b > 1.0f && static_cast<double>(b) * 0x1p-24 >= step) b /= 2.0f;
-        fixed_float_ = b;
-        fixed_top_ = static_cast<std::int64_t>(b) * power_of_ten(digits_);
+        per_decade_ = 9 * power_of_ten(kFixedDigits - 1);
     } else {
         throw std::logic_error("no lattice for " + std::string(field.name));
     }
@@ -69,19 +66,27 @@ Lattice::Lattice(const Field& field) : field_(&field) {
 
 std::int64_t Lattice::rank_of_magnitude(float v) const {
     if (v == 0.0f) return 0;
-    if (kind_ == Kind::Fixed) {
-        if (v < fixed_float_) return std::llround(static_cast<double>(v) * static_cast<double>(power_of_ten(digits_)));
-        return fixed_top_ + (std::bit_cast<std::uint32_t>(v) - std::bit_cast<std::uint32_t>(fixed_float_));
-    }
-    // The decimal the field holds: its printed digits and exponent.
+    // The decimal the field holds: its printed digits (and exponent).
     calculators::Value value;
     value.real = v;
-    const std::string text = printed(*field_, value);  // ".12345E-02"
+    const std::string text = printed(*field_, value);  // ".12345E-02", "1234.5680"
     std::int64_t m = 0;
+    int digits = 0;
     std::size_t k = 0;
-    while (k < text.size() && text[k] != 'E' && text[k] != '+' && text[k] != '-') {
-        if (text[k] >= '0' && text[k] <= '9') m = m * 10 + (text[k] - '0');
+    while (k < text.size() && text[k] != 'E' && text[k] != '+' && (text[k] != '-' || k == 0)) {
+        if (text[k] >= '0' && text[k] <= '9') {
+            m = m * 10 + (text[k] - '0');
+            if (m > 0) ++digits;
+        }
         ++k;
+    }
+    if (kind_ == Kind::Fixed) {
+        // m x 10^-d; from 10^7 on, seven significant digits and zeros.
+        const std::int64_t top = power_of_ten(kFixedDigits);
+        if (m < top) return m;
+        const int x = digits - digits_;  // v = 0.m x 10^x
+        const std::int64_t lead = m / power_of_ten(digits - kFixedDigits);
+        return top + (x - (kFixedDigits - digits_) - 1) * per_decade_ + (lead - power_of_ten(kFixedDigits - 1));
     }
     if (k < text.size() && text[k] == 'E') ++k;
     int x = 0;
@@ -93,10 +98,12 @@ std::int64_t Lattice::rank_of_magnitude(float v) const {
 float Lattice::magnitude_at(std::int64_t rank) const {
     if (rank == 0) return 0.0f;
     if (kind_ == Kind::Fixed) {
-        if (rank >= fixed_top_)
-            return std::bit_cast<float>(static_cast<std::uint32_t>(std::bit_cast<std::uint32_t>(fixed_float_) +
-                                                                   static_cast<std::uint32_t>(rank - fixed_top_)));
-        return hold(*field_, decimal(rank, -digits_)).value.real;
+        const std::int64_t top = power_of_ten(kFixedDigits);
+        if (rank < top) return hold(*field_, decimal(rank, -digits_)).value.real;
+        const std::int64_t q = (rank - top) / per_decade_;
+        const std::int64_t lead = (rank - top) % per_decade_ + power_of_ten(kFixedDigits - 1);
+        const auto x = static_cast<int>(q) + kFixedDigits - digits_ + 1;
+        return hold(*field_, decimal(lead, x - kFixedDigits)).value.real;
     }
     const std::int64_t index = first_ + rank - 1;
     const auto x = static_cast<int>(index / per_decade_) - kExponentBias;

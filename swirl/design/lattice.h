@@ -5,8 +5,8 @@
 // writes and its reading rule reads back (hold()).  An E field with n
 // significant digits holds the decimals 0.D x 10^X of n digits (a step of
 // 10^(X-n) in each decade), an F field with d decimals the multiples of
-// 10^-d (and, where single precision is coarser than that, every float), an
-// integer field the integers.  Each held value has a rank, an integer that
+// 10^-d (of at most seven significant digits: from 10^(7-d) on, the
+// decimals of seven digits), an integer field the integers.  Each held value has a rank, an integer that
 // grows with the value by one from a held value to the next; ranks tell how
 // many held values lie in a range, the value halfway between two, and a
 // value's neighbours.
@@ -50,10 +50,8 @@ private:
     const Field* field_;
     Kind kind_ = Kind::Integer;
     int digits_ = 0;              // Decimal: significant digits; Fixed: decimals
-    std::int64_t per_decade_ = 0; // Decimal: 9 x 10^(digits-1)
+    std::int64_t per_decade_ = 0; // values of a decade: 9 x 10^(digits-1) (Fixed: of 7 digits)
     std::int64_t first_ = 0;      // Decimal: the index of the smallest normal decimal
-    std::int64_t fixed_top_ = 0;  // Fixed: the multiple of 10^-d where every float is held
-    float fixed_float_ = 0;       // Fixed: that value, a power of two
 };
 
 }  // namespace swirl

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "fixrec/ascii.h"
 #include "swirl/core/numbers.h"
 #include "swirl/core/usage_error.h"
 #include "swirl/design/evaluator.h"
@@ -50,15 +51,18 @@ using detail::Cancelled;
 using detail::Evaluator;
 using Ranks = std::vector<std::int64_t>;
 
-// Ends a stage of NLopt once its share of the evaluations is spent.
-struct BudgetSpent {};
+struct ObjectiveAt {
+    std::size_t index = 0;
+    bool input = false;  // index into calc.inputs, else into calc.results
+};
 
 class Optimizer {
 public:
-    Optimizer(const OptimizeProblem& p, std::vector<HeldRange> ranges, std::size_t objective,
+    Optimizer(const OptimizeProblem& p, std::vector<HeldRange> ranges, ObjectiveAt objective,
               std::vector<std::size_t> constrained, const DesignProgress& progress, const std::atomic<bool>* cancel)
-        : p_(p), ranges_(std::move(ranges)), objective_(objective), constrained_(std::move(constrained)),
+        : p_(p), ranges_(std::move(ranges)), objective_(objective.index), constrained_(std::move(constrained)),
           range_ptrs_(pointers(ranges_)), eval_(*p.calc, p.base, range_ptrs_, progress, cancel) {
+        if (objective.input) objective_input_ = objective.index;
         for (const Constraint& c : p.constraints) limits_.push_back(static_cast<float>(c.limit));
         eval_.expect(p.evaluations);
     }
@@ -81,6 +85,17 @@ private:
     };
 
     Point point(const Ranks& ranks);
+    // The objective at a point: a result the case computes, or an input of a
+    // valid case.
+    std::optional<float> objective_of(const Ranks& ranks, const Case& c) const {
+        if (!objective_input_) return c.computed(objective_) ? std::optional<float>(c.results[objective_]) : std::nullopt;
+        if (!c.valid) return std::nullopt;
+        const std::size_t input = *objective_input_;
+        Value v = p_.base[input];
+        for (std::size_t k = 0; k < ranges_.size(); ++k)
+            if (ranges_[k].input == input) v = ranges_[k].lattice.at(ranks[k]);
+        return p_.calc->inputs[input].type == calculators::ValueType::Integer ? static_cast<float>(v.integer) : v.real;
+    }
     double relative_violation(std::size_t k, float value) const;
     Ranks ranks_of(const double* x) const;
     std::vector<double> x_of(const Ranks& ranks) const;
@@ -92,7 +107,8 @@ private:
 
     const OptimizeProblem& p_;
     std::vector<HeldRange> ranges_;
-    std::size_t objective_;
+    std::size_t objective_;  // into calc.results, or into calc.inputs with objective_input_
+    std::optional<std::size_t> objective_input_;
     std::vector<std::size_t> constrained_;  // the result of each constraint
     std::vector<float> limits_;
     std::vector<const HeldRange*> range_ptrs_;
@@ -120,10 +136,11 @@ Optimizer::Point Optimizer::point(const Ranks& ranks) {
     const Case& c = eval_.at(ranks);
     if (!first_) first_ = ranks;
     Point pt;
-    pt.computable = c.computed(objective_);
+    const std::optional<float> objective = objective_of(ranks, c);
+    pt.computable = objective.has_value();
     for (std::size_t r : constrained_) pt.computable = pt.computable && c.computed(r);
     if (!pt.computable) return pt;
-    const float obj = c.results[objective_];
+    const float obj = *objective;
     pt.objective = p_.maximize ? -static_cast<double>(obj) : static_cast<double>(obj);
     pt.feasible = true;
     for (std::size_t k = 0; k < constrained_.size(); ++k) {
@@ -270,6 +287,7 @@ OptimizeResult Optimizer::answer(bool cancelled) {
     const Calculator& calc = *p_.calc;
     OptimizeResult out;
     out.objective = objective_;
+    out.objective_is_input = objective_input_.has_value();
     out.maximize = p_.maximize;
     out.seed = p_.seed;
     out.status = best_ ? OptimizeResult::Status::Ok : OptimizeResult::Status::Infeasible;
@@ -279,7 +297,7 @@ OptimizeResult Optimizer::answer(bool cancelled) {
     const Case& c = eval_.at(at);
     for (std::size_t k = 0; k < ranges_.size(); ++k)
         out.inputs.push_back({ranges_[k].input, shown(calc.inputs[ranges_[k].input], ranges_[k].lattice.at(at[k]))});
-    if (c.computed(objective_)) out.objective_value = c.results[objective_];
+    out.objective_value = objective_of(at, c);
     for (std::size_t k = 0; k < constrained_.size(); ++k) {
         OptimizeResult::ConstraintState s;
         s.result = constrained_[k];
@@ -310,7 +328,7 @@ OptimizeResult Optimizer::answer(bool cancelled) {
             nb.value = shown(calc.inputs[nb.input], ranges_[k].lattice.at(r[k]));
             const Point pt = point(r);
             const Case& n = eval_.at(r);
-            if (n.computed(objective_)) nb.objective = n.results[objective_];
+            nb.objective = objective_of(r, n);
             using S = OptimizeResult::Neighbour::Status;
             nb.status = !pt.computable ? S::Invalid : !pt.feasible ? S::Infeasible : S::NoBetter;
             for (std::size_t j = 0; j < constrained_.size(); ++j) {
@@ -361,8 +379,17 @@ OptimizeResult optimize(const OptimizeProblem& problem, const DesignProgress& pr
             if (ranges[k].input == ranges.back().input)
                 throw UsageError(std::string(calc.inputs[ranges.back().input].name) + " is varied twice");
     }
-    const std::size_t objective =
-        result_index(calc, problem.objective, problem.maximize ? "--maximize" : "--minimize");
+    // The objective may be an input too: the largest flow that keeps a
+    // result within its limit.
+    ObjectiveAt objective;
+    const char* option = problem.maximize ? "--maximize" : "--minimize";
+    bool named_input = false;
+    for (std::size_t k = 0; k < calc.inputs.size(); ++k)
+        if (fixrec::equal_ignoring_case(calc.inputs[k].name, problem.objective)) {
+            objective = {k, true};
+            named_input = true;
+        }
+    if (!named_input) objective = {result_index(calc, problem.objective, option), false};
     std::vector<std::size_t> constrained;
     for (const Constraint& c : problem.constraints) constrained.push_back(result_index(calc, c.name, "--subject-to"));
     if (problem.evaluations < 10)

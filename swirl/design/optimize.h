@@ -51,7 +51,7 @@ struct OptimizeProblem {
     const Calculator* calc = nullptr;
     std::vector<Value> base;  // every input as the data file holds it
     std::vector<Range> vary;
-    std::string objective;
+    std::string objective;  // a result, or an input (the largest Q that keeps HO within a limit)
     bool maximize = false;
     std::vector<Constraint> constraints;
     std::int64_t evaluations = kDefaultEvaluations;  // of stages 1 and 2, at least 10
@@ -82,7 +82,8 @@ struct OptimizeResult {
     };
 
     Status status = Status::Infeasible;
-    std::size_t objective = 0;           // index into calc.results
+    std::size_t objective = 0;           // index into calc.results (calc.inputs when objective_is_input)
+    bool objective_is_input = false;
     bool maximize = false;
     std::optional<float> objective_value;
     std::vector<Input> inputs;            // the answer (Infeasible: the point of least violation)

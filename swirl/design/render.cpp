@@ -152,7 +152,8 @@ ordered_json optimize_json(const Calculator& calc, const std::string& path, cons
     doc["program"] = calc.name;
     doc["file"] = path;
     doc["status"] = r.status == OptimizeResult::Status::Ok ? "ok" : "infeasible";
-    doc["objective"] = {{"name", calc.results[r.objective].name},
+    const Field& obj = r.objective_is_input ? calc.inputs[r.objective] : calc.results[r.objective];
+    doc["objective"] = {{"name", obj.name},
                         {"sense", r.maximize ? "maximize" : "minimize"},
                         {"value", optional_number(r.objective_value)}};
     ordered_json& inputs = doc["inputs"] = ordered_json::array();
@@ -188,7 +189,7 @@ ordered_json optimize_json(const Calculator& calc, const std::string& path, cons
 
 std::string optimize_text(const Calculator& calc, const std::string& path, const OptimizeProblem& problem,
                           const OptimizeResult& r) {
-    const Field& obj = calc.results[r.objective];
+    const Field& obj = r.objective_is_input ? calc.inputs[r.objective] : calc.results[r.objective];
     std::string t;
     t += path + ": " + (r.maximize ? "maximize " : "minimize ") + std::string(obj.name) + " over";
     for (const Range& v : problem.vary) t += " " + v.name + " " + number(v.lo) + ".." + number(v.hi) + (v.log ? " (log)" : "");
