@@ -9,6 +9,7 @@
 #   libxml2-utils                         xmllint, which the tests check the SVG pictures with
 #   libbenchmark-dev                      the benchmarks
 #   libc-bin                              iconv, which scripts/demo shows the files with
+#   libnlopt-dev, libnlopt-cxx-dev        NLopt, the optimiser of swirl optimize (C library, nlopt.hpp)
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
 #   python3=python3                       scripts/bench prints its table with it
@@ -46,6 +47,8 @@ ensure_packages() {
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
     [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
     [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
+    [ -f /usr/include/nlopt.h ] || missing+=(libnlopt-dev)
+    [ -f /usr/include/nlopt.hpp ] || missing+=(libnlopt-cxx-dev)
     install_missing "${missing[@]}"
 }
 

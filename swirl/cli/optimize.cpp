@@ -43,8 +43,8 @@ void add_optimize(CLI::App& app, Action& action) {
     command->add_option("--vary", o->vary, "NAME=LO:HI: an input and its range; :log searches it on a log scale. "
                                            "Repeat for several inputs.")
         ->take_all();
-    command->add_option("--minimize", o->minimize, "RESULT: the result to make as small as possible");
-    command->add_option("--maximize", o->maximize, "RESULT: the result to make as large as possible");
+    command->add_option("--minimize", o->minimize, "RESULT: the result (or an input) to make as small as possible");
+    command->add_option("--maximize", o->maximize, "RESULT: the result (or an input) to make as large as possible");
     command->add_option("--subject-to", o->subject_to, "\"RESULT>=VALUE\" or \"RESULT<=VALUE\"; repeat for several")
         ->take_all();
     command->add_option("--evaluations", o->evaluations,

@@ -201,10 +201,13 @@ std::string optimize_text(const Calculator& calc, const std::string& path, const
     }
     for (const OptimizeResult::Input& in : r.inputs) {
         const Field& f = calc.inputs[in.input];
-        t += "  " + std::string(f.name) + " " + input_text(f, in.value) + "\n";
+        t += "  " + std::string(f.name) + " " + input_text(f, in.value);
+        if (r.objective_is_input && in.input == r.objective) t += "  objective";
+        t += "\n";
     }
-    t += "  " + std::string(obj.name) + " " + (r.objective_value ? result_text(obj, *r.objective_value) : "not computed") +
-         "  objective\n";
+    if (!r.objective_is_input)
+        t += "  " + std::string(obj.name) + " " +
+             (r.objective_value ? result_text(obj, *r.objective_value) : "not computed") + "  objective\n";
     for (const OptimizeResult::ConstraintState& c : r.constraints) {
         const Field& f = calc.results[c.result];
         t += "  " + std::string(f.name) + " " + (c.value ? result_text(f, *c.value) : "not computed") + "  " +
