@@ -262,20 +262,26 @@ void Optimizer::every_point() {
     }
 }
 
+// From the best feasible point, or without one from the point of least
+// violation: each input one held step up and down, the step doubled while
+// the point improves (point() moves best_ and least_).  A feasible point met
+// on the way to less violation takes over.
 void Optimizer::coordinate_search() {
-    if (!best_) return;
+    const auto current = [this]() -> std::optional<Ranks>& { return best_ ? best_ : least_; };
+    if (!current()) return;
     for (bool improved = true; improved;) {
         improved = false;
         for (std::size_t k = 0; k < ranges_.size(); ++k) {
             for (const int dir : {1, -1}) {
                 for (std::int64_t step = 1;; step *= 2) {
-                    Ranks cand = *best_;
+                    const bool feasible = best_.has_value();
+                    Ranks cand = *current();
                     const std::int64_t bound = dir > 0 ? ranges_[k].rank_hi : ranges_[k].rank_lo;
                     if (cand[k] == bound) break;
                     cand[k] = dir > 0 ? std::min(bound, cand[k] + step) : std::max(bound, cand[k] - step);
-                    const Ranks before = *best_;
-                    point(cand);  // moves best_ when feasible and better
-                    if (*best_ == before) break;
+                    const Ranks before = *current();
+                    point(cand);
+                    if (feasible == best_.has_value() && *current() == before) break;
                     improved = true;
                 }
             }

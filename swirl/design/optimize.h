@@ -16,7 +16,8 @@
 //   2. a local search of NLopt's COBYLA from the best feasible point;
 //   3. a coordinate search over held values from there: each input one held
 //      step up and down, the step doubled while it improves, until no
-//      neighbour is feasible and better.
+//      neighbour is feasible and better (without a feasible point, the same
+//      from the point of least violation, towards less violation).
 // The answer carries its certificate: every neighbour one held step up and
 // one down.  The same problem and seed give the same answer.
 //
