@@ -67,7 +67,7 @@ struct SolveResult {
     enum class Status { Ok, None, Invalid };
     Status status = Status::None;  // Invalid: every case computed was invalid
     std::size_t input = 0, result = 0;  // indices into calc.inputs and calc.results
-    Shown lo, hi;                  // the bounds as the field holds them
+    Shown lo, hi;                  // the first and the last held value of the range
     float target = 0;
     std::int64_t held_values = 0;  // in the range
     std::int64_t scanned = 0;      // points of the scan (distinct held values)

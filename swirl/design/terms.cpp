@@ -122,6 +122,12 @@ HeldRange held_range(const Calculator& calc, const Range& range, std::string_vie
     h.hi = hold_bound(field, range.hi, option, range, "HI");
     h.rank_lo = h.lattice.rank(h.lo);
     h.rank_hi = h.lattice.rank(h.hi);
+    // The range holds the held values from LO to HI (as single precision):
+    // a bound its field rounds outwards gives way to the next held value in.
+    if (!is_integer(field)) {
+        if (h.lo.real < static_cast<float>(range.lo)) h.lo = h.lattice.at(++h.rank_lo);
+        if (h.hi.real > static_cast<float>(range.hi)) h.hi = h.lattice.at(--h.rank_hi);
+    }
     if (h.rank_hi <= h.rank_lo)
         throw UsageError(std::string(option) + " " + range.name + ": the field holds one value only between " +
                          number_text(range.lo) + " and " + number_text(range.hi) + " (" + exact_text(field, h.lo) + ")");

@@ -24,15 +24,16 @@ struct Range {
 };
 Range parse_range(std::string_view text, std::string_view option);
 
-// An input's range over its field's lattice: the bounds as the field holds
-// them.  UsageError (naming `option`): no such input (a result named
+// An input's range over its field's lattice: the held values from LO to HI
+// (LO and HI compared as single-precision values; a bound the field holds
+// outside the range gives way to the next held value within).  UsageError (naming `option`): no such input (a result named
 // instead is told so), LO >= HI, a bound the field cannot hold, log with
 // LO <= 0, bounds that hold one value only.
 struct HeldRange {
     Range typed;
     std::size_t input = 0;
     Lattice lattice;
-    Value lo, hi;                  // as the field holds the bounds
+    Value lo, hi;                  // the first and the last held value of the range
     std::int64_t rank_lo = 0, rank_hi = 0;
 
     std::int64_t count() const { return rank_hi - rank_lo + 1; }

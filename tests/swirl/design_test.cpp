@@ -208,6 +208,17 @@ INSTANTIATE_TEST_SUITE_P(
         return n;
     });
 
+TEST(Solve, TheRangeHoldsTheHeldValuesFromLoToHi) {
+    g_curve = [](float q, auto& o) { ho(o, q); };
+    SolveProblem p{&curve_program(), example_inputs(program("BILM")), parse_range("Q=0.000123454:0.00123456", "--find"),
+                   {"HO", 1.0}};
+    const SolveResult r = solve(p);
+    EXPECT_EQ(r.lo.value.real, 0.00012346f);  // .12345E-03 lies below LO
+    EXPECT_EQ(r.hi.value.real, 0.0012345f);   // .12346E-02 above HI
+    p.find = parse_range("Q=0.001:0.0020000001", "--find");
+    EXPECT_EQ(solve(p).hi.value.real, 0.002f);
+}
+
 TEST(Solve, EveryCaseInvalidAndNothingFound) {
     g_curve = [](float, auto& o) { o.valid = false; };
     SolveProblem p{&curve_program(), example_inputs(program("BILM")), parse_range("Q=0.001:0.002", "--find"),
