@@ -75,7 +75,7 @@ void optimize_bench(benchmark::State& state, const OptimizeCase& c) {
 const SolveCase kSolveBilm{"BILM", "Q=0.0001:0.01:log", "HO=0.2"};
 const SolveCase kSolveKerva{"KERVA", "D50=0.0000001:0.0001:log", "ETA1=50"};
 const SolveCase kSolveZarn1{"ZARN1", "R1=0.01:0.06", "PVXOD=3000"};
-const OptimizeCase kOptBilm{"BILM", {"Q=0.0001:0.01:log", "RCR=0.05:0.2"}, "VMAX", true, "HO<=0.2"};
+const OptimizeCase kOptBilm{"BILM", {"R1=0.005:0.05", "RCR=0.05:0.3"}, "R1", false, "HO<=0.2"};
 const OptimizeCase kOptKerva{"KERVA", {"DK=0.2:0.8", "QH=200:3000"}, "ETA1", true, "VK<=15"};
 const OptimizeCase kOptZarn1{"ZARN1", {"R1=0.01:0.06", "FVX=0.0005:0.005"}, "PVXOD", false, "K>=20"};
 

@@ -101,8 +101,10 @@ private:
     std::vector<double> x_of(const Ranks& ranks) const;
     bool better(const Point& a, const Point& b) const { return a.objective < b.objective; }
     void nlopt_stage(nlopt::algorithm algorithm, std::int64_t budget);
+    void grid_stage(std::int64_t budget);
     void every_point();
     void coordinate_search();
+    bool window_search();
     OptimizeResult answer(bool cancelled);
 
     const OptimizeProblem& p_;
@@ -229,6 +231,7 @@ void Optimizer::nlopt_stage(nlopt::algorithm algorithm, std::int64_t budget) {
         },
         &evaluate, std::vector<double>(m, 0.0));
     std::vector<double> x(n, 0.5);
+    if (best_ || least_) x = x_of(best_ ? *best_ : *least_);
     if (algorithm == nlopt::LN_COBYLA) {
         if (!best_) return;
         x = x_of(*best_);
@@ -245,6 +248,33 @@ void Optimizer::nlopt_stage(nlopt::algorithm algorithm, std::int64_t budget) {
     } catch (const std::invalid_argument&) {
     }
     if (cancelled_) throw Cancelled{};
+}
+
+// A grid of m points an input (m^n within the budget), so that the search
+// starts from the best of an even look over the whole box.
+void Optimizer::grid_stage(std::int64_t budget) {
+    const std::size_t n = ranges_.size();
+    const auto points = [n](std::int64_t m) {
+        double p = 1;
+        for (std::size_t k = 0; k < n; ++k) p *= static_cast<double>(m);
+        return p;
+    };
+    std::int64_t m = 2;
+    while (points(m + 1) <= static_cast<double>(budget)) ++m;
+    if (points(m) > static_cast<double>(budget)) return;
+    std::vector<std::int64_t> at(n, 0);
+    std::vector<double> x(n);
+    for (;;) {
+        for (std::size_t k = 0; k < n; ++k) x[k] = static_cast<double>(at[k]) / static_cast<double>(m - 1);
+        point(ranks_of(x.data()));
+        std::size_t k = n;
+        while (k > 0) {
+            --k;
+            if (++at[k] < m) break;
+            at[k] = 0;
+            if (k == 0) return;
+        }
+    }
 }
 
 void Optimizer::every_point() {
@@ -285,6 +315,35 @@ void Optimizer::coordinate_search() {
                     improved = true;
                 }
             }
+        }
+    }
+}
+
+// Every point within a few held steps of the best feasible one, each input
+// at once (5^n points for two inputs, 3^n for three or four, none beyond):
+// moves along a constraint's boundary, which single steps cannot make.
+// True when it found a better point.
+bool Optimizer::window_search() {
+    if (!best_) return false;
+    const std::size_t n = ranges_.size();
+    const std::int64_t w = n <= 2 ? 2 : n <= 4 ? 1 : 0;
+    if (w == 0) return false;
+    const Ranks centre = *best_;
+    std::vector<std::int64_t> d(n, -w);
+    for (;;) {
+        Ranks cand = centre;
+        bool inside = true;
+        for (std::size_t k = 0; k < n; ++k) {
+            cand[k] += d[k];
+            inside = inside && cand[k] >= ranges_[k].rank_lo && cand[k] <= ranges_[k].rank_hi;
+        }
+        if (inside) point(cand);
+        std::size_t k = n;
+        while (k > 0) {
+            --k;
+            if (++d[k] <= w) break;
+            d[k] = -w;
+            if (k == 0) return *best_ != centre;
         }
     }
 }
@@ -357,12 +416,15 @@ OptimizeResult Optimizer::run() {
         if (total <= static_cast<double>(p_.evaluations)) {
             every_point();
         } else {
+            grid_stage(p_.evaluations / 5);
             nlopt::srand(p_.seed);
-            const std::int64_t global = p_.evaluations * 6 / 10;
-            nlopt_stage(nlopt::GN_ISRES, global);
+            nlopt_stage(nlopt::GN_ISRES, p_.evaluations * 3 / 5 - eval_.evaluations());
             nlopt_stage(nlopt::LN_COBYLA, p_.evaluations - eval_.evaluations());
         }
-        coordinate_search();
+        // Single steps, then the window about the point, until neither
+        // improves (each round improves the objective strictly).
+        do coordinate_search();
+        while (window_search());
     } catch (const Cancelled&) {
         cancelled = true;
     }

@@ -6,13 +6,15 @@
 // Every point computed is a point of the lattice (lattice.h): a candidate
 // is put through each field as swirl set writes it.  A case that is invalid,
 // or whose path does not compute the objective or a constrained result, is
-// infeasible.  Three stages:
-//   1. a global search of NLopt's ISRES (an evolution strategy with
-//      stochastic ranking of the constraint violation: derivative-free,
-//      indifferent to the steps of the landscape, constraints handled as
-//      such), seeded, over the box mapped to [0, 1] per input (on a log scale
-//      for a :log range); when the box holds no more points than the budget,
-//      every point is computed instead;
+// infeasible.  The stages:
+//   1. an even grid over the box (m points an input, m^n within a fifth of
+//      the budget), then a global search of NLopt's ISRES (an evolution
+//      strategy with stochastic ranking of the constraint violation:
+//      derivative-free, indifferent to the steps of the landscape,
+//      constraints handled as such), seeded, from the best point so far, over
+//      the box mapped to [0, 1] per input (on a log scale for a :log range);
+//      when the box holds no more points than the budget, every point is
+//      computed instead;
 //   2. a local search of NLopt's COBYLA from the best feasible point;
 //   3. a coordinate search over held values from there: each input one held
 //      step up and down, the step doubled while it improves, until no
@@ -21,8 +23,9 @@
 // The answer carries its certificate: every neighbour one held step up and
 // one down.  The same problem and seed give the same answer.
 //
-// Stages 1 and 2 share `evaluations` (distinct held points computed; 60 % and
-// 40 %); stage 3 and the certificate come on top.  NLopt's random numbers are
+// Stages 1 and 2 share `evaluations` (distinct held points computed; 60 %,
+// the grid's share included, and the rest); stage 3 and the certificate come
+// on top.  NLopt's random numbers are
 // process-wide: do not run two optimisations at once.
 #pragma once
 
