@@ -28,7 +28,8 @@ public:
     // `jobs` threads; each is kept, and counted once.
     std::vector<const Case*> batch(std::span<const std::int64_t> ranks, unsigned jobs);
 
-    // The same without keeping them (a scan of every held value).
+    // The same without keeping them (a scan); keep() keeps one computed so.
+    void keep(const std::vector<std::int64_t>& ranks, const Case& c) { cache_.emplace(ranks, c); }
     void batch_into(std::span<const std::int64_t> ranks, unsigned jobs, std::vector<Case>& out);
 
     std::int64_t evaluations() const { return evaluations_; }

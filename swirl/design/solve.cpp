@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "swirl/core/numbers.h"
 #include "swirl/core/usage_error.h"
@@ -121,38 +122,64 @@ void Solver::refine(std::int64_t a, std::int64_t b) {
     if (side(right) != side(b)) refine(right, b);
 }
 
+// The scan streams: its points come in order, a block at a time computed on
+// the threads, and each pair of neighbouring points is dealt with as it
+// comes; only the cases of brackets are kept.
 void Solver::scan_points() {
-    std::vector<std::int64_t> ranks;
     const std::int64_t n = p_.scan;
-    ranks.reserve(static_cast<std::size_t>(n));
-    for (std::int64_t i = 0; i < n; ++i)
-        ranks.push_back(range_.rank_at(static_cast<double>(i) / static_cast<double>(n - 1)));
-    ranks.front() = range_.rank_lo;
-    ranks.back() = range_.rank_hi;
-    std::sort(ranks.begin(), ranks.end());
-    ranks.erase(std::unique(ranks.begin(), ranks.end()), ranks.end());
-    scanned_ = static_cast<std::int64_t>(ranks.size());
-    eval_.expect(scanned_);
-    const std::vector<const Case*> cases = eval_.batch(ranks, p_.jobs);
-    for (std::size_t i = 0; i < ranks.size(); ++i) seen(ranks[i], *cases[i]);
-
+    eval_.expect(n);
+    constexpr std::int64_t kChunk = 1 << 16;
+    std::vector<std::int64_t> ranks;
+    std::vector<Case> cases;
+    bool have_prev = false;
+    std::int64_t prev = 0;
+    Case prev_case;
     bool gap_open = false;  // a gap under way, after the valid value before_gap
     std::int64_t before_gap = 0;
-    for (std::size_t i = 0; i + 1 < ranks.size(); ++i) {
-        const std::int64_t a = ranks[i], b = ranks[i + 1];
-        const bool oa = ok(*cases[i]), ob = ok(*cases[i + 1]);
-        if (oa && ob) {
-            if (side(*cases[i]) != side(*cases[i + 1])) refine(a, b);
-        } else if (oa) {
-            const std::int64_t left = last_before_gap(a, b);
-            if (side(a) != side(left)) refine(a, left);
-            before_gap = left;
-            gap_open = true;
-        } else if (ob) {
-            const std::int64_t right = first_after_gap(a, b);
-            if (side(right) != side(b)) refine(right, b);
-            if (gap_open && side(before_gap) != side(right)) across_.push_back({before_gap, right});
-            gap_open = false;
+    std::int64_t last = std::numeric_limits<std::int64_t>::min();  // the last point taken
+    for (std::int64_t from = 0; from < n; from += kChunk) {
+        ranks.clear();
+        for (std::int64_t i = from; i < std::min(n, from + kChunk); ++i) {
+            const std::int64_t r = i == 0       ? range_.rank_lo
+                                   : i == n - 1 ? range_.rank_hi
+                                                : range_.rank_at(static_cast<double>(i) / static_cast<double>(n - 1));
+            // The points rise with i; two of them may hold as one value.
+            if (r > last) {
+                ranks.push_back(r);
+                last = r;
+            }
+        }
+        eval_.batch_into(ranks, p_.jobs, cases);
+        scanned_ += static_cast<std::int64_t>(ranks.size());
+        for (std::size_t i = 0; i < ranks.size(); ++i) {
+            const std::int64_t b = ranks[i];
+            const Case& cb = cases[i];
+            seen(b, cb);
+            if (have_prev) {
+                const std::int64_t a = prev;
+                const Case& ca = prev_case;
+                const bool oa = ok(ca), ob = ok(cb);
+                if (oa || ob) {
+                    eval_.keep({a}, ca);
+                    eval_.keep({b}, cb);
+                }
+                if (oa && ob) {
+                    if (side(ca) != side(cb)) refine(a, b);
+                } else if (oa) {
+                    const std::int64_t left = last_before_gap(a, b);
+                    if (side(a) != side(left)) refine(a, left);
+                    before_gap = left;
+                    gap_open = true;
+                } else if (ob) {
+                    const std::int64_t right = first_after_gap(a, b);
+                    if (side(right) != side(b)) refine(right, b);
+                    if (gap_open && side(before_gap) != side(right)) across_.push_back({before_gap, right});
+                    gap_open = false;
+                }
+            }
+            have_prev = true;
+            prev = b;
+            prev_case = cb;
         }
     }
 }
@@ -199,8 +226,10 @@ SolveResult Solver::run() {
     out.hi = shown(field, range_.hi);
     out.held_values = range_.count();
     const bool every = p_.scan == SolveProblem::kScanAll;
+    const bool full = every || p_.scan >= range_.count();
     try {
-        if (every)
+        // A scan of as many points as the range holds is a scan of them all.
+        if (every || p_.scan >= range_.count())
             scan_every_value();
         else
             scan_points();
@@ -208,7 +237,7 @@ SolveResult Solver::run() {
         out.cancelled = true;
     }
     out.scanned = scanned_;
-    out.every_value = every || scanned_ == range_.count();
+    out.every_value = full;
     std::sort(crossings_.begin(), crossings_.end(), [](const Pair& x, const Pair& y) { return x.lower < y.lower; });
     std::sort(across_.begin(), across_.end(), [](const Pair& x, const Pair& y) { return x.lower < y.lower; });
     const auto finish = [&](const Pair& pair) {
@@ -217,7 +246,7 @@ SolveResult Solver::run() {
         c.upper.input = shown(field, range_.lattice.at(pair.upper));
         // A full scan kept no cases: the two are computed again (not counted).
         const auto result_at = [&](std::int64_t rank) {
-            if (!every) return value(eval_.at({rank}));
+            if (!full) return value(eval_.at({rank}));
             std::vector<Value> inputs = eval_.inputs_of({rank});
             calculators::Outcome o;
             Case k;
