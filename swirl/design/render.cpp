@@ -30,10 +30,15 @@ Value result_value(const Field& f, float r) {
 // A result as the report prints it, then its exact value: ".34490E+00 (0.3448979)".
 std::string result_text(const Field& f, float r) {
     const Value v = result_value(f, r);
+    if (is_integer(f)) return to_utf8(printed(f, v));
     return to_utf8(printed(f, v)) + " (" + exact_text(f, v) + ")";
 }
 
-std::string input_text(const Field& f, const Shown& s) { return s.printed + " (" + exact_text(f, s.value) + ")"; }
+// An integer prints exactly; a real gets its exact value after its field's text.
+std::string input_text(const Field& f, const Shown& s) {
+    if (is_integer(f)) return s.printed;
+    return s.printed + " (" + exact_text(f, s.value) + ")";
+}
 
 std::string number(double v) { return shortest(static_cast<float>(v)); }
 
