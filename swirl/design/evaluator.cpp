@@ -71,19 +71,4 @@ void Evaluator::batch_into(std::span<const std::int64_t> ranks, unsigned jobs, s
     counted(static_cast<std::int64_t>(n));
 }
 
-std::vector<const Case*> Evaluator::batch(std::span<const std::int64_t> ranks, unsigned jobs) {
-    std::vector<std::int64_t> todo;
-    for (const std::int64_t r : ranks)
-        if (cache_.find({r}) == cache_.end()) todo.push_back(r);
-    std::sort(todo.begin(), todo.end());
-    todo.erase(std::unique(todo.begin(), todo.end()), todo.end());
-    std::vector<Case> cases;
-    batch_into(todo, jobs, cases);
-    for (std::size_t i = 0; i < todo.size(); ++i) cache_.emplace(std::vector<std::int64_t>{todo[i]}, std::move(cases[i]));
-    std::vector<const Case*> out;
-    out.reserve(ranks.size());
-    for (const std::int64_t r : ranks) out.push_back(&cache_.find({r})->second);
-    return out;
-}
-
 }  // namespace swirl::detail

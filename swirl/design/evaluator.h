@@ -24,11 +24,8 @@ public:
     // The case at these ranks (one per varied range), computed once.
     const Case& at(const std::vector<std::int64_t>& ranks);
 
-    // The cases of one varied range at each rank (a study of one input), on
-    // `jobs` threads; each is kept, and counted once.
-    std::vector<const Case*> batch(std::span<const std::int64_t> ranks, unsigned jobs);
-
-    // The same without keeping them (a scan); keep() keeps one computed so.
+    // The cases of one varied range at each rank (a scan of one input), on
+    // `jobs` threads, counted but not kept; keep() keeps one of them.
     void keep(const std::vector<std::int64_t>& ranks, const Case& c) { cache_.emplace(ranks, c); }
     void batch_into(std::span<const std::int64_t> ranks, unsigned jobs, std::vector<Case>& out);
 
