@@ -5,25 +5,25 @@
 #   target_link_libraries(app PRIVATE swirl::api)
 # The static libraries go with their link interfaces (swirl::api brings the
 # model, the core, the calculators and the three programs; swirl::study the
-# sweeps and figures); the headers keep the paths the sources include them
+# sweeps and figures; swirl::design solve and optimize); the headers keep the paths the sources include them
 # by ("swirl/api/values.h", "calculators/calculator.h", "drain_funnel/run.h").
 # FIXREC stays its own package, which this one finds beside it.
 include(CMakePackageConfigHelpers)
 set(SWIRL_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/swirl")
 
 set_target_properties(swirl_source_root PROPERTIES EXPORT_NAME headers)
-foreach(part api model core study svg)
+foreach(part api model core study svg design)
   set_target_properties(swirl_${part} PROPERTIES EXPORT_NAME ${part})
 endforeach()
 install(TARGETS swirl_source_root numerics calculators drain_funnel separator vortex_chamber
-                swirl_svg swirl_core swirl_model swirl_api swirl_study
+                swirl_svg swirl_core swirl_model swirl_api swirl_study swirl_design
   EXPORT swirlTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # The headers of the sources' include root, folder by folder; a program's
 # folder includes its own headers by their short names, which resolve beside
 # the including header wherever it is installed.
-foreach(folder swirl/api swirl/model swirl/core swirl/study swirl/svg drain_funnel separator vortex_chamber)
+foreach(folder swirl/api swirl/model swirl/core swirl/study swirl/svg swirl/design drain_funnel separator vortex_chamber)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder}
     FILES_MATCHING PATTERN "*.h")
 endforeach()

@@ -18,6 +18,7 @@
 #   python3-numpy, python3-pandas         its arrays and tables
 #   python3-pytest, mypy                  its tests and the check of its stub
 #   python3-distributed                   the Dask test (without its recommends: half a gigabyte)
+#   libnlopt-dev, libnlopt-cxx-dev        NLopt, the optimiser of swirl optimize (C library, nlopt.hpp)
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
 #   python3=python3                       scripts/bench prints its table with it
@@ -72,6 +73,8 @@ ensure_packages() {
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
     [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
     [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
+    [ -f /usr/include/nlopt.h ] || missing+=(libnlopt-dev)
+    [ -f /usr/include/nlopt.hpp ] || missing+=(libnlopt-cxx-dev)
     command -v slurmctld >/dev/null 2>&1 || missing+=(slurm-wlm)
     command -v munged >/dev/null 2>&1 || missing+=(munge)
     command -v parallel >/dev/null 2>&1 || missing+=(parallel)

@@ -59,6 +59,8 @@ void add_sweep(CLI::App& app, Action& action);
 void add_merge(CLI::App& app, Action& action);
 void add_plot(CLI::App& app, Action& action);
 void add_fields(CLI::App& app, Action& action);
+void add_solve(CLI::App& app, Action& action);
+void add_optimize(CLI::App& app, Action& action);
 void add_serve(CLI::App& app, Action& action);
 
 }  // namespace swirl

@@ -103,6 +103,8 @@ int run_swirl(int argc, char** argv) {
     add_merge(app, action);
     add_plot(app, action);
     add_fields(app, action);
+    add_solve(app, action);
+    add_optimize(app, action);
     add_serve(app, action);
     app.footer("swirl COMMAND --help: the command's options and examples.");
     try {
