@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "fixrec/ascii.h"
 #include "swirl/core/numbers.h"
@@ -417,6 +418,11 @@ OptimizeResult Optimizer::run() {
             every_point();
         } else {
             grid_stage(p_.evaluations / 5);
+            // NLopt's random numbers are one sequence for the process: one
+            // seeded stage at a time, so that optimisations run at once (a
+            // server's requests, a notebook's threads) keep their seeds' answers.
+            static std::mutex nlopt_seed;
+            const std::lock_guard<std::mutex> lock(nlopt_seed);
             nlopt::srand(p_.seed);
             nlopt_stage(nlopt::GN_ISRES, p_.evaluations * 3 / 5 - eval_.evaluations());
             nlopt_stage(nlopt::LN_COBYLA, p_.evaluations - eval_.evaluations());

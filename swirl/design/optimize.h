@@ -26,7 +26,7 @@
 // Stages 1 and 2 share `evaluations` (distinct held points computed; 60 %,
 // the grid's share included, and the rest); stage 3 and the certificate come
 // on top.  NLopt's random numbers are
-// process-wide: do not run two optimisations at once.
+// process-wide: the seeded stages of optimisations run at once take turns.
 #pragma once
 
 #include <atomic>
