@@ -58,5 +58,8 @@ void add_run(CLI::App& app, Action& action);
 void add_sweep(CLI::App& app, Action& action);
 void add_plot(CLI::App& app, Action& action);
 void add_fields(CLI::App& app, Action& action);
+void add_sample(CLI::App& app, Action& action);
+void add_summary(CLI::App& app, Action& action);
+void add_sensitivity(CLI::App& app, Action& action);
 
 }  // namespace swirl
