@@ -105,7 +105,8 @@ Interval wilson_interval(std::int64_t met, std::int64_t n, double z) {
     const double z2 = z * z;
     const double centre = (p + z2 / (2 * nn)) / (1 + z2 / nn);
     const double half = z / (1 + z2 / nn) * std::sqrt(p * (1 - p) / nn + z2 / (4 * nn * nn));
-    return {std::max(0.0, centre - half), std::min(1.0, centre + half)};
+    // At a share of 0 or 1 the interval ends there exactly.
+    return {met == 0 ? 0.0 : std::max(0.0, centre - half), met == n ? 1.0 : std::min(1.0, centre + half)};
 }
 
 bool Requirement::met_by(double x) const {
