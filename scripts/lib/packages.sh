@@ -8,6 +8,7 @@
 #   libgtest-dev, libgmock-dev            the tests
 #   libxml2-utils                         xmllint, which the tests check the SVG pictures with
 #   libbenchmark-dev                      the benchmarks
+#   libboost-dev                          Boost.Math's quantiles and Boost.Random's Sobol sequence (swirl's samples)
 #   libc-bin                              iconv, which scripts/demo shows the files with
 #
 # ensure_tools COMMAND=PACKAGE..., for what one script needs besides:
@@ -46,6 +47,7 @@ ensure_packages() {
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
     [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
     [ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
+    [ -f /usr/include/boost/random/sobol.hpp ] || missing+=(libboost-dev)
     install_missing "${missing[@]}"
 }
 
