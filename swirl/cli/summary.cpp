@@ -94,7 +94,11 @@ void add_summary(CLI::App& app, Action& action) {
             const std::string text = read_data_file(o->file);
             TableSummary s;
             try {
-                s = summarize(read_csv(text), specs);
+                const CsvTable table = read_csv(text);
+                if (!study_columns(table.columns))
+                    throw UsageError(o->file + " is not a table that swirl sweep or swirl sample wrote (its header "
+                                     "tells no program)");
+                s = summarize(table, specs);
             } catch (const CsvError& e) {
                 throw CommandFailure(kExitUnreadable, o->file + ": " + e.what());
             }

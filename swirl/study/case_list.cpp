@@ -66,8 +66,8 @@ CaseList read_case_list(const Calculator& calc, std::string_view text, std::stri
             const Field& field = calc.inputs[cases.inputs[c]];
             const std::string at = row + ", column " + std::string(field.name) + ": ";
             if (c >= cells.size())
-                throw UsageError(at + "missing (the row has " + std::to_string(cells.size()) + " cells, the header " +
-                                 std::to_string(cases.inputs.size()) + ")");
+                throw UsageError(at + "missing (the row has " + std::to_string(cells.size()) + " of the header's " +
+                                 std::to_string(cases.inputs.size()) + " cells)");
             const std::string_view cell = trimmed(cells[c]);
             if (cell.empty()) throw UsageError(at + "empty");
             const std::optional<double> v = parse_plain_decimal(cell);

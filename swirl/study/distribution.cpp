@@ -47,18 +47,26 @@ std::string number_text(double v) {
     return {buf, std::to_chars(buf, buf + sizeof buf, v).ptr};
 }
 
+// Results beyond double are infinities, never exceptions: a value out of
+// reach of a field is refused where it is held.
+namespace policies = boost::math::policies;
+using Policy = policies::policy<policies::overflow_error<policies::ignore_error>,
+                                policies::underflow_error<policies::ignore_error>,
+                                policies::domain_error<policies::ignore_error>,
+                                policies::evaluation_error<policies::ignore_error>>;
+
 // Calls f with the Boost distribution (not for const).
 template <class F>
 auto with_boost(const Distribution& d, F f) {
     namespace bm = boost::math;
     switch (d.kind) {
-        case Kind::uniform: return f(bm::uniform_distribution<double>(d.a, d.b));
-        case Kind::normal: return f(bm::normal_distribution<double>(d.a, d.b));
-        case Kind::lognormal: return f(bm::lognormal_distribution<double>(std::log(d.a), std::log(d.b)));
+        case Kind::uniform: return f(bm::uniform_distribution<double, Policy>(d.a, d.b));
+        case Kind::normal: return f(bm::normal_distribution<double, Policy>(d.a, d.b));
+        case Kind::lognormal: return f(bm::lognormal_distribution<double, Policy>(std::log(d.a), std::log(d.b)));
         case Kind::triangular:
         case Kind::constant: break;
     }
-    return f(bm::triangular_distribution<double>(d.a, d.b, d.c));
+    return f(bm::triangular_distribution<double, Policy>(d.a, d.b, d.c));
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -164,6 +172,7 @@ Distribution parse_distribution(std::string_view text) {
     switch (d.kind) {
         case Kind::uniform:
             if (!(d.a < d.b)) throw UsageError(refused + "LO must be below HI");
+            if (!std::isfinite(d.b - d.a)) throw UsageError(refused + "HI - LO is beyond double precision");
             break;
         case Kind::normal:
             if (!(d.b > 0)) throw UsageError(refused + "SD must be above 0");
@@ -175,6 +184,7 @@ Distribution parse_distribution(std::string_view text) {
         case Kind::triangular:
             if (!(d.a < d.c)) throw UsageError(refused + "LO must be below HI");
             if (d.b < d.a || d.b > d.c) throw UsageError(refused + "MODE must lie between LO and HI");
+            if (!std::isfinite(d.c - d.a)) throw UsageError(refused + "HI - LO is beyond double precision");
             break;
         case Kind::constant: break;
     }
