@@ -24,7 +24,7 @@ std::uint64_t splitmix(std::uint64_t z) {
     return z ^ (z >> 31);
 }
 
-constexpr double kTwoTo53 = 9007199254740992.0;
+constexpr double kTwoTo52 = 4503599627370496.0;
 
 }  // namespace
 
@@ -32,7 +32,9 @@ std::uint64_t counter_bits(std::uint64_t seed, std::uint64_t stream, std::uint64
     return splitmix(splitmix(splitmix(splitmix(seed) ^ stream) ^ index) ^ dimension);
 }
 
-double unit_number(std::uint64_t bits) { return (static_cast<double>(bits >> 11) + 0.5) / kTwoTo53; }
+// 52 bits and a half: every such number, and so the largest, 1 - 2^-53, is
+// a double, and none rounds to 0 or 1.
+double unit_number(std::uint64_t bits) { return (static_cast<double>(bits >> 12) + 0.5) / kTwoTo52; }
 
 std::uint64_t below(std::uint64_t bits, std::uint64_t n) {
     __extension__ typedef unsigned __int128 Wide;

@@ -4,8 +4,9 @@
 //
 // Numbers.  A uniform number is made from 64 bits of the SplitMix64
 // finaliser applied to (seed, stream, index, dimension) in turn: u =
-// (top 53 bits + 0.5) / 2^53, strictly inside (0, 1).  No std:: engine or
-// distribution is involved, whose outputs differ between libraries.
+// (top 52 bits + 0.5) / 2^52, from 2^-53 to 1 - 2^-53, strictly inside
+// (0, 1).  No std:: engine or distribution is involved, whose outputs differ
+// between libraries.
 //
 // Designs:
 //   random   every coordinate an independent uniform number.

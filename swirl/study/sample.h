@@ -38,7 +38,7 @@ public:
     // case), an input varied twice, count < 1 (and the limits of the
     // design), a distribution other than const on an integer input, a value
     // the distribution can give that its field cannot hold (checked at the
-    // extremes the design can reach: u = 2^-54 and 1 - 2^-54).
+    // extremes the design can reach: u = 2^-53 and 1 - 2^-53).
     Sample(const Calculator& calc, std::span<const Value> base, std::span<const SampledInput> vary,
            std::int64_t count, Design design = Design::random, std::uint64_t seed = kDefaultSeed, Shard shard = {});
 
