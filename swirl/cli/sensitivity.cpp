@@ -1,5 +1,6 @@
 // swirl sensitivity FILE --vary NAME=LO:HI... --method oat|morris|sobol: which
 // input moves which result most over its range.
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "swirl/core/json_out.h"
 #include "swirl/study/cases.h"
 #include "swirl/study/sensitivity.h"
+#include "swirl/study/summary.h"
 #include "text_table.h"
 
 namespace swirl {
@@ -92,7 +94,7 @@ void add_sensitivity(CLI::App& app, Action& action) {
         unsigned jobs = 0;
         bool json = false;
         std::string plot;
-        std::string result;
+        std::vector<std::string> results;
         std::optional<std::string> program;
     };
     auto o = std::make_shared<Options>();
@@ -121,7 +123,10 @@ void add_sensitivity(CLI::App& app, Action& action) {
     command->add_flag("--json", o->json, "JSON: {method, evaluations, invalid, indices: [...]}");
     command->add_option("--plot", o->plot, "oat: the tornado chart of a result as SVG (- for standard output)")
         ->type_name("OUT.svg");
-    command->add_option("--result", o->result, "the result of the tornado chart (default: the first computed)");
+    command->add_option("--results", o->results,
+                        "the results to report, separated by commas (default: every result some evaluation "
+                        "computed); the first is the tornado's")
+        ->delimiter(',');
     add_program_option(*command, o->program);
     command->callback([&action, o] {
         action = [o] {
@@ -132,7 +137,6 @@ void add_sensitivity(CLI::App& app, Action& action) {
             const int levels = parse_whole<int>("--levels", o->levels, 2);
             if (!o->plot.empty() && method != Method::oat)
                 throw UsageError("--plot draws the tornado chart of --method oat");
-            if (!o->result.empty() && o->plot.empty()) throw UsageError("--result names the result of --plot");
             if (o->count && method == Method::oat) throw UsageError("--count is for --method morris and sobol");
             const std::int64_t count =
                 o->count ? parse_whole<std::int64_t>("--count", *o->count, 1) : (method == Method::morris ? 20 : 1024);
@@ -141,12 +145,23 @@ void add_sensitivity(CLI::App& app, Action& action) {
                 throw UsageError("the output " + o->plot + " is the data file itself, which a study never writes");
             warn(file);
             const Sensitivity study(*file.calc, file.inputs(), ranges);
-            const SensitivityReport report = method == Method::oat      ? study.oat(o->jobs)
-                                             : method == Method::morris ? study.morris(count, levels, seed, o->jobs)
-                                                                        : study.sobol(count, seed, o->jobs);
+            std::vector<std::string> results;
+            for (const std::string& name : o->results)
+                results.emplace_back(file.calc->results[result_index(*file.calc, name)].name);
+            SensitivityReport report = method == Method::oat      ? study.oat(o->jobs)
+                                       : method == Method::morris ? study.morris(count, levels, seed, o->jobs)
+                                                                  : study.sobol(count, seed, o->jobs);
+            if (!results.empty()) {
+                const auto unwanted = [&](const auto& e) {
+                    return std::find(results.begin(), results.end(), e.result) == results.end();
+                };
+                std::erase_if(report.oat, unwanted);
+                std::erase_if(report.morris, unwanted);
+                std::erase_if(report.sobol, unwanted);
+            }
             if (!o->plot.empty()) {
-                if (report.oat.empty()) throw UsageError("nothing to draw: no evaluation was valid");
-                const std::string result = o->result.empty() ? report.oat.front().result : o->result;
+                if (report.oat.empty()) throw UsageError("nothing to draw: no evaluation computed the results");
+                const std::string result = results.empty() ? report.oat.front().result : results.front();
                 // The centre line: the result as the file's own inputs give it.
                 double base = std::numeric_limits<double>::quiet_NaN();
                 const calculators::Outcome out = compute(file);

@@ -66,6 +66,13 @@ Interval bootstrap_interval(std::vector<double> v) {
     return {percentile(v, 0.025), percentile(v, 0.975)};
 }
 
+// Four significant digits, for a legend.
+std::string brief(double v) {
+    if (std::isnan(v)) return "-";
+    char buf[32];
+    return {buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 4).ptr};
+}
+
 }  // namespace
 
 MorrisEstimate morris_effects(std::size_t k, std::size_t m, std::int64_t r, int levels, std::uint64_t seed,
@@ -492,8 +499,7 @@ plot::Figure tornado_figure(const Calculator& calc, const SensitivityReport& rep
         const OatEntry& e = *entries[k];
         // The largest swing on top: the y axis grows upwards.
         const double y = static_cast<double>(n - k);
-        panel.series.push_back({e.input + " (low " + shortest(static_cast<float>(e.low)) + ", high " +
-                                    shortest(static_cast<float>(e.high)) + ")",
+        panel.series.push_back({e.input + ": " + brief(e.low) + " at LO, " + brief(e.high) + " at HI",
                                 {e.low, e.high},
                                 {y, y}});
     }

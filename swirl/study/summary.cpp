@@ -17,20 +17,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The result of that name (any case): its index among the program's results.
-std::size_t result_index(const Calculator& calc, std::string_view name) {
-    std::vector<std::string> names;
-    for (std::size_t r = 0; r < calc.results.size(); ++r) {
-        if (fixrec::equal_ignoring_case(calc.results[r].name, name)) return r;
-        names.emplace_back(calc.results[r].name);
-    }
-    std::string list;
-    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
-    const std::string hint = did_you_mean(name, names);
-    throw UsageError(std::string(calc.name) + " has no result " + std::string(name) + " (" +
-                     (hint.empty() ? "" : hint + " ") + "its results: " + list + ")");
-}
-
 StudyColumns columns_of(const CsvTable& table) {
     const std::optional<StudyColumns> c = study_columns(table.columns);
     if (!c) throw UsageError("the table is not one that swirl sweep or swirl sample wrote (its header tells no program)");
@@ -77,6 +63,19 @@ double compensated_sum(const std::vector<double>& values, F f) {
 }
 
 }  // namespace
+
+std::size_t result_index(const Calculator& calc, std::string_view name) {
+    std::vector<std::string> names;
+    for (std::size_t r = 0; r < calc.results.size(); ++r) {
+        if (fixrec::equal_ignoring_case(calc.results[r].name, name)) return r;
+        names.emplace_back(calc.results[r].name);
+    }
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+    const std::string hint = did_you_mean(name, names);
+    throw UsageError(std::string(calc.name) + " has no result " + std::string(name) + " (" +
+                     (hint.empty() ? "" : hint + " ") + "its results: " + list + ")");
+}
 
 std::optional<StudyColumns> study_columns(const std::vector<std::string>& columns) {
     const bool sample = !columns.empty() && columns.front() == "case";

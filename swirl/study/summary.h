@@ -79,6 +79,10 @@ struct TableSummary {
 // is not a number, a status other than ok and invalid.
 TableSummary summarize(const CsvTable& table, std::span<const Requirement> specs);
 
+// The index of the result of that name (any case) among calc.results;
+// UsageError naming the nearest and listing them otherwise.
+std::size_t result_index(const Calculator& calc, std::string_view name);
+
 // The type-7 percentile of sorted values (p in [0, 1]; NaN for none).
 double percentile(std::span<const double> sorted, double p);
 
