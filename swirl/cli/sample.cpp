@@ -50,7 +50,7 @@ void add_sample(CLI::App& app, Action& action) {
         "Examples:\n"
         "  swirl sample KERVA.DAT --vary \"QH=normal(1000,50)\" --vary \"ROG=uniform(1.14,1.26)\" --count 1000 "
         "--design lhs -o u.csv\n"
-        "  swirl summary u.csv --spec \"ETA1>=2\"");
+        "  swirl summary u.csv --spec \"ETA1>=76\"");
     command->add_option("FILE", o->file, "the data file that holds every other input")->required();
     command->add_option("--vary", o->vary,
                         "NAME=DIST: uniform(LO,HI), normal(MEAN,SD), lognormal(MEDIAN,GSD), triangular(LO,MODE,HI) "

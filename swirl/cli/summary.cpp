@@ -76,8 +76,9 @@ void add_summary(CLI::App& app, Action& action) {
     auto o = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand(
         "summary",
-        "The statistics of each result of a table that swirl sweep or swirl sample wrote: the cases that computed "
-        "it, mean, standard deviation (n-1), minimum, P5, P50, P95 (linear interpolation, type 7) and maximum of "
+        "The statistics of each result of a sweep's or a sample's table, and the share of the cases that meet "
+        "requirements.\n"
+        "Per result: the cases that computed it, mean, standard deviation (n-1), minimum, P5, P50, P95 (linear interpolation, type 7) and maximum of "
         "its ok values; with --spec, the share of all cases that meet a requirement, with a 95 % Wilson interval "
         "(an invalid case, and one that does not compute the result, does not meet it).\n"
         "Examples:\n"
