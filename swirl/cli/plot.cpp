@@ -39,7 +39,13 @@ int plot_sweep(const std::string& file, const SweepPlot& request, const std::str
     const std::string text = read_data_file(file);
     plot::Figure figure;
     try {
-        figure = sweep_figure(read_csv(text), request);
+        CsvTable table = read_csv(text);
+        // A sample's table: its column `case` is no input to draw against.
+        if (!table.columns.empty() && table.columns.front() == "case") {
+            table.columns.erase(table.columns.begin());
+            for (auto& row : table.rows) row.erase(row.begin());
+        }
+        figure = sweep_figure(table, request);
     } catch (const CsvError& e) {
         throw CommandFailure(kExitUnreadable, file + ": " + e.what());
     }
