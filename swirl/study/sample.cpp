@@ -1,8 +1,10 @@
 #include "swirl/study/sample.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "fixrec/ascii.h"
+#include "swirl/core/numbers.h"
 
 namespace swirl {
 
@@ -17,7 +19,10 @@ class SampleSource final : public CaseSource {
 public:
     SampleSource(const Calculator& calc, std::span<const SampledInput> vary, std::int64_t count, Design design,
                  std::uint64_t seed)
-        : calc_(&calc), vary_(vary.begin(), vary.end()), design_(design, vary.size(), count, seed) {
+        : calc_(&calc),
+          vary_(vary.begin(), vary.end()),
+          design_(design, vary.size(), count, seed),
+          stratified_(design != Design::random) {
         if (vary_.empty()) throw UsageError("nothing to sample: give each input to vary as --vary NAME=DIST(...)");
         std::vector<bool> seen(calc.inputs.size(), false);
         for (const SampledInput& v : vary_) {
@@ -57,9 +62,30 @@ public:
         void seek(std::int64_t index, std::span<Value> inputs) override {
             design_.point(index, u_);
             for (std::size_t k = 0; k < u_.size(); ++k) {
-                held_[k] = holders_[k](s_.vary_[k].distribution.quantile(u_[k]));
+                const Distribution& d = s_.vary_[k].distribution;
+                held_[k] = holders_[k](d.quantile(u_[k]));
+                if (s_.stratified_ && d.kind != Distribution::Kind::constant) keep_stratum(k, d);
                 inputs[s_.inputs_[k]] = held_[k];
             }
+        }
+
+        // The field rounds a value to its digits, which may take it into a
+        // neighbouring stratum of probability 1/N; then the value at the
+        // middle of its own stratum is held instead, when the field tells
+        // that one apart.
+        void keep_stratum(std::size_t k, const Distribution& d) {
+            const double n = static_cast<double>(s_.design_.count());
+            const double stratum = std::floor(u_[k] * n);
+            // Clearly inside, as the table's decimal: a value on a border
+            // (or a rounding away from it) would belong to either stratum.
+            const auto in_stratum = [&](const Value& v) {
+                const std::optional<double> x = parse_plain_decimal(shortest(v.real));
+                const double at = x ? d.cdf(*x) * n - stratum : -1;
+                return at > 1e-6 && at < 1 - 1e-6;
+            };
+            if (in_stratum(held_[k])) return;
+            const Value middle = holders_[k](d.quantile((stratum + 0.5) / n));
+            if (in_stratum(middle)) held_[k] = middle;
         }
         void append_text(std::size_t k, std::string& out) override {
             append_value_text(out, holders_[k].field(), held_[k]);
@@ -80,6 +106,7 @@ private:
     std::vector<SampledInput> vary_;
     std::vector<std::size_t> inputs_;
     UnitDesign design_;
+    bool stratified_;  // every stratum of probability 1/N holds one point (or, of a Sobol sequence, of 2^m points)
 };
 
 }  // namespace

@@ -11,7 +11,13 @@
 //   sample.run(0, [&](std::string_view rows) { text += rows; });
 //
 // Case i takes point i of the design: dimension k gives the k-th varied
-// input (in the order given) the value quantile(u_k) of its distribution.  A
+// input (in the order given) the value quantile(u_k) of its distribution,
+// held by its field.  Of a Latin hypercube or a Sobol sequence, whose points
+// fill the N strata of probability 1/N of each input one each, a value that
+// the field's rounding takes out of its stratum is replaced by the value at
+// the middle of the stratum, held, when that stays in it (a field too coarse
+// for the strata keeps the rounded value): the table's values, not only the
+// design's numbers, then fill the strata.  A
 // shard computes only its own points, so the rows of shards 1..N are the
 // rows of the whole sample, and the same seed gives the same bytes for any
 // number of threads and on any machine.

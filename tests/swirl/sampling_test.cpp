@@ -264,6 +264,27 @@ TEST(Sample, ValuesAreHeldAndTheIdentityTellsTheSample) {
     EXPECT_EQ(s.identity(), expected);
 }
 
+// The held values, as the table gives them, fill the strata too: a value
+// the field rounds over a border is moved to the middle of its stratum.
+TEST(Sample, HeldValuesFillTheStrata) {
+    const auto vary = varied({"UPOD=uniform(0.045,0.055)", "Q=normal(0.001,0.00005)"});
+    for (const Design design : {Design::lhs, Design::sobol}) {
+        const std::int64_t n = 1024;
+        const Sample s(bilm(), example_inputs(bilm()), vary, n, design, 11);
+        std::string text;
+        s.append_header(text);
+        text += rows_of(s, 2);
+        const CsvTable table = read_csv(text);
+        std::vector<std::int64_t> upod, q;
+        for (const auto& row : table.rows) {
+            upod.push_back(static_cast<std::int64_t>((std::stod(row[5]) - 0.045) / 0.01 * n));
+            q.push_back(static_cast<std::int64_t>(big_phi((std::stod(row[1]) - 0.001) / 0.00005) * n));
+        }
+        EXPECT_TRUE(one_each(upod)) << design_name(design);
+        EXPECT_TRUE(one_each(q)) << design_name(design);
+    }
+}
+
 TEST(Sample, Refusals) {
     const std::vector<Value> base = example_inputs(kerva());
     const struct {
