@@ -53,12 +53,12 @@ int plot_sweep(const std::string& file, const SweepPlot& request, const std::str
     return kExitOk;
 }
 
-int plot_histogram(const std::string& file, const std::string& result, const std::optional<Requirement>& spec,
+int plot_histogram(const std::string& file, const std::string& result, const std::optional<Requirement>& limit,
                    const std::string& out) {
     const std::string text = read_data_file(file);
     plot::Figure figure;
     try {
-        figure = histogram_figure(read_csv(text), result, spec, base_name(file) + ": the distribution of " + result);
+        figure = histogram_figure(read_csv(text), result, limit, base_name(file) + ": the distribution of " + result);
     } catch (const CsvError& e) {
         throw CommandFailure(kExitUnreadable, file + ": " + e.what());
     }
@@ -106,7 +106,7 @@ void add_plot(CLI::App& app, Action& action) {
         std::vector<std::string> y;
         bool logx = false, logy = false;
         std::string hist;
-        std::string spec;
+        std::string requirement;
     };
     auto o = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand(
@@ -130,20 +130,20 @@ void add_plot(CLI::App& app, Action& action) {
     command->add_flag("--logy", o->logy, "logarithmic vertical axes");
     command->add_option("--hist", o->hist, "a histogram of this result of a sweep's or a sample's table, P5, P50 and "
                         "P95 marked")->type_name("RESULT");
-    command->add_option("--spec", o->spec, "with --hist: RESULT>=VALUE (or >, <=, <), its limit drawn");
+    command->add_option("--spec", o->requirement, "with --hist: RESULT>=VALUE (or >, <=, <), its limit drawn");
     command->callback([&action, o] {
         action = [o] {
             // The picture never replaces what it is drawn from.
             if (is_same_file(o->file, o->out))
                 throw UsageError("the output " + o->out + " is " + o->file + " itself, which a plot never writes");
-            if (!o->spec.empty() && o->hist.empty()) throw UsageError("--spec goes with --hist");
+            if (!o->requirement.empty() && o->hist.empty()) throw UsageError("--spec goes with --hist");
             if (!o->hist.empty()) {
                 if (!o->x.empty() || !o->y.empty() || o->logx || o->logy)
                     throw UsageError("--hist draws one result alone: without --x, --y, --logx and --logy");
                 if (o->program) throw UsageError("--program is for a data file; a table tells its program");
-                std::optional<Requirement> spec;
-                if (!o->spec.empty()) spec = parse_requirement(o->spec);
-                return plot_histogram(o->file, o->hist, spec, o->out);
+                std::optional<Requirement> limit;
+                if (!o->requirement.empty()) limit = parse_requirement(o->requirement);
+                return plot_histogram(o->file, o->hist, limit, o->out);
             }
             const bool sweep = !o->x.empty() || !o->y.empty();
             if (sweep) {

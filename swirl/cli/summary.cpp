@@ -31,8 +31,8 @@ nlohmann::ordered_json json_of(const TableSummary& s) {
                                   {"min", r.min}, {"p5", r.p5}, {"p50", r.p50}, {"p95", r.p95},
                                   {"max", r.max}});
     doc["specs"] = nlohmann::ordered_json::array();
-    for (const RequirementShare& q : s.specs)
-        doc["specs"].push_back({{"spec", q.spec}, {"met", q.met}, {"cases", q.cases}, {"share", q.share},
+    for (const RequirementShare& q : s.requirements)
+        doc["specs"].push_back({{"spec", q.text}, {"met", q.met}, {"cases", q.cases}, {"share", q.share},
                                 {"low", q.low}, {"high", q.high}});
     return doc;
 }
@@ -55,12 +55,12 @@ std::string text_of(const TableSummary& s, const std::string& file) {
     }
     out += aligned(rows, "lrrrrrrrrrr");
     if (!never.empty()) out += "no case computed " + never + "\n";
-    if (!s.specs.empty()) {
-        std::vector<std::vector<std::string>> specs{{"spec", "met", "cases", "share", "95 % interval"}};
-        for (const RequirementShare& q : s.specs)
-            specs.push_back({q.spec, std::to_string(q.met), std::to_string(q.cases), brief(q.share),
-                             brief(q.low) + " to " + brief(q.high)});
-        out += "\n" + aligned(specs, "lrrrl");
+    if (!s.requirements.empty()) {
+        std::vector<std::vector<std::string>> shares{{"requirement", "met", "cases", "share", "95 % interval"}};
+        for (const RequirementShare& q : s.requirements)
+            shares.push_back({q.text, std::to_string(q.met), std::to_string(q.cases), brief(q.share),
+                               brief(q.low) + " to " + brief(q.high)});
+        out += "\n" + aligned(shares, "lrrrl");
     }
     return out;
 }
@@ -70,7 +70,7 @@ std::string text_of(const TableSummary& s, const std::string& file) {
 void add_summary(CLI::App& app, Action& action) {
     struct Options {
         std::string file;
-        std::vector<std::string> specs;
+        std::vector<std::string> requirements;
         bool json = false;
     };
     auto o = std::make_shared<Options>();
@@ -85,13 +85,13 @@ void add_summary(CLI::App& app, Action& action) {
         "  swirl sample BILM.DAT --vary \"Q=uniform(0.0009,0.0011)\" --count 200 -o b.csv\n"
         "  swirl summary b.csv --spec \"HO<=0.36\"");
     command->add_option("TABLE", o->file, "the CSV table of a sweep or a sample")->required();
-    command->add_option("--spec", o->specs, "RESULT>=VALUE (or >, <=, <): a requirement; repeat for several")
+    command->add_option("--spec", o->requirements, "RESULT>=VALUE (or >, <=, <): a requirement; repeat for several")
         ->take_all();
     command->add_flag("--json", o->json, "JSON: {results: [...], specs: [...]}");
     command->callback([&action, o] {
         action = [o] {
-            std::vector<Requirement> specs;
-            for (const std::string& text : o->specs) specs.push_back(parse_requirement(text));
+            std::vector<Requirement> requirements;
+            for (const std::string& text : o->requirements) requirements.push_back(parse_requirement(text));
             const std::string text = read_data_file(o->file);
             TableSummary s;
             try {
@@ -99,7 +99,7 @@ void add_summary(CLI::App& app, Action& action) {
                 if (!study_columns(table.columns))
                     throw UsageError(o->file + " is not a table that swirl sweep or swirl sample wrote (its header "
                                      "tells no program)");
-                s = summarize(table, specs);
+                s = summarize(table, requirements);
             } catch (const CsvError& e) {
                 throw CommandFailure(kExitUnreadable, o->file + ": " + e.what());
             }

@@ -141,14 +141,14 @@ Requirement parse_requirement(std::string_view text) {
     return q;
 }
 
-TableSummary summarize(const CsvTable& table, std::span<const Requirement> specs) {
+TableSummary summarize(const CsvTable& table, std::span<const Requirement> requirements) {
     const StudyColumns c = columns_of(table);
     const Calculator& calc = *c.program;
     TableSummary s;
     s.program = &calc;
     s.cases = static_cast<std::int64_t>(table.rows.size());
-    std::vector<std::size_t> spec_results;
-    for (const Requirement& q : specs) spec_results.push_back(result_index(calc, q.result));
+    std::vector<std::size_t> required;
+    for (const Requirement& q : requirements) required.push_back(result_index(calc, q.result));
     std::int64_t invalid = 0;
     for (std::size_t r = 0; r < table.rows.size(); ++r)
         if (!ok_row(table.rows[r], c, r)) ++invalid;
@@ -176,12 +176,12 @@ TableSummary summarize(const CsvTable& table, std::span<const Requirement> specs
         }
         s.results.push_back(rs);
     }
-    for (std::size_t q = 0; q < specs.size(); ++q) {
-        RequirementShare share{specs[q].text, 0, s.cases, kNaN, kNaN, kNaN};
-        const std::size_t col = c.results[spec_results[q]];
+    for (std::size_t q = 0; q < requirements.size(); ++q) {
+        RequirementShare share{requirements[q].text, 0, s.cases, kNaN, kNaN, kNaN};
+        const std::size_t col = c.results[required[q]];
         for (std::size_t r = 0; r < table.rows.size(); ++r)
             if (ok_row(table.rows[r], c, r))
-                if (const auto v = cell_value(table.rows[r][col], table.columns[col], r); v && specs[q].met_by(*v))
+                if (const auto v = cell_value(table.rows[r][col], table.columns[col], r); v && requirements[q].met_by(*v))
                     ++share.met;
         if (s.cases > 0) {
             share.share = static_cast<double>(share.met) / static_cast<double>(s.cases);
@@ -189,19 +189,19 @@ TableSummary summarize(const CsvTable& table, std::span<const Requirement> specs
             share.low = w.low;
             share.high = w.high;
         }
-        s.specs.push_back(share);
+        s.requirements.push_back(share);
     }
     return s;
 }
 
-plot::Figure histogram_figure(const CsvTable& table, std::string_view result, const std::optional<Requirement>& spec,
+plot::Figure histogram_figure(const CsvTable& table, std::string_view result, const std::optional<Requirement>& limit,
                               std::string title) {
     const StudyColumns c = columns_of(table);
     const Calculator& calc = *c.program;
     const std::size_t k = result_index(calc, result);
     const Field& field = calc.results[k];
-    if (spec && result_index(calc, spec->result) != k)
-        throw UsageError("--spec " + spec->text + " is on " + spec->result + ", the histogram of " +
+    if (limit && result_index(calc, limit->result) != k)
+        throw UsageError("--spec " + limit->text + " is on " + limit->result + ", the histogram of " +
                          std::string(field.name));
     const std::vector<double> v = sorted_values(table, c, k);
     if (v.empty()) throw UsageError("no case of the table computed " + std::string(field.name) + ": nothing to draw");
@@ -241,7 +241,7 @@ plot::Figure histogram_figure(const CsvTable& table, std::string_view result, co
     f.x = {std::string(field.name), to_utf8(field.unit)};
     f.panels.push_back({.left = {"cases", ""}, .series = {std::move(s)}});
     f.markers = {{percentile(v, 0.05), "P5"}, {percentile(v, 0.5), "P50"}, {percentile(v, 0.95), "P95"}};
-    if (spec) f.markers.push_back({spec->value, spec->text});
+    if (limit) f.markers.push_back({limit->value, limit->text});
     return f;
 }
 

@@ -62,7 +62,7 @@ struct Requirement {
 Requirement parse_requirement(std::string_view text);
 
 struct RequirementShare {
-    std::string spec;
+    std::string text;  // as written
     std::int64_t met = 0, cases = 0;
     double share, low, high;  // NaN for a table without rows
 };
@@ -71,13 +71,13 @@ struct TableSummary {
     const Calculator* program = nullptr;
     std::int64_t cases = 0;
     std::vector<ResultSummary> results;  // in the order of the program's results
-    std::vector<RequirementShare> specs;
+    std::vector<RequirementShare> requirements;
 };
 
 // UsageError: a table that no sweep or sample wrote, a requirement on a
 // name that is not a result of its program.  CsvError: a result's cell that
 // is not a number, a status other than ok and invalid.
-TableSummary summarize(const CsvTable& table, std::span<const Requirement> specs);
+TableSummary summarize(const CsvTable& table, std::span<const Requirement> requirements);
 
 // The index of the result of that name (any case) among calc.results;
 // UsageError naming the nearest and listing them otherwise.
@@ -93,9 +93,9 @@ struct Interval {
 Interval wilson_interval(std::int64_t met, std::int64_t n, double z = 1.959963984540054);
 
 // The histogram of a result's ok values with P5, P50 and P95 marked, and the
-// limit of `spec` when given (which must be on the same result).  UsageError:
+// limit of `limit` when given (which must be on the same result).  UsageError:
 // a name that is not a result, a result without values.
-plot::Figure histogram_figure(const CsvTable& table, std::string_view result, const std::optional<Requirement>& spec,
+plot::Figure histogram_figure(const CsvTable& table, std::string_view result, const std::optional<Requirement>& limit,
                               std::string title);
 
 }  // namespace swirl

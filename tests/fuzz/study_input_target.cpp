@@ -1,7 +1,7 @@
 // Fuzz target: what swirl's studies take from a person.  The input is a
 // first line naming the parser, then its text:
 //   dist            a distribution, as --vary NAME=DIST gives it to swirl sample
-//   spec            a requirement, as --spec gives it to swirl summary
+//   requirement     a requirement, as --spec gives it to swirl summary
 //   cases PROGRAM   a case list, as swirl sweep --cases reads it
 //
 // What must hold: the text is refused with a usage error and nothing else,
@@ -9,7 +9,7 @@
 //  - dist: its normalised text parses to the same text again, and its
 //    quantiles at the extremes of the designs' numbers and in between are
 //    numbers, in order, within the truncation when there is one;
-//  - spec: it names a result and a number;
+//  - requirement: it names a result and a number;
 //  - cases: every row holds one held value and its text per column, the
 //    columns are distinct inputs of the program.
 #include <cmath>
@@ -49,7 +49,7 @@ void check_distribution(std::string_view text) {
     }
 }
 
-void check_spec(std::string_view text) {
+void check_requirement(std::string_view text) {
     try {
         const swirl::Requirement q = swirl::parse_requirement(text);
         if (q.result.empty() || !std::isfinite(q.value)) fail("a requirement names a result and a number");
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (lf == std::string_view::npos) return 0;
     const std::string_view head = input.substr(0, lf), rest = input.substr(lf + 1);
     if (head == "dist") check_distribution(rest);
-    if (head == "spec") check_spec(rest);
+    if (head == "requirement") check_requirement(rest);
     if (head.starts_with("cases "))
         if (const swirl::Calculator* calc = swirl::find_program(head.substr(6))) check_cases(*calc, rest);
     return 0;

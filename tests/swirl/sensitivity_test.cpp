@@ -161,17 +161,17 @@ TEST(Summary, CountsOfATableWithInvalidCases) {
     sweep.append_header(text);
     sweep.run(1, [&](std::string_view rows) { text += rows; });
     const CsvTable table = read_csv(text);
-    const std::vector<Requirement> specs = {parse_requirement("ho >= 0.2"), parse_requirement("VMAX<1e9")};
-    const TableSummary s = summarize(table, specs);
+    const std::vector<Requirement> required = {parse_requirement("ho >= 0.2"), parse_requirement("VMAX<1e9")};
+    const TableSummary s = summarize(table, required);
     EXPECT_EQ(s.program, &bilm);
     EXPECT_EQ(s.cases, 7);
     ASSERT_EQ(s.results.size(), 3u);
     EXPECT_EQ(s.results[0].name, "HO");
     EXPECT_EQ(s.results[0].invalid, 3);  // R1 = -0.01, -0.005 and 0
     EXPECT_EQ(s.results[0].ok, 4);
-    EXPECT_EQ(s.specs[1].met, 4);  // the invalid cases do not meet it
-    EXPECT_EQ(s.specs[1].cases, 7);
-    EXPECT_DOUBLE_EQ(s.specs[1].share, 4.0 / 7);
+    EXPECT_EQ(s.requirements[1].met, 4);  // the invalid cases do not meet it
+    EXPECT_EQ(s.requirements[1].cases, 7);
+    EXPECT_DOUBLE_EQ(s.requirements[1].share, 4.0 / 7);
     // A sample's table too, its column `case` first.
     const CsvTable one = read_csv("case,Q,HG,R1,RCR,UPOD,HO,RV,VMAX,status,reason,messages,outlet\r\n"
                                   "0,1,1,1,1,1,,0.5,2,ok,,,\r\n");
@@ -188,8 +188,8 @@ TEST(Summary, CountsOfATableWithInvalidCases) {
                                     "0,1,1,1,1,1,x,0.5,2,ok,,,\r\n"),
                            {}),
                  CsvError);
-    EXPECT_EQ(histogram_figure(table, "ho", specs[0], "h").markers.size(), 4u);
-    EXPECT_THROW(histogram_figure(table, "HO", specs[1], "h"), UsageError);
+    EXPECT_EQ(histogram_figure(table, "ho", required[0], "h").markers.size(), 4u);
+    EXPECT_THROW(histogram_figure(table, "HO", required[1], "h"), UsageError);
 }
 
 }  // namespace

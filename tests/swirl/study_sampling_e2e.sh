@@ -64,10 +64,10 @@ for r in doc["results"]:
         if not close(r[key], value):
             print(r["name"], key, r[key], value); bad += 1
 z = 1.959963984540054
-specs = {"HO<=0.35": lambda v: v <= 0.35, "VMAX>1.3": lambda v: v > 1.3}
+tests = {"HO<=0.35": lambda v: v <= 0.35, "VMAX>1.3": lambda v: v > 1.3}
 for s in doc["specs"]:
     name = s["spec"][:2] if s["spec"].startswith("HO") else "VMAX"
-    met = sum(1 for x in rows if x["status"] == "ok" and x[name] != "" and specs[s["spec"]](float(x[name])))
+    met = sum(1 for x in rows if x["status"] == "ok" and x[name] != "" and tests[s["spec"]](float(x[name])))
     n = len(rows); p = met / n
     centre = (p + z * z / (2 * n)) / (1 + z * z / n)
     half = z / (1 + z * z / n) * math.sqrt(p * (1 - p) / n + z * z / (4 * n * n))
