@@ -54,8 +54,8 @@ nlohmann::ordered_json json_of(const SensitivityReport& r) {
 
 std::string text_of(const SensitivityReport& r, const std::string& file) {
     static const char* const kTitle[] = {"one at a time", "Morris's elementary effects", "Sobol's indices"};
-    static const char* const kInvalid[] = {" (no value at that bound)", " (the effects they end are left out)",
-                                           " (their base points are left out)"};
+    static const char* const kInvalid[] = {" (no value at that bound)", " (effects with an invalid end are left out)",
+                                           " (base points with an invalid evaluation are left out)"};
     std::string out = file + ": " + kTitle[static_cast<int>(r.method)] + ", " + std::to_string(r.evaluations) +
                       " evaluations, " + std::to_string(r.invalid) + " invalid" +
                       (r.invalid > 0 ? kInvalid[static_cast<int>(r.method)] : "") + "\n\n";
