@@ -22,6 +22,8 @@
 // the outputs over A and B together:
 //   first order S1_i = mean(f(B)·(f(A_B^i) − f(A))) / V     (Saltelli 2010)
 //   total       ST_i = mean((f(A) − f(A_B^i))²) / (2V)      (Jansen 1999)
+// the outputs first centred on their mean over A and B (a constant shift,
+// which leaves the estimators unbiased and keeps their variance down).
 // A base point with any evaluation invalid, or lacking the output, is left
 // out of that output's indices (each entry says how many points it used).
 // Intervals: the percentile bootstrap over the base points (`resamples`
