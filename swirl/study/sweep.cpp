@@ -189,7 +189,10 @@ namespace {
 // count and digest.
 std::vector<std::pair<std::string, std::string>> list_identity(const Calculator& calc, const CaseList& cases) {
     std::string columns;
-    for (const std::size_t input : cases.inputs) columns += (columns.empty() ? "" : ",") + std::string(calc.inputs[input].name);
+    for (const std::size_t input : cases.inputs) {
+        if (!columns.empty()) columns += ',';
+        columns += calc.inputs[input].name;
+    }
     Sha256 digest;
     for (const CaseList::Row& row : cases.rows)
         for (const std::string& text : row.texts) {
@@ -220,9 +223,15 @@ std::vector<std::pair<std::string, std::string>> Sweep::identity() const {
         id.emplace_back("input " + std::string(calc.inputs[i].name), table_.base_texts()[i]);
     for (std::size_t k = 0; k < grids_.size(); ++k) {
         const Grid& g = grids_[k];
-        id.emplace_back("vary " + std::to_string(k + 1), std::string(calc.inputs[input_index(calc, g.name)].name) + "=" +
-                                                             bound_text(g.from) + ":" + bound_text(g.to) + ":" +
-                                                             std::to_string(g.count) + (g.log ? ":log" : ""));
+        std::string grid(calc.inputs[input_index(calc, g.name)].name);
+        grid += '=';
+        grid += bound_text(g.from);
+        grid += ':';
+        grid += bound_text(g.to);
+        grid += ':';
+        grid += std::to_string(g.count);
+        if (g.log) grid += ":log";
+        id.emplace_back("vary " + std::to_string(k + 1), std::move(grid));
     }
     id.insert(id.end(), list_identity_.begin(), list_identity_.end());
     return id;

@@ -84,6 +84,47 @@ TEST(Merge, TheMergedTableIsTheUnshardedSweepForAnyShardCountAndOrder) {
     }
 }
 
+// A sample's shards and a case list's come back together the same way; a
+// shard of another seed, or of another case list, is another study.
+TEST(Merge, SamplesAndCaseListsMergeAndTheirShardsOfAnotherSeedOrListAreRefused) {
+    TempDir dir;
+    write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
+    write_bytes(dir / "cases.csv", "Q,UPOD\n0.001,0.05\n0.002,0.06\n0.003,0.07\n");
+    write_bytes(dir / "other.csv", "Q,UPOD\n0.001,0.05\n0.002,0.06\n0.0031,0.07\n");
+    const auto sample = [](const std::string& seed) {
+        return std::vector<std::string>{"sample", "BILM.DAT", "--vary", "Q=normal(0.0025,0.0001)", "--count", "20",
+                                        "--design", "lhs", "--seed", seed, "--no-progress"};
+    };
+    const auto list = [](const std::string& cases) {
+        return std::vector<std::string>{"sweep", "BILM.DAT", "--cases", cases, "--no-progress"};
+    };
+    const auto with = [](std::vector<std::string> a, std::vector<std::string> more) {
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    };
+    const struct {
+        std::vector<std::string> study, foreign;
+        const char* refusal;
+    } cases[] = {
+        {sample("7"), sample("8"), "its seed is 8"},
+        {list("cases.csv"), list("other.csv"), "a shard of another study"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        ASSERT_EQ(run_swirl(dir, with(c.study, {"-o", "whole.csv"})).exit_code, 0);
+        for (int k = 1; k <= 3; ++k)
+            ASSERT_EQ(run_swirl(dir, with(c.study, {"--shard", std::to_string(k) + "/3", "-o", part_name(k)})).exit_code, 0);
+        ASSERT_EQ(run_swirl(dir, with(c.foreign, {"--shard", "2/3", "-o", "foreign.csv"})).exit_code, 0);
+        const RunResult merged = run_swirl(dir, {"merge", part_name(3), part_name(1), part_name(2)});
+        EXPECT_EQ(merged.exit_code, 0) << merged.err;
+        EXPECT_EQ(merged.out, read_bytes(dir / "whole.csv"));
+        const RunResult refused = run_swirl(dir, {"merge", part_name(1), "foreign.csv", part_name(3), "-o", "all.csv"});
+        EXPECT_EQ(refused.exit_code, 64);
+        EXPECT_NE(refused.err.find(c.refusal), std::string::npos) << refused.err;
+        EXPECT_FALSE(fs::exists(dir / "all.csv"));
+    }
+}
+
 TEST(Merge, AShardToStandardOutputGetsNoManifestAndANote) {
     TempDir dir;
     write_bytes(dir / "BILM.DAT", find_program("BILM")->example);
