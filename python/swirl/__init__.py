@@ -35,6 +35,8 @@ from . import _swirl
 __all__ = [
     "DataFile", "Result", "Run", "Error", "UsageError", "ReadError", "InvalidInputs", "WriteError",
     "programs", "fields", "example", "evaluate", "sweep",
+    "solve", "Solution", "Target", "Point", "Crossing",
+    "optimize", "Optimum", "Objective", "Setting", "ConstraintState", "Neighbour",
 ]
 
 PathLike = Union[str, "os.PathLike[str]"]
@@ -413,3 +415,258 @@ def sweep(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mappi
     result = _table(table, False, None)
     result["case"] = np.arange(begin, end, dtype=np.int64)
     return result
+
+
+# solve and optimize: the documents of the commands' --json as dataclasses,
+# field for field.  A JSON number that is a value of the programs (an input, a
+# result, a target or a limit) is a numpy.float32 (an int for an integer
+# field); a slack or a violation, a difference taken in double precision, a
+# float.
+
+def _real(v: Any) -> Any:
+    return np.float32(v) if isinstance(v, float) else v
+
+
+def _texts(name: str, v: Union[str, Sequence[str], Mapping[str, str]]) -> List[str]:
+    if isinstance(v, str):
+        return [v]
+    if isinstance(v, Mapping):
+        return [f"{k}={t}" for k, t in v.items()]
+    if not all(isinstance(t, str) for t in v):
+        raise UsageError(f"{name}: texts as the command takes them, such as Q=0.0001:0.01:log")
+    return list(v)
+
+
+@dataclasses.dataclass(frozen=True)
+class Target:
+    """The result solved for and the value it should pass (float32)."""
+
+    name: str
+    value: Any
+
+
+@dataclasses.dataclass(frozen=True)
+class Point:
+    """A held value of the input solved for: ``value`` (float32 or int),
+    ``printed`` (its field's text) and ``result`` (the result there)."""
+
+    value: Any
+    printed: str
+    result: Any
+
+
+@dataclasses.dataclass(frozen=True)
+class Crossing:
+    """Two neighbouring held values whose results lie on different sides of the
+    target (or, in ``across_invalid``, the valid values on each side of a gap
+    of invalid cases).  ``nearer`` is "lower" or "upper": the one whose result
+    is nearer the target; ``exact`` when one of them equals it."""
+
+    lower: Point
+    upper: Point
+    nearer: str
+    exact: bool
+
+    @property
+    def point(self) -> Point:
+        """The nearer of the two: what ``swirl solve --write`` writes."""
+        return self.upper if self.nearer == "upper" else self.lower
+
+
+@dataclasses.dataclass(frozen=True)
+class Solution:
+    """What :func:`solve` found: the fields of ``swirl solve --json``.
+
+    ``status`` is "ok" with at least one crossing, "none" without (the
+    command's exit 4); then ``nearest`` is the held value whose result is
+    nearest the target and ``results_seen`` the (min, max) of the results
+    computed, else both None.  ``range`` is the first and the last held
+    value of the range, ``held_values`` their number, ``scan`` the points
+    scanned (or "all"), ``evaluations`` the cases computed."""
+
+    program: str
+    file: str
+    find: str
+    target: Target
+    range: Tuple[Any, Any]
+    evaluations: int
+    crossings: Tuple[Crossing, ...]
+    across_invalid: Tuple[Crossing, ...]
+    status: str
+    scan: Union[int, str]
+    held_values: int
+    nearest: Optional[Point]
+    results_seen: Optional[Tuple[Any, Any]]
+    note: str
+
+    @property
+    def ok(self) -> bool:
+        return self.status == "ok"
+
+
+def _point(d: Dict[str, Any]) -> Point:
+    return Point(_real(d["value"]), d["printed"], _real(d["result"]))
+
+
+def _crossing(d: Dict[str, Any]) -> Crossing:
+    return Crossing(_point(d["lower"]), _point(d["upper"]), d["nearer"], d["exact"])
+
+
+def solve(file: Union[DataFile, PathLike], find: str, target: str, *, scan: Union[int, str] = 1000,
+          jobs: int = 0, program: Optional[str] = None) -> Solution:
+    """``swirl solve FILE --find NAME=LO:HI[:log] --target RESULT=VALUE --scan N
+    --jobs N --program P``: the pairs of neighbouring held values of one input
+    between which a result passes a target, every other input as the file
+    holds it, computed on ``jobs`` threads (0: one per core) with the GIL
+    released.
+
+    No crossing is not an error: the Solution's ``status`` is "none" (where
+    the command ends with exit 4).  InvalidInputs when every case computed is
+    invalid (exit 3); UsageError for what the command refuses (exit 64).
+    Ctrl-C stops the search.
+
+    >>> s = swirl.solve(swirl.DataFile.from_bytes(swirl.example("BILM")), find="Q=1e-4:1e-2:log", target="HO=0.2")
+    >>> s.status, s.crossings[0].point
+    ('ok', Point(value=0.00026182, printed='.26182E-03', result=0.2000001))
+    """
+    f = _file_of(file, program)
+    d = _swirl.solve(f._f, find, target, scan, jobs)
+    nearest = d.get("nearest")
+    seen = d.get("results_seen")
+    return Solution(d["program"], d["file"], d["find"], Target(d["target"]["name"], _real(d["target"]["value"])),
+                    (_real(d["range"][0]), _real(d["range"][1])), d["evaluations"],
+                    tuple(_crossing(c) for c in d["crossings"]), tuple(_crossing(c) for c in d["across_invalid"]),
+                    d["status"], d["scan"], d["held_values"], _point(nearest) if nearest is not None else None,
+                    (_real(seen[0]), _real(seen[1])) if seen is not None else None, d["note"])
+
+
+@dataclasses.dataclass(frozen=True)
+class Objective:
+    """The objective: ``name`` (a result or an input), ``sense`` ("minimize"
+    or "maximize") and ``value`` at the answer (float32; None when not
+    computed)."""
+
+    name: str
+    sense: str
+    value: Any
+
+
+@dataclasses.dataclass(frozen=True)
+class Setting:
+    """An input of the answer: ``value`` (float32 or int) and ``printed``
+    (its field's text)."""
+
+    name: str
+    value: Any
+    printed: str
+
+
+@dataclasses.dataclass(frozen=True)
+class ConstraintState:
+    """A constraint at the answer: ``op`` (">=" or "<="), ``limit`` (float32),
+    ``value`` (None when not computed), ``slack`` (a float, negative when
+    violated) and ``active`` (a neighbour of the answer violates it)."""
+
+    name: str
+    op: str
+    limit: Any
+    value: Any
+    slack: Optional[float]
+    active: bool
+
+
+@dataclasses.dataclass(frozen=True)
+class Neighbour:
+    """An input of the answer one held step ``direction`` ("up" or "down"):
+    ``value`` and ``printed`` (None beyond the range), ``status`` ("no
+    better", "infeasible", "invalid", "bound") and the ``objective`` there."""
+
+    name: str
+    direction: str
+    value: Any
+    printed: Optional[str]
+    status: str
+    objective: Any
+
+
+@dataclasses.dataclass(frozen=True)
+class Optimum:
+    """What :func:`optimize` found: the fields of ``swirl optimize --json``.
+
+    ``status`` is "ok" (the best feasible point: no neighbour in
+    ``certificate`` is feasible and better) or "infeasible" (no feasible point
+    found, the command's exit 4: ``inputs`` is the point of least violation,
+    ``violation`` the total relative violation, None when no case computed
+    what the constraints need; ``certificate`` is empty)."""
+
+    program: str
+    file: str
+    status: str
+    objective: Objective
+    inputs: Tuple[Setting, ...]
+    constraints: Tuple[ConstraintState, ...]
+    certificate: Tuple[Neighbour, ...]
+    evaluations: int
+    seed: int
+    violation: Optional[float]
+    note: str
+
+    @property
+    def ok(self) -> bool:
+        return self.status == "ok"
+
+    @property
+    def values(self) -> Dict[str, Any]:
+        """The answer's inputs by name, for ``DataFile.set(**o.values)``."""
+        return {s.name: s.value for s in self.inputs}
+
+
+def optimize(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mapping[str, str]], *,
+             minimize: Optional[str] = None, maximize: Optional[str] = None,
+             subject_to: Union[str, Sequence[str]] = (), evaluations: Optional[int] = None,
+             seed: Optional[int] = None, program: Optional[str] = None) -> Optimum:
+    """``swirl optimize FILE --vary NAME=LO:HI[:log]... --minimize|--maximize
+    RESULT --subject-to "RESULT>=VALUE"... --evaluations N --seed S``: the
+    best feasible point over the held values of the varied inputs, with its
+    certificate, computed with the GIL released.  ``vary`` is a range, a list
+    of them or a mapping {NAME: "LO:HI[:log]"}; the objective may be an input
+    too.  ``evaluations`` defaults to 2000 and ``seed`` to 1, as the command's;
+    the same problem and seed give the same answer, also with optimisations
+    running on other threads.
+
+    No feasible point is not an error: the Optimum's ``status`` is
+    "infeasible" (where the command ends with exit 4).  UsageError for what
+    the command refuses (exit 64).  Ctrl-C stops the search.
+
+    >>> o = swirl.optimize(swirl.DataFile.from_bytes(swirl.example("BILM")), vary="Q=0.0001:0.01:log",
+    ...                    maximize="Q", subject_to="HO<=0.2")
+    >>> o.status, o.values, o.constraints[0].value
+    ('ok', {'Q': 0.00026181}, 0.19999354)
+    """
+    if (minimize is None) == (maximize is None):
+        raise UsageError("give one of minimize=RESULT and maximize=RESULT")
+    if evaluations is None:
+        evaluations = 2000
+    if seed is None:
+        seed = 1
+    for name, n in (("evaluations", evaluations), ("seed", seed)):
+        if isinstance(n, bool) or not isinstance(n, (int, np.integer)):
+            raise UsageError(f"{name}: a whole number")
+    if not 0 <= seed < 2 ** 64:
+        raise UsageError(f"seed {seed}: 0 to 2**64-1")
+    if not -2 ** 63 <= evaluations < 2 ** 63:
+        raise UsageError(f"evaluations {evaluations}: at least 10")
+    f = _file_of(file, program)
+    objective = maximize if maximize is not None else minimize
+    assert objective is not None
+    d = _swirl.optimize(f._f, _texts("vary", vary), objective, maximize is not None,
+                        _texts("subject_to", subject_to), int(evaluations), int(seed))
+    o = d["objective"]
+    return Optimum(
+        d["program"], d["file"], d["status"], Objective(o["name"], o["sense"], _real(o["value"])),
+        tuple(Setting(i["name"], _real(i["value"]), i["printed"]) for i in d["inputs"]),
+        tuple(ConstraintState(c["name"], c["op"], _real(c["limit"]), _real(c["value"]), c["slack"], c["active"])
+              for c in d["constraints"]),
+        tuple(Neighbour(n["name"], n["direction"], _real(n["value"]), n["printed"], n["status"], _real(n["objective"]))
+              for n in d["certificate"]),
+        d["evaluations"], d["seed"], d.get("violation"), d["note"])

@@ -46,3 +46,13 @@ def evaluate(
     jobs: int = ...,
 ) -> Dict[str, Any]: ...
 def sweep(file: DataFile, grids: Sequence[str], shard: str = ..., jobs: int = ...) -> Tuple[Dict[str, Any], int, int, int]: ...
+def solve(file: DataFile, find: str, target: str, scan: object, jobs: int = ...) -> Dict[str, Any]: ...
+def optimize(
+    file: DataFile,
+    vary: Sequence[str],
+    objective: str,
+    maximize: bool,
+    subject_to: Sequence[str],
+    evaluations: int,
+    seed: int,
+) -> Dict[str, Any]: ...

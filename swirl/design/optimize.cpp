@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "fixrec/ascii.h"
 #include "swirl/core/numbers.h"
@@ -417,6 +418,12 @@ OptimizeResult Optimizer::run() {
             every_point();
         } else {
             grid_stage(p_.evaluations / 5);
+            // NLopt's random numbers are one sequence for the process unless
+            // the library keeps them per thread (Debian's does): one
+            // optimisation at a time draws from it, so that the seed gives the
+            // same answer whatever runs beside it.
+            static std::mutex nlopt_random;
+            const std::lock_guard<std::mutex> lock(nlopt_random);
             nlopt::srand(p_.seed);
             nlopt_stage(nlopt::GN_ISRES, p_.evaluations * 3 / 5 - eval_.evaluations());
             nlopt_stage(nlopt::LN_COBYLA, p_.evaluations - eval_.evaluations());

@@ -25,8 +25,9 @@
 //
 // Stages 1 and 2 share `evaluations` (distinct held points computed; 60 %,
 // the grid's share included, and the rest); stage 3 and the certificate come
-// on top.  NLopt's random numbers are
-// process-wide: do not run two optimisations at once.
+// on top.  NLopt's random numbers may be process-wide (a build without
+// thread-local state): optimisations on several threads take turns through
+// the seeded stages, and each gives the answer it gives alone.
 #pragma once
 
 #include <atomic>

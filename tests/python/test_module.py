@@ -3,6 +3,7 @@
 # threads that change nothing.
 import csv
 import io
+import json
 import pickle
 import threading
 
@@ -293,3 +294,137 @@ def test_the_docstrings_examples():
 
     failed, attempted = doctest.testmod(swirl, extraglobs={"swirl": swirl}, optionflags=doctest.ELLIPSIS)
     assert attempted > 0 and failed == 0
+
+
+def assert_is_json(value, doc, where="doc"):
+    """value (a dataclass of the module) holds the document of the command's
+    --json, key for key: reals bit for bit (a float32 as the float the JSON
+    number reads back to; a double written as a float as that float)."""
+    if isinstance(doc, dict):
+        for key, v in doc.items():
+            assert_is_json(getattr(value, key), v, f"{where}.{key}")
+    elif isinstance(doc, list):
+        assert isinstance(value, tuple) and len(value) == len(doc), where
+        for k, (a, b) in enumerate(zip(value, doc)):
+            assert_is_json(a, b, f"{where}[{k}]")
+    elif isinstance(doc, float):
+        if isinstance(value, np.float32):
+            assert bits(value) == bits(np.float32(doc)), where
+        else:
+            assert type(value) is float, where
+            assert value == doc or (np.float32(value) == value and np.float32(doc) == np.float32(value)), where
+    else:
+        assert type(value) is type(doc) and value == doc, where
+
+
+def cli_json(*args, code=0):
+    r = run_swirl(*map(str, args), "--json", check=False)
+    assert r.returncode == code, r.stderr.decode()
+    return json.loads(r.stdout)
+
+
+# A crossing, a scan of every held value, none (exit 4), a gap of invalid
+# cases, an integer input and an integer result.
+SOLVES = [
+    ("BILM.DAT", "Q=1e-4:1e-2:log", "HO=0.2", 1000, 0),
+    ("BILM.DAT", "Q=0.00026:0.000265", "HO=0.2", "all", 0),
+    ("BILM.DAT", "Q=1e-4:1e-2:log", "HO=5", 50, 4),
+    ("BILM.DAT", "R1=-0.01:0.02", "HO=0.3", 200, 0),
+    ("ZARN1.DAT", "NVS=0:1", "VMAX=80", "all", 0),
+    ("ZARN1.DAT", "DRK=0.0002:0.002", "NK=300", 100, 0),
+]
+
+
+@pytest.mark.parametrize("name,find,target,scan,code", SOLVES)
+def test_solve_is_swirl_solve_json(examples, name, find, target, scan, code):
+    f = swirl.DataFile.read(examples / name)
+    cli = run_swirl("solve", examples / name, "--find", find, "--target", target, "--scan", scan, "--json",
+                    check=False)
+    if code is not None:
+        assert cli.returncode == code, cli.stderr.decode()
+    if cli.returncode == 3:
+        with pytest.raises(swirl.InvalidInputs):
+            swirl.solve(f, find=find, target=target, scan=scan)
+        return
+    doc = json.loads(cli.stdout)
+    s = swirl.solve(f, find=find, target=target, scan=scan, jobs=2)
+    assert_is_json(s, doc)
+    assert s.ok == (cli.returncode == 0) and s.status in ("ok", "none")
+    assert pickle.loads(pickle.dumps(s)) == s
+
+
+# A single input, an objective that is an input, two inputs with a seed, an
+# integer input, and one without a feasible point (exit 4).
+OPTIMIZES = [
+    ("BILM.DAT", ["Q=0.0001:0.01:log"], "maximize", "Q", ["HO<=0.2"], None, None),
+    ("BILM.DAT", ["Q=0.0001:0.01:log", "UPOD=0.02:0.2"], "minimize", "HO", ["VMAX>=1.5"], 300, 7),
+    ("KERVA.DAT", ["NI=1:3", "D50=0.000001:0.0001:log"], "maximize", "ETA1", [], 200, 3),
+    ("BILM.DAT", ["Q=0.0001:0.01:log"], "maximize", "Q", ["HO<=0.0001", "VMAX>=0"], 50, None),
+]
+
+
+@pytest.mark.parametrize("name,vary,sense,objective,subject_to,evaluations,seed", OPTIMIZES)
+def test_optimize_is_swirl_optimize_json(examples, name, vary, sense, objective, subject_to, evaluations, seed):
+    args = ["optimize", examples / name, f"--{sense}", objective]
+    for v in vary:
+        args += ["--vary", v]
+    for c in subject_to:
+        args += ["--subject-to", c]
+    if evaluations is not None:
+        args += ["--evaluations", evaluations]
+    if seed is not None:
+        args += ["--seed", seed]
+    cli = run_swirl(*args, "--json", check=False)
+    assert cli.returncode in (0, 4), cli.stderr.decode()
+    o = swirl.optimize(swirl.DataFile.read(examples / name), vary=vary, subject_to=subject_to,
+                       evaluations=evaluations, seed=seed, **{sense: objective})
+    assert_is_json(o, json.loads(cli.stdout))
+    assert o.ok == (cli.returncode == 0)
+    assert (o.violation is None) == o.ok or o.status == "infeasible"
+    assert pickle.loads(pickle.dumps(o)) == o
+
+
+def test_optimisations_on_threads_give_their_answers_alone(examples):
+    # NLopt's random numbers may be the process's: without turns, the global
+    # stages of optimisations at once would draw from each other's sequence.
+    f = swirl.DataFile.read(examples / "BILM.DAT")
+    def problem(seed):
+        return swirl.optimize(f, vary=["Q=0.0001:0.01:log", "UPOD=0.02:0.2", "RCR=0.05:0.2"], minimize="HO",
+                              subject_to="VMAX>=1.5", evaluations=3000, seed=seed)
+    alone = [problem(seed) for seed in (1, 2, 3, 4)]
+    out = [None] * 4
+    start = threading.Barrier(4)
+    def work(k):
+        start.wait()
+        out[k] = problem(k + 1)
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert out == alone
+
+
+def test_solve_and_optimize_refuse_what_the_command_refuses(examples):
+    f = swirl.DataFile.read(examples / "BILM.DAT")
+    refused = [
+        lambda: swirl.solve(f, find="Q=1e-4", target="HO=0.2"),
+        lambda: swirl.solve(f, find="Q=0.01:1e-4", target="HO=0.2"),
+        lambda: swirl.solve(f, find="HO=1e-4:1e-2", target="HO=0.2"),
+        lambda: swirl.solve(f, find="Q=1e-4:1e-2", target="Q=0.2"),
+        lambda: swirl.solve(f, find="Q=1e-4:1e-2", target="HO=0.2", scan=1),
+        lambda: swirl.solve(f, find="Q=1e-4:1e-2", target="HO=0.2", scan="every"),
+        lambda: swirl.solve(f, find="Q=1e-4:1e-2", target="HO=0.2", jobs=-1),
+        lambda: swirl.optimize(f, vary="Q=1e-4:1e-2", minimize="HO", maximize="HO"),
+        lambda: swirl.optimize(f, vary="Q=1e-4:1e-2"),
+        lambda: swirl.optimize(f, vary=[], minimize="HO"),
+        lambda: swirl.optimize(f, vary=["Q=1e-4:1e-2", "q=1e-3:1e-2"], minimize="HO"),
+        lambda: swirl.optimize(f, vary="Q=1e-4:1e-2", minimize="NOPE"),
+        lambda: swirl.optimize(f, vary="Q=1e-4:1e-2", minimize="HO", subject_to="HO=1"),
+        lambda: swirl.optimize(f, vary="Q=1e-4:1e-2", minimize="HO", evaluations=9),
+        lambda: swirl.optimize(f, vary="Q=1e-4:1e-2", minimize="HO", seed=-1),
+    ]
+    for call in refused:
+        with pytest.raises(swirl.UsageError) as e:
+            call()
+        assert e.value.code == 64 and str(e.value)

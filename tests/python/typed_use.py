@@ -16,8 +16,16 @@ def curve() -> object:
     return swirl.evaluate(f, jobs=1, D50=np.geomspace(1e-6, 1e-4, 5))
 
 
+def design() -> float:
+    f = swirl.DataFile.from_bytes(swirl.example("BILM"))
+    s: swirl.Solution = swirl.solve(f, find="Q=1e-4:1e-2:log", target="HO=0.2", scan="all", jobs=1)
+    o: swirl.Optimum = swirl.optimize(f, vary=["Q=1e-4:1e-2:log"], maximize="Q", subject_to=["HO<=0.2"])
+    slack = o.constraints[0].slack
+    return float(s.crossings[0].point.value) + (slack if slack is not None else 0.0)
+
+
 try:
-    print(depth(0.002), curve())
+    print(depth(0.002), curve(), design())
 except swirl.InvalidInputs as e:
     print(e.reason, e.messages)
 except swirl.ReadError as e:
