@@ -8,6 +8,7 @@
 #   libgtest-dev, libgmock-dev            the tests
 #   libxml2-utils                         xmllint, which the tests check the SVG pictures with
 #   libbenchmark-dev                      the benchmarks
+#   libboost-dev                          Boost.Math's quantiles and Boost.Random's Sobol sequence (swirl's samples)
 #   libc-bin                              iconv, which scripts/demo shows the files with
 #   slurm-wlm, munge                      the test of the guide's Slurm recipe (a one-node cluster)
 #   parallel                              the test of the guide's GNU parallel recipe
@@ -78,7 +79,7 @@ ensure_packages() {
     command -v slurmctld >/dev/null 2>&1 || missing+=(slurm-wlm)
     command -v munged >/dev/null 2>&1 || missing+=(munge)
     command -v parallel >/dev/null 2>&1 || missing+=(parallel)
-    [ -f /usr/include/boost/beast.hpp ] || missing+=(libboost-dev)
+    [ -f /usr/include/boost/beast.hpp ] && [ -f /usr/include/boost/random/sobol.hpp ] || missing+=(libboost-dev)
     [ -x /usr/bin/chromium ] || missing+=(chromium)
     command -v node >/dev/null 2>&1 || missing+=(nodejs)
     command -v npm >/dev/null 2>&1 || missing+=(npm)

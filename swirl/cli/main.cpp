@@ -100,6 +100,9 @@ int run_swirl(int argc, char** argv) {
     add_edit(app, action);
     add_run(app, action);
     add_sweep(app, action);
+    add_sample(app, action);
+    add_summary(app, action);
+    add_sensitivity(app, action);
     add_merge(app, action);
     add_plot(app, action);
     add_fields(app, action);

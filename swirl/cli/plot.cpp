@@ -10,6 +10,7 @@
 #include "swirl/core/cp866_text.h"
 #include "swirl/core/csv.h"
 #include "swirl/study/figures.h"
+#include "swirl/study/summary.h"
 #include "swirl/svg/svg_plot.h"
 
 namespace swirl {
@@ -38,7 +39,26 @@ int plot_sweep(const std::string& file, const SweepPlot& request, const std::str
     const std::string text = read_data_file(file);
     plot::Figure figure;
     try {
-        figure = sweep_figure(read_csv(text), request);
+        CsvTable table = read_csv(text);
+        // A sample's table: its column `case` is no input to draw against.
+        if (!table.columns.empty() && table.columns.front() == "case") {
+            table.columns.erase(table.columns.begin());
+            for (auto& row : table.rows) row.erase(row.begin());
+        }
+        figure = sweep_figure(table, request);
+    } catch (const CsvError& e) {
+        throw CommandFailure(kExitUnreadable, file + ": " + e.what());
+    }
+    write_svg(figure, out);
+    return kExitOk;
+}
+
+int plot_histogram(const std::string& file, const std::string& result, const std::optional<Requirement>& limit,
+                   const std::string& out) {
+    const std::string text = read_data_file(file);
+    plot::Figure figure;
+    try {
+        figure = histogram_figure(read_csv(text), result, limit, base_name(file) + ": the distribution of " + result);
     } catch (const CsvError& e) {
         throw CommandFailure(kExitUnreadable, file + ": " + e.what());
     }
@@ -85,6 +105,8 @@ void add_plot(CLI::App& app, Action& action) {
         std::string x;
         std::vector<std::string> y;
         bool logx = false, logy = false;
+        std::string hist;
+        std::string requirement;
     };
     auto o = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand(
@@ -96,7 +118,9 @@ void add_plot(CLI::App& app, Action& action) {
         "Examples:\n"
         "  swirl plot ZARN1.DAT -o profiles.svg\n"
         "  swirl sweep BILM.DAT --vary UPOD=0.02:0.2:4 --vary Q=1e-5:0.01:61:log -o q.csv\n"
-        "  swirl plot q.csv --x Q --y HO,VMAX --logx -o q.svg");
+        "  swirl plot q.csv --x Q --y HO,VMAX --logx -o q.svg\n"
+        "  swirl sample BILM.DAT --vary \"Q=normal(0.001,0.00005)\" --count 500 -o s.csv\n"
+        "  swirl plot s.csv --hist HO --spec \"HO<=0.36\" -o ho.svg");
     command->add_option("FILE", o->file, "a data file (profiles) or a table written by swirl sweep")->required();
     command->add_option("-o,--output", o->out, "the SVG file (- for standard output)")->required();
     add_program_option(*command, o->program);
@@ -104,11 +128,23 @@ void add_plot(CLI::App& app, Action& action) {
     command->add_option("--y", o->y, "the columns to draw against it, separated by commas")->delimiter(',');
     command->add_flag("--logx", o->logx, "a logarithmic horizontal axis");
     command->add_flag("--logy", o->logy, "logarithmic vertical axes");
+    command->add_option("--hist", o->hist, "a histogram of this result of a sweep's or a sample's table, P5, P50 and "
+                        "P95 marked")->type_name("RESULT");
+    command->add_option("--spec", o->requirement, "with --hist: RESULT>=VALUE (or >, <=, <), its limit drawn");
     command->callback([&action, o] {
         action = [o] {
             // The picture never replaces what it is drawn from.
             if (is_same_file(o->file, o->out))
                 throw UsageError("the output " + o->out + " is " + o->file + " itself, which a plot never writes");
+            if (!o->requirement.empty() && o->hist.empty()) throw UsageError("--spec goes with --hist");
+            if (!o->hist.empty()) {
+                if (!o->x.empty() || !o->y.empty() || o->logx || o->logy)
+                    throw UsageError("--hist draws one result alone: without --x, --y, --logx and --logy");
+                if (o->program) throw UsageError("--program is for a data file; a table tells its program");
+                std::optional<Requirement> limit;
+                if (!o->requirement.empty()) limit = parse_requirement(o->requirement);
+                return plot_histogram(o->file, o->hist, limit, o->out);
+            }
             const bool sweep = !o->x.empty() || !o->y.empty();
             if (sweep) {
                 if (o->x.empty() || o->y.empty()) throw UsageError("a sweep's plot needs both --x and --y");

@@ -119,4 +119,16 @@ CsvTable read_csv(std::string_view text) {
     return table;
 }
 
+CsvRecords read_csv_records(std::string_view text) {
+    Reader r(text);
+    if (r.at_end()) throw CsvError("CSV text is empty: no header row");
+    CsvRecords records;
+    records.columns = r.row();
+    while (!r.at_end()) {
+        records.rows.push_back(r.row());
+        records.lines.push_back(r.row_line());
+    }
+    return records;
+}
+
 }  // namespace swirl

@@ -63,4 +63,13 @@ public:
 
 CsvTable read_csv(std::string_view text);
 
+// The same rows without the check of their cells, each with the line it
+// starts on: for a reader that names the row and the column of a short one.
+struct CsvRecords {
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::size_t> lines;  // the line each row starts on (the header's is 1)
+};
+CsvRecords read_csv_records(std::string_view text);
+
 }  // namespace swirl

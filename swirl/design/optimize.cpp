@@ -418,12 +418,11 @@ OptimizeResult Optimizer::run() {
             every_point();
         } else {
             grid_stage(p_.evaluations / 5);
-            // NLopt's random numbers are one sequence for the process unless
-            // the library keeps them per thread (Debian's does): one
-            // optimisation at a time draws from it, so that the seed gives the
-            // same answer whatever runs beside it.
-            static std::mutex nlopt_random;
-            const std::lock_guard<std::mutex> lock(nlopt_random);
+            // NLopt's random numbers are one sequence for the process: one
+            // seeded stage at a time, so that optimisations run at once (a
+            // server's requests, a notebook's threads) keep their seeds' answers.
+            static std::mutex nlopt_seed;
+            const std::lock_guard<std::mutex> lock(nlopt_seed);
             nlopt::srand(p_.seed);
             nlopt_stage(nlopt::GN_ISRES, p_.evaluations * 3 / 5 - eval_.evaluations());
             nlopt_stage(nlopt::LN_COBYLA, p_.evaluations - eval_.evaluations());

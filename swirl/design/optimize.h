@@ -25,9 +25,8 @@
 //
 // Stages 1 and 2 share `evaluations` (distinct held points computed; 60 %,
 // the grid's share included, and the rest); stage 3 and the certificate come
-// on top.  NLopt's random numbers may be process-wide (a build without
-// thread-local state): optimisations on several threads take turns through
-// the seeded stages, and each gives the answer it gives alone.
+// on top.  NLopt's random numbers are
+// process-wide: the seeded stages of optimisations run at once take turns.
 #pragma once
 
 #include <atomic>

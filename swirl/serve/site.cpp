@@ -22,6 +22,8 @@
 #include "swirl/core/json_out.h"
 #include "swirl/core/numbers.h"
 #include "swirl/core/usage_error.h"
+#include "swirl/design/render.h"
+#include "swirl/design/solve.h"
 #include "swirl/serve/assets.h"
 #include "swirl/study/figures.h"
 #include "swirl/study/sweep.h"
@@ -480,6 +482,31 @@ Response draw(const Context& c, const ordered_json& body) {
     return svg_response(sweep_figure(read_csv(table), request));
 }
 
+// A search for the input value at which a result passes a target, as swirl
+// solve --json prints it for the file the typed values make.
+Response solve_for(const Context& c, const ordered_json& body) {
+    const std::string name = string_member(body, "name");
+    const Opened o = open_file(c, name);
+    if (!o.file.reads()) throw Refusal{422, o.file.unreadable().what()};
+    const Calculator& calc = *o.file.calc;
+    const std::vector<Typed> values = typed_values(calc, body);
+    for (const Typed& t : values)
+        if (!t.assignment) throw Refusal{422, t.error};
+    const DataFile changed = with_values(o.file, values);
+    SolveProblem problem;
+    problem.calc = &calc;
+    problem.base = changed.values;
+    problem.find = parse_range(string_member(body, "find"), "find");
+    problem.target = parse_target(string_member(body, "target"));
+    if (const auto scan = body.find("scan"); scan != body.end()) {
+        if (scan->is_string() && scan->get<std::string>() == "all") problem.scan = SolveProblem::kScanAll;
+        else if (scan->is_number_integer()) problem.scan = scan->get<std::int64_t>();
+        else throw Refusal{400, "\"scan\" is a number of points or \"all\""};
+    }
+    const SolveResult result = solve(problem);
+    return json_response(solve_json(calc, name, problem, result));
+}
+
 Response asset(const Asset& a) {
     Response r;
     r.content_type = std::string(a.content_type);
@@ -506,12 +533,14 @@ Response Site::route(const Request& request, const std::string& path, const std:
         if (!get) throw Refusal{405, "only GET here"};
         return path == "/api/files" ? files(c) : file(c, query);
     }
-    if (path == "/api/compute" || path == "/api/save" || path == "/api/new" || path == "/api/plot") {
+    if (path == "/api/compute" || path == "/api/save" || path == "/api/new" || path == "/api/plot" ||
+        path == "/api/solve") {
         if (!post) throw Refusal{405, "only POST here"};
         const ordered_json body = body_json(request);
         if (path == "/api/compute") return compute_values(c, body);
         if (path == "/api/save") return save(c, body);
         if (path == "/api/new") return new_file(c, body);
+        if (path == "/api/solve") return solve_for(c, body);
         return draw(c, body);
     }
     throw Refusal{404, "no such page: " + path};

@@ -28,6 +28,9 @@
 //   POST /api/plot         {name, values, x, from, to, count, log, y}: the SVG of
 //                          swirl plot over a sweep; {name, values} alone: ZARN1's
 //                          radial profiles
+//   POST /api/solve        {name, values, find: "Q=LO:HI[:log]", target: "HO=0.2",
+//                          scan}: what swirl solve --json prints for the file
+//                          those values make
 #pragma once
 
 #include <map>

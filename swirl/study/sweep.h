@@ -27,6 +27,9 @@
 //   sweep.append_header(text);
 //   sweep.run(0, [&](std::string_view rows) { text += rows; });
 //
+// A sweep over a case list (case_list.h) writes the same table, one row a
+// row of the list, in the list's order.
+//
 // run() streams: a worker formats its rows into a buffer of its own with one
 // reusable Outcome, and the blocks of rows reach `emit` in case order on the
 // caller's thread, a bounded number of them in memory at a time.
@@ -35,6 +38,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,6 +47,8 @@
 
 #include "swirl/core/grid.h"
 #include "swirl/model/model.h"
+#include "swirl/study/case_list.h"
+#include "swirl/study/cases.h"
 
 namespace swirl {
 
@@ -56,13 +62,15 @@ public:
     // any case), an input varied twice, a grid value its field cannot hold,
     // more than 2^62 cases.
     Sweep(const Calculator& calc, std::span<const Value> base, std::span<const Grid> grids, Shard shard = {});
+    // The rows of a case list (read by read_case_list for this program).
+    Sweep(const Calculator& calc, std::span<const Value> base, CaseList cases, Shard shard = {});
 
-    const Calculator& program() const { return *calc_; }
-    std::int64_t total() const { return total_; }  // the cases of the whole product
-    CaseRange cases() const { return range_; }     // those of this shard
+    const Calculator& program() const { return table_.program(); }
+    std::int64_t total() const { return table_.total(); }  // the cases of the whole product
+    CaseRange cases() const { return table_.cases(); }     // those of this shard
 
     // The header row.
-    void append_header(std::string& out) const;
+    void append_header(std::string& out) const { table_.append_header(out); }
 
     // Computes the cases of the shard with `jobs` threads (0: one per core)
     // and hands their rows to `emit` in case order, in blocks of whole rows.
@@ -73,51 +81,35 @@ public:
     // and run() returns early.  Returns the cases whose rows went to `emit`
     // (those of the shard unless cancelled), always a whole number of blocks
     // from the first case.
-    using Emit = std::function<void(std::string_view rows)>;
-    using Progress = std::function<void(std::int64_t done)>;
+    using Emit = CaseTable::Emit;
+    using Progress = CaseTable::Progress;
     std::int64_t run(unsigned jobs, const Emit& emit, const Progress& progress = {},
-                     const std::atomic<bool>* cancel = nullptr) const;
+                     const std::atomic<bool>* cancel = nullptr) const {
+        return table_.run(jobs, emit, progress, cancel);
+    }
 
     // The inputs of case `index` (0 <= index < total()) as the program gets
     // them.
-    std::vector<Value> inputs_of(std::int64_t index) const;
+    std::vector<Value> inputs_of(std::int64_t index) const { return table_.inputs_of(index); }
+
+    // The grids (none for a case list) and the table under the sweep.
+    const std::vector<Grid>& grids() const { return grids_; }
+    const CaseTable& table() const { return table_; }
 
     // What makes two sweeps the same study, for a shard's manifest
     // (swirl/study/manifest.h): ("program", its name), ("input NAME", the
     // CSV text of the value FILE holds) for every input, and ("vary K",
     // "NAME=FROM:TO:COUNT[:log]") for each grid in order, the name as the
     // program spells it and the bounds as the shortest decimals of the
-    // doubles they are.  The shard is not part of it.
+    // doubles they are; of a case list ("cases", its column names) and
+    // ("case rows", their count and the SHA-256 of their values' texts).
+    // The shard is not part of it.
     std::vector<std::pair<std::string, std::string>> identity() const;
 
 private:
-    // A grid over one input, with its values as the field holds them and
-    // their CSV texts (empty when the grid is too long to tabulate).
-    struct Varied {
-        Grid grid;
-        std::size_t input = 0;
-        std::vector<Value> held;
-        std::string text;                // the texts one after another
-        std::vector<std::uint32_t> ends; // where each ends in `text`
-    };
-    struct Worker;
-
-    Value held_value(const Varied& v, std::int64_t i) const;
-
-    void append_row(Worker& w, std::int64_t index, std::string& out) const;
-
-    const Calculator* calc_;
-    std::vector<Value> base_;
-    std::vector<std::string> base_text_;  // the CSV text of each input as the file holds it
     std::vector<Grid> grids_;
-    std::vector<Varied> varied_;  // one per grid, in grid order
-    std::vector<int> grid_of_input_;  // the grid varying each input, -1 for none
-    std::int64_t total_ = 0;
-    CaseRange range_;
+    std::vector<std::pair<std::string, std::string>> list_identity_;  // of a case list
+    CaseTable table_;
 };
-
-// The CSV text of a value of `field`: the integer, or shortest() of the real.
-// Appends to `out` without allocating beyond its growth.
-void append_value_text(std::string& out, const Field& field, const Value& value);
 
 }  // namespace swirl

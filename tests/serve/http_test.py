@@ -190,6 +190,18 @@ class ServeTest(unittest.TestCase):
         expected = swirl("plot", "BILM.DAT", "--x", "Q", "--y", "HO", "--logx", "-o", "-", cwd=os.path.join(self.ref, "t"))
         self.assertEqual(svg, expected.stdout)
 
+    def test_solve_equals_swirl_solve(self):
+        body = {"name": "BILM.DAT", "values": {"HG": "0.4"}, "find": "Q=1e-4:1e-2:log", "target": "HO=0.2", "scan": 200}
+        status, doc = self.server.json("POST", "/api/solve", body)
+        self.assertEqual(status, 200, doc)
+        self.copy_to_ref("BILM.DAT")
+        swirl("set", "BILM.DAT", "HG=0.4", cwd=self.ref)
+        r = swirl("solve", "BILM.DAT", "--find", "Q=1e-4:1e-2:log", "--target", "HO=0.2", "--scan", "200", "--json",
+                  cwd=self.ref, check=False)
+        self.assertEqual(doc, json.loads(r.stdout))
+        status, doc = self.server.json("POST", "/api/solve", dict(body, target="NOPE=1"))
+        self.assertEqual(status, 422)
+
     # -- the gate -----------------------------------------------------------
 
     def test_the_token_and_its_cookie(self):

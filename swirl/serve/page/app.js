@@ -105,9 +105,10 @@ function renderResults(show) {
   for (const v of show.verdicts || []) if (v.text) verdicts.append(el("li", { text: v.meaning + ": " + v.text }));
   const lines = (show.messages || []).slice();
   $("console").textContent = lines.length ? lines.join("\n") : "nothing";
-  const curveY = $("curve-y");
-  if (curveY.options.length === 0 && show.results) {
-    for (const r of show.results) curveY.append(el("option", { value: r.name, text: r.name }));
+  for (const id of ["curve-y", "solve-result"]) {
+    const select = $(id);
+    if (select.options.length === 0 && show.results)
+      for (const r of show.results) select.append(el("option", { value: r.name, text: r.name }));
   }
 }
 
@@ -178,6 +179,10 @@ function showFile(name, version, show) {
   $("save-status").textContent = "";
   const failure = $("file-failure");
   $("curve-y").replaceChildren();
+  $("solve-result").replaceChildren();
+  $("crossings").hidden = true;
+  $("solve-status").textContent = "";
+  $("solve-note").textContent = "";
   $("curve").replaceChildren();
   $("profiles").replaceChildren();
   $("profiles-section").hidden = show.program !== "ZARN1" || show.status === "unreadable";
@@ -198,6 +203,10 @@ function showFile(name, version, show) {
   curveX.replaceChildren();
   for (const i of show.inputs) curveX.append(el("option", { value: i.name, text: i.name }));
   curveRange();
+  const solveInput = $("solve-input");
+  solveInput.replaceChildren();
+  for (const i of show.inputs) solveInput.append(el("option", { value: i.name, text: i.name }));
+  solveRange();
   setDirty();
   drawProfiles({});
 }
@@ -241,6 +250,66 @@ function curveRange() {
   $("curve-to").value = String(v * 2);
 }
 
+function solveRange() {
+  const input = state.show.inputs.find((i) => i.name === $("solve-input").value);
+  if (!input) return;
+  const v = Math.abs(Number(input.value)) || 1;
+  $("solve-from").value = String(v / 10);
+  $("solve-to").value = String(v * 10);
+}
+
+// Puts a held value found by the solve into its input field.
+function useValue(input, printed) {
+  const field = $("in-" + input);
+  field.value = printed;
+  setDirty();
+  schedule();
+  field.focus();
+}
+
+async function solveTarget(event) {
+  event.preventDefault();
+  const input = $("solve-input").value;
+  const body = {
+    name: state.name, values: changedValues(),
+    find: input + "=" + $("solve-from").value.trim() + ":" + $("solve-to").value.trim() + ($("solve-log").checked ? ":log" : ""),
+    target: $("solve-result").value + "=" + $("solve-value").value.trim(),
+  };
+  $("solve-status").textContent = "Solving...";
+  const { status, data } = await api("POST", "/api/solve", body);
+  const table = $("crossings");
+  const rows = table.tBodies[0];
+  rows.replaceChildren();
+  if (status !== 200) {
+    table.hidden = true;
+    $("solve-status").textContent = data.error || "cannot solve";
+    $("solve-note").textContent = "";
+    return;
+  }
+  const n = data.crossings.length;
+  data.crossings.forEach((c, k) => {
+    const nearer = c.nearer === "upper" ? c.upper : c.lower;
+    const use = el("button", { type: "button", text: "Use " + nearer.printed });
+    use.addEventListener("click", () => useValue(input, nearer.printed));
+    rows.append(el("tr", {},
+      el("th", { scope: "row", text: String(k + 1) + (c.exact ? " (exact)" : "") }),
+      el("td", { class: "num", text: c.lower.printed }), el("td", { class: "num", text: String(c.lower.result) }),
+      el("td", { class: "num", text: c.upper.printed }), el("td", { class: "num", text: String(c.upper.result) }),
+      el("td", { text: c.nearer }), el("td", {}, use)));
+  });
+  table.hidden = n === 0;
+  if (data.status === "ok") {
+    const across = data.across_invalid.length ? "; " + data.across_invalid.length + " change(s) of side across invalid inputs" : "";
+    $("solve-status").textContent = n + (n === 1 ? " crossing" : " crossings") + " in " + data.evaluations + " evaluations" + across;
+  } else if (data.status === "none") {
+    const near = data.nearest ? "; nearest: " + input + " = " + data.nearest.printed + " gives " + data.nearest.result : "";
+    $("solve-status").textContent = "No crossing in the range (exit 4 of swirl solve)" + near;
+  } else {
+    $("solve-status").textContent = "Every case of the range is invalid";
+  }
+  $("solve-note").textContent = data.note || "";
+}
+
 async function drawCurve(event) {
   event.preventDefault();
   const body = {
@@ -280,6 +349,8 @@ window.addEventListener("DOMContentLoaded", () => {
   $("reload").addEventListener("click", () => openFile(state.name));
   $("curve-form").addEventListener("submit", drawCurve);
   $("curve-x").addEventListener("change", curveRange);
+  $("solve-form").addEventListener("submit", solveTarget);
+  $("solve-input").addEventListener("change", solveRange);
   $("new-form").addEventListener("submit", newFile);
   $("inputs-form").addEventListener("submit", (e) => e.preventDefault());
   window.addEventListener("hashchange", fromHash);

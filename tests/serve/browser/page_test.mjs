@@ -99,6 +99,17 @@ try {
   await page.getByRole("button", { name: "Draw" }).click();
   await page.getByRole("img", { name: "HO against Q" }).waitFor();
 
+  // The solve panel: the Q at which HO passes 0.2, put into the field.
+  await page.getByLabel("Input", { exact: true }).selectOption("Q");
+  await page.getByLabel("from", { exact: true }).nth(1).fill("0.0001");
+  await page.getByLabel("to", { exact: true }).nth(1).fill("0.01");
+  await page.getByLabel("so that").selectOption("HO");
+  await page.getByLabel("equals").fill("0.2");
+  await page.getByRole("button", { name: "Solve" }).click();
+  await page.getByText(/crossings? in \d+ evaluations/).waitFor();
+  await page.getByRole("button", { name: /^Use / }).first().click();
+  assert.notEqual(await q.inputValue(), ".20000E-02");
+
   // ZARN1: its profiles are drawn beside the results.
   await page.getByRole("link", { name: "ZARN1.DAT" }).click();
   await page.getByRole("img", { name: "radial profiles of ZARN1.DAT" }).waitFor();
