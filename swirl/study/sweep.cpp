@@ -189,7 +189,10 @@ namespace {
 // count and digest.
 std::vector<std::pair<std::string, std::string>> list_identity(const Calculator& calc, const CaseList& cases) {
     std::string columns;
-    for (const std::size_t input : cases.inputs) columns += (columns.empty() ? "" : ",") + std::string(calc.inputs[input].name);
+    for (const std::size_t input : cases.inputs) {
+        if (!columns.empty()) columns += ',';
+        columns += calc.inputs[input].name;
+    }
     Sha256 digest;
     for (const CaseList::Row& row : cases.rows)
         for (const std::string& text : row.texts) {
