@@ -169,4 +169,5 @@ PYBIND11_MODULE(_swirl, m) {
     bind_data_file(m);
     bind_cases(m);
     bind_design(m);
+    bind_studies(m);
 }

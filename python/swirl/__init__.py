@@ -37,6 +37,7 @@ __all__ = [
     "programs", "fields", "example", "evaluate", "sweep",
     "solve", "Solution", "Target", "Point", "Crossing",
     "optimize", "Optimum", "Objective", "Setting", "ConstraintState", "Neighbour",
+    "sample", "sensitivity", "Sensitivity", "summary", "Summary",
 ]
 
 PathLike = Union[str, "os.PathLike[str]"]
@@ -670,3 +671,164 @@ def optimize(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Ma
         tuple(Neighbour(n["name"], n["direction"], _real(n["value"]), n["printed"], n["status"], _real(n["objective"]))
               for n in d["certificate"]),
         d["evaluations"], d["seed"], d.get("violation"), d["note"])
+
+
+def _whole(name: str, n: Any, least: int, most: int = 2 ** 63 - 1) -> int:
+    if isinstance(n, bool) or not isinstance(n, (int, np.integer)) or not least <= n <= most:
+        raise UsageError(f"{name} {n!r}: a whole number from {least} to {most}")
+    return int(n)
+
+
+def _cases(table: Dict[str, Any], begin: int, end: int, frame: Optional[bool]) -> Any:
+    if frame is None:
+        frame = _pandas()
+    if frame:
+        import pandas as pd
+
+        return _frame(table, pd.RangeIndex(begin, end, name="case"))
+    result = {"case": np.arange(begin, end, dtype=np.int64)}
+    result.update(_table(table, False, None))
+    return result
+
+
+def sample(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mapping[str, str]], *, count: int,
+           design: str = "random", seed: int = 1, shard: Union[str, Tuple[int, int]] = "1/1", jobs: int = 0,
+           program: Optional[str] = None, frame: Optional[bool] = None) -> Any:
+    """``swirl sample FILE --vary NAME=DIST... --count N --design D --seed S
+    --shard K/N --jobs N`` as a table: the same cases with the CSV's values,
+    as :func:`sweep` gives a sweep's.  The CSV's first column, ``case`` (the
+    case's number in the whole sample), is the DataFrame's index (a column
+    ``case`` with ``frame=False``), so the shards concatenate into the whole
+    sample.  ``vary`` is NAME=DIST, a list of them or {NAME: DIST}, DIST as
+    the command takes it: uniform(LO,HI), normal(MEAN,SD), lognormal(MEDIAN,GSD),
+    triangular(LO,MODE,HI), const(V), optionally truncated [LO,HI].
+
+    >>> s = swirl.sample(swirl.DataFile.from_bytes(swirl.example("BILM")), vary="Q=normal(0.001,0.00005)",
+    ...                  count=4, design="lhs", seed=7)
+    >>> s["Q"].to_numpy()
+    array([0.00097405, 0.0010192 , 0.00094309, 0.0011425 ], dtype=float32)
+    """
+    f = _file_of(file, program)
+    if not isinstance(shard, str):
+        shard = f"{shard[0]}/{shard[1]}"
+    table, begin, end, _total = _swirl.sample(f._f, _texts("vary", vary), _whole("count", count, 1),
+                                              design, _whole("seed", seed, 0, 2 ** 64 - 1), shard, jobs)
+    return _cases(table, begin, end, frame)
+
+
+@dataclasses.dataclass(frozen=True)
+class Sensitivity:
+    """What :func:`sensitivity` found: the fields of ``swirl sensitivity
+    --json``.  ``indices`` is a DataFrame (a dict of arrays without pandas)
+    with a row per input and result: input, result, then for "oat" low and
+    high (the result with the input at LO and at HI, float32) and swing; for
+    "morris" mu_star, mu and sigma; for "sobol" S1, S1_low, S1_high, ST, ST_low
+    and ST_high (95 % bootstrap intervals).  NaN where the command's JSON has
+    null."""
+
+    method: str
+    evaluations: int
+    invalid: int
+    indices: Any
+
+
+def sensitivity(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mapping[str, str]], *,
+                method: str, count: Optional[int] = None, seed: int = 1, levels: int = 4, jobs: int = 0,
+                results: Union[str, Sequence[str]] = (), program: Optional[str] = None,
+                frame: Optional[bool] = None) -> Sensitivity:
+    """``swirl sensitivity FILE --vary NAME=LO:HI... --method oat|morris|sobol
+    --count N --seed S --levels P --jobs N --results R,...``: which input moves
+    which result most over its range, computed with the GIL released.
+    ``count`` is Morris's trajectories (default 20) or Sobol's base points
+    (default 1024); ``results`` keeps those results only.  The tornado chart
+    of ``--plot`` is a plot of ``indices`` here.
+
+    >>> t = swirl.sensitivity(swirl.DataFile.from_bytes(swirl.example("BILM")),
+    ...                       vary=["Q=0.0009:0.0011", "UPOD=0.045:0.055"], method="oat", results="HO")
+    >>> list(t.indices["input"]), t.indices["high"].to_numpy()
+    (['UPOD', 'Q'], array([0.41732645, 0.3448979 ], dtype=float32))
+    """
+    f = _file_of(file, program)
+    if isinstance(results, str):
+        results = [r for r in results.split(",") if r]
+    given = None if count is None else _whole("count", count, 1)
+    d = _swirl.sensitivity(f._f, _texts("vary", vary), method, given, _whole("seed", seed, 0, 2 ** 64 - 1),
+                           _whole("levels", levels, 2, 2 ** 31 - 1), jobs, list(results))
+    columns: Dict[str, Any] = {}
+    for name, values in d["indices"].items():
+        if name in ("input", "result"):
+            columns[name] = np.array(values, dtype=object)
+        else:
+            columns[name] = np.array(values, dtype=np.float32 if name in ("low", "high") else np.float64)
+    return Sensitivity(d["method"], d["evaluations"], d["invalid"], _table(columns, frame, None))
+
+
+@dataclasses.dataclass(frozen=True)
+class Summary:
+    """What :func:`summary` found: the fields of ``swirl summary --json``, and
+    the table's ``program`` and ``cases``.  ``results`` is a DataFrame (a dict
+    of arrays without pandas) indexed by the result's name: ok, invalid,
+    not_computed (counts of cases), mean, sd, min, p5, p50, p95, max (of the ok
+    values; NaN without); ``specs`` one indexed by the requirement as written:
+    met, cases, share, low, high (its 95 % Wilson interval)."""
+
+    program: str
+    cases: int
+    results: Any
+    specs: Any
+
+
+def _csv_text(table: Any) -> builtins.bytes:
+    # A table of this module: the CSV's own texts (pandas writes a float32
+    # as its shortest decimal, as the command does); a sample's index is its
+    # column case.
+    if isinstance(table, Mapping):
+        import pandas as pd
+
+        table = pd.DataFrame(dict(table))
+    with_index = table.index.name == "case" and "case" not in table.columns
+    text: str = table.to_csv(index=with_index, lineterminator="\n")
+    return text.encode("utf-8")
+
+
+def summary(table: Any, spec: Union[str, Sequence[str]] = (), *, frame: Optional[bool] = None) -> Summary:
+    """``swirl summary TABLE.csv --spec "RESULT>=VALUE"...``: the statistics of
+    each result of a sweep's or a sample's table, and the share of the cases
+    that meet each requirement.  ``table`` is the path of a CSV the command
+    wrote or a table of :func:`sweep`, :func:`sample` or :func:`evaluate` (a
+    DataFrame or a dict of arrays), read as its CSV.  ReadError for a CSV that
+    does not read, UsageError for one no sweep or sample wrote.
+
+    >>> s = swirl.sample(swirl.DataFile.from_bytes(swirl.example("BILM")), vary="UPOD=uniform(0.045,0.055)",
+    ...                  count=200, seed=3)
+    >>> q = swirl.summary(s, spec="HO<=0.36").specs.loc["HO<=0.36"]
+    >>> int(q["met"]), int(q["cases"])
+    (114, 200)
+    """
+    if isinstance(table, (str, os.PathLike)):
+        name = os.fspath(table)
+        with open(name, "rb") as f:
+            data = f.read()
+    else:
+        name = "the table"
+        data = _csv_text(table)
+    d = _swirl.summary(data, name, [spec] if isinstance(spec, str) else list(spec))
+    if frame is None:
+        frame = _pandas()
+
+    def rows(records: List[Dict[str, Any]], key: str, keys: List[str]) -> Any:
+        columns = {k: np.array([r[k] for r in records], dtype=np.int64 if k in ("ok", "invalid", "not_computed",
+                                                                            "met", "cases") else np.float64)
+                   for k in keys}
+        index = [r[key] for r in records]
+        if frame:
+            import pandas as pd
+
+            return _frame(columns, pd.Index(index, name=key, dtype=object))
+        columns[key] = np.array(index, dtype=object)
+        return columns
+
+    return Summary(d["program"], d["cases"],
+                   rows(d["results"], "name", ["ok", "invalid", "not_computed", "mean", "sd", "min", "p5", "p50",
+                                               "p95", "max"]),
+                   rows(d["specs"], "spec", ["met", "cases", "share", "low", "high"]))

@@ -56,3 +56,23 @@ def optimize(
     evaluations: int,
     seed: int,
 ) -> Dict[str, Any]: ...
+def sample(
+    file: DataFile,
+    vary: Sequence[str],
+    count: int,
+    design: str,
+    seed: int,
+    shard: str = ...,
+    jobs: int = ...,
+) -> Tuple[Dict[str, Any], int, int, int]: ...
+def sensitivity(
+    file: DataFile,
+    vary: Sequence[str],
+    method: str,
+    count: Optional[int],
+    seed: int,
+    levels: int,
+    jobs: int,
+    results: Sequence[str],
+) -> Dict[str, Any]: ...
+def summary(data: builtins.bytes, name: str, specs: Sequence[str]) -> Dict[str, Any]: ...

@@ -428,3 +428,130 @@ def test_solve_and_optimize_refuse_what_the_command_refuses(examples):
         with pytest.raises(swirl.UsageError) as e:
             call()
         assert e.value.code == 64 and str(e.value)
+
+
+# Samples of each design, an integer input held constant, a truncated
+# distribution, invalid cases among them.
+SAMPLES = [
+    ("BILM.DAT", ["Q=normal(0.001,0.00005)", "UPOD=uniform(0.045,0.055)"], 40, "lhs", 7),
+    ("BILM.DAT", ["R1=normal(0.003,0.004)[-0.01,0.02]"], 30, "random", 1),
+    ("KERVA.DAT", ["QH=lognormal(1000,1.1)", "ROG=triangular(1.14,1.2,1.26)", "NI=const(2)"], 33, "sobol", 5),
+    ("ZARN1.DAT", ["G=uniform(0.01,0.1)"], 5, "random", 2),
+]
+
+
+def assert_sample_is_csv(frame, header, rows):
+    assert header[0] == "case" and frame.index.name == "case"
+    assert frame.index.tolist() == [int(r[0]) for r in rows]
+    assert_table_is_csv(frame, header[1:], [r[1:] for r in rows])
+
+
+@pytest.mark.parametrize("name,vary,count,design,seed", SAMPLES)
+def test_sample_is_the_csv_of_swirl_sample(examples, name, vary, count, design, seed):
+    args = ["sample", examples / name, "--count", count, "--design", design, "--seed", seed, "--jobs", "2"]
+    for v in vary:
+        args += ["--vary", v]
+    rows = list(csv.reader(io.StringIO(run_swirl(*args).stdout.decode("utf-8"), newline="")))
+    f = swirl.DataFile.read(examples / name)
+    table = swirl.sample(f, vary=vary, count=count, design=design, seed=seed, jobs=2)
+    assert_sample_is_csv(table, rows[0], rows[1:])
+    part = list(csv.reader(io.StringIO(run_swirl(*args, "--shard", "2/3").stdout.decode("utf-8"), newline="")))
+    shard = swirl.sample(f, vary=vary, count=count, design=design, seed=seed, shard=(2, 3))
+    assert_sample_is_csv(shard, part[0], part[1:])
+    shards = [swirl.sample(f, vary=vary, count=count, design=design, seed=seed, shard=f"{k}/3") for k in (1, 2, 3)]
+    assert pd.concat(shards).equals(table)
+    plain = swirl.sample(f, vary=vary, count=count, design=design, seed=seed, frame=False)
+    assert list(plain) == ["case", *table.columns] and plain["case"].tolist() == list(range(count))
+    assert all(np.array_equal(plain[c], table[c].to_numpy()) for c in table.columns if table[c].dtype != np.float32)
+
+
+def assert_frame_is_json(frame, records, float32=()):
+    """The rows of a table of the module against the records of a --json."""
+    assert len(frame) == len(records)
+    for k, record in enumerate(records):
+        for key, v in record.items():
+            cell = frame[key].iloc[k] if key in frame else frame.index[k]
+            if v is None:
+                assert np.isnan(cell), (k, key)
+            elif isinstance(v, float):
+                if key in float32:
+                    assert frame[key].dtype == np.float32 and bits(cell) == bits(np.float32(v)), (k, key)
+                else:
+                    assert cell == v or (np.float32(cell) == cell and np.float32(cell) == np.float32(v)), (k, key)
+            else:
+                assert cell == v, (k, key)
+
+
+SENSITIVITIES = [
+    ("BILM.DAT", ["Q=0.0009:0.0011", "UPOD=0.045:0.055"], "oat", []),
+    ("BILM.DAT", ["R1=-0.01:0.02", "UPOD=0.045:0.055"], "morris", ["--count", "6", "--levels", "6", "--seed", "3"]),
+    ("KERVA.DAT", ["QH=900:1100", "ROG=1.14:1.26", "D50=0.000001:0.00001"], "sobol", ["--count", "64"]),
+    ("ZARN1.DAT", ["G=0.04:0.06", "NVS=0:1"], "oat", ["--results", "VMAX,nk"]),
+]
+
+
+@pytest.mark.parametrize("name,vary,method,extra", SENSITIVITIES)
+def test_sensitivity_is_swirl_sensitivity_json(examples, name, vary, method, extra):
+    args = ["sensitivity", examples / name, "--method", method, *extra]
+    for v in vary:
+        args += ["--vary", v]
+    doc = cli_json(*args)
+    options = dict(zip(extra[::2], extra[1::2]))
+    kw = {k.lstrip("-"): (v if k == "--results" else int(v)) for k, v in options.items()}
+    t = swirl.sensitivity(swirl.DataFile.read(examples / name), vary=vary, method=method, jobs=2, **kw)
+    assert (t.method, t.evaluations, t.invalid) == (doc["method"], doc["evaluations"], doc["invalid"])
+    assert_frame_is_json(t.indices, doc["indices"], float32=("low", "high"))
+    assert len(doc["indices"]) > 0
+
+
+def test_summary_is_swirl_summary_json(examples, tmp_path):
+    specs = ["HO<=0.36", "VMAX>1.25", "ho>=0"]
+    f = swirl.DataFile.read(examples / "BILM.DAT")
+    vary = ["Q=normal(0.001,0.00005)", "R1=uniform(-0.002,0.02)"]
+    run_swirl("sample", examples / "BILM.DAT", "--vary", vary[0], "--vary", vary[1], "--count", "300",
+              "-o", tmp_path / "b.csv")
+    sweep_args = ["sweep", examples / "ZARN1.DAT", "--vary", "R1=0:0.05:3", "--vary", "NVS=0:2:3",
+                  "-o", tmp_path / "z.csv"]
+    run_swirl(*sweep_args)
+    cases = {
+        "b.csv": (swirl.sample(f, vary=vary, count=300), specs),
+        "z.csv": (swirl.sweep(examples / "ZARN1.DAT", vary=["R1=0:0.05:3", "NVS=0:2:3"]), ["NK>=100", "VMAX<90"]),
+    }
+    for csv_name, (table, spec) in cases.items():
+        args = ["summary", tmp_path / csv_name]
+        for s in spec:
+            args += ["--spec", s]
+        doc = cli_json(*args)
+        for source in (tmp_path / csv_name, table, {c: table[c].to_numpy() for c in table.columns}):
+            s = swirl.summary(source, spec=spec)
+            assert_frame_is_json(s.results, doc["results"])
+            assert_frame_is_json(s.specs, doc["specs"])
+            assert s.cases == len(table)
+    with pytest.raises(swirl.UsageError):
+        swirl.summary(tmp_path / "b.csv", spec="NOPE>1")
+    (tmp_path / "other.csv").write_text("a,b\n1,2\n")
+    with pytest.raises(swirl.UsageError):
+        swirl.summary(tmp_path / "other.csv")
+    (tmp_path / "bad.csv").write_bytes((tmp_path / "b.csv").read_bytes().replace(b",ok,", b",maybe,", 1))
+    with pytest.raises(swirl.ReadError):
+        swirl.summary(tmp_path / "bad.csv")
+
+
+def test_studies_refuse_what_the_commands_refuse(examples):
+    f = swirl.DataFile.read(examples / "BILM.DAT")
+    refused = [
+        lambda: swirl.sample(f, vary="Q=normal(0.001)", count=4),
+        lambda: swirl.sample(f, vary="Q=normal(0.001,0.0001)", count=0),
+        lambda: swirl.sample(f, vary="Q=normal(0.001,0.0001)", count=4, design="grid"),
+        lambda: swirl.sample(f, vary="Q=normal(0.001,0.0001)", count=4, seed=-1),
+        lambda: swirl.sample(f, vary="NOPE=uniform(0,1)", count=4),
+        lambda: swirl.sensitivity(f, vary="Q=0.0009:0.0011", method="anova"),
+        lambda: swirl.sensitivity(f, vary="Q=0.0011:0.0009", method="oat"),
+        lambda: swirl.sensitivity(f, vary="Q=0.0009:0.0011", method="oat", count=5),
+        lambda: swirl.sensitivity(f, vary="Q=0.0009:0.0011", method="morris", levels=5),
+        lambda: swirl.sensitivity(f, vary="Q=0.0009:0.0011", method="oat", results="NOPE"),
+    ]
+    for call in refused:
+        with pytest.raises(swirl.UsageError) as e:
+            call()
+        assert e.value.code == 64 and str(e.value)
