@@ -383,9 +383,9 @@ def evaluate(file: Union[DataFile, PathLike], *, jobs: int = 0, held: bool = Tru
     return _table(table, frame, None)
 
 
-def sweep(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mapping[str, str]], *,
-          shard: Union[str, Tuple[int, int]] = "1/1", jobs: int = 0, program: Optional[str] = None,
-          frame: Optional[bool] = None) -> Any:
+def sweep(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mapping[str, str], None] = None, *,
+          cases: Any = None, shard: Union[str, Tuple[int, int]] = "1/1", jobs: int = 0,
+          program: Optional[str] = None, frame: Optional[bool] = None) -> Any:
     """``swirl sweep FILE --vary ... --shard K/N --jobs N --program P`` as a
     table: the same cases, in the same order, with the CSV's values (reals as
     float32, integers as int32, results NaN where the CSV cell is empty, texts
@@ -393,20 +393,29 @@ def sweep(file: Union[DataFile, PathLike], vary: Union[str, Sequence[str], Mappi
     shards of a study concatenate into the whole study.
 
     ``vary`` is a grid NAME=FROM:TO:COUNT[:log], a list of them, or a mapping
-    {NAME: "FROM:TO:COUNT[:log]"}; ``shard`` "K/N" or (K, N).
+    {NAME: "FROM:TO:COUNT[:log]"}; ``shard`` "K/N" or (K, N).  Instead of
+    grids, ``cases`` is a case list, as ``--cases CASES.csv`` takes it: the
+    path of the CSV, or a table (a DataFrame or a mapping of columns by input
+    name) whose rows are the cases.
 
     >>> q = swirl.sweep("tank7.dat", vary="Q=1e-5:0.01:31:log")             # doctest: +SKIP
     """
     f = _file_of(file, program)
-    if isinstance(vary, str):
-        grids = [vary]
-    elif isinstance(vary, Mapping):
-        grids = [f"{k}={v}" for k, v in vary.items()]
-    else:
-        grids = list(vary)
     if not isinstance(shard, str):
         shard = f"{shard[0]}/{shard[1]}"
-    table, begin, end, _total = _swirl.sweep(f._f, grids, shard, jobs)
+    if cases is not None:
+        if vary is not None:
+            raise UsageError("cases and vary do not go together: give the varied values as columns of the cases")
+        if isinstance(cases, (str, os.PathLike)):
+            name = os.fspath(cases)
+            with open(name, "rb") as listed:
+                data = listed.read()
+        else:
+            name, data = "the cases", _csv_text(cases, case_index=False)
+        table, begin, end, _total = _swirl.sweep_cases(f._f, data, name, shard, jobs)
+    else:
+        grids = [] if vary is None else _texts("vary", vary)
+        table, begin, end, _total = _swirl.sweep(f._f, grids, shard, jobs)
     if frame is None:
         frame = _pandas()
     if frame:
@@ -778,7 +787,7 @@ class Summary:
     specs: Any
 
 
-def _csv_text(table: Any) -> builtins.bytes:
+def _csv_text(table: Any, case_index: bool = True) -> builtins.bytes:
     # A table of this module: the CSV's own texts (pandas writes a float32
     # as its shortest decimal, as the command does); a sample's index is its
     # column case.
@@ -786,7 +795,7 @@ def _csv_text(table: Any) -> builtins.bytes:
         import pandas as pd
 
         table = pd.DataFrame(dict(table))
-    with_index = table.index.name == "case" and "case" not in table.columns
+    with_index = case_index and table.index.name == "case" and "case" not in table.columns
     text: str = table.to_csv(index=with_index, lineterminator="\n")
     return text.encode("utf-8")
 

@@ -78,6 +78,23 @@ def test_sweep_and_evaluate_are_the_csv_of_swirl_sweep(examples, name):
     assert pd.concat([swirl.sweep(f, vary=grids, shard=f"{k}/3") for k in (1, 2, 3)]).equals(table)
 
 
+def test_sweep_of_a_case_list_is_swirl_sweep_cases(examples, tmp_path):
+    listed = tmp_path / "tanks.csv"
+    listed.write_text("q,UPOD,R1\n0.001,0.05,0.01\n0.0025,0.08,0\n 3.3333e-3 ,0.123456789,0.02\n")
+    header, rows = cli_table(examples / "BILM.DAT", [], "--cases", listed)
+    cases = pd.read_csv(listed, dtype=str)
+    for given in (listed, cases, {c: cases[c].astype(float).to_numpy() for c in cases}):
+        table = swirl.sweep(examples / "BILM.DAT", cases=given, jobs=2)
+        assert_table_is_csv(table, header, rows)
+    h, part = cli_table(examples / "BILM.DAT", [], "--cases", listed, "--shard", "2/2")
+    assert_table_is_csv(swirl.sweep(examples / "BILM.DAT", cases=listed, shard=(2, 2)), h, part)
+    for refused in ({"NOPE": [1.0]}, {"Q": []}):
+        with pytest.raises(swirl.UsageError):
+            swirl.sweep(examples / "BILM.DAT", cases=refused)
+    with pytest.raises(swirl.UsageError):
+        swirl.sweep(examples / "BILM.DAT", vary="Q=1:2:2", cases=listed)
+
+
 def test_compute_is_swirl_show(examples, tmp_path):
     import json
 
