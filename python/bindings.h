@@ -54,5 +54,7 @@ const std::vector<Value>& inputs_or_raise(const DataFile& file);
 
 void bind_data_file(py::module_& m);
 void bind_cases(py::module_& m);
+void bind_design(py::module_& m);
+void bind_studies(py::module_& m);
 
 }  // namespace swirl::python

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "swirl/study/case_list.h"
 #include "swirl/study/sweep.h"
 #include "table.h"
 
@@ -110,6 +111,20 @@ py::tuple sweep(const DataFile& file, const std::vector<std::string>& grid_texts
     return py::make_tuple(table.columns(), range.begin, range.end, study.total());
 }
 
+// sweep_cases(file, data, name, shard, jobs): swirl sweep --cases's cases of
+// the shard, the case list's CSV text in `data`, named `name` in messages.
+py::tuple sweep_cases(const DataFile& file, const py::bytes& data, const std::string& name,
+                      const std::string& shard_text, int jobs) {
+    const Shard shard = parse_shard(shard_text);
+    const unsigned threads = jobs_of(jobs);
+    const std::vector<Value>& base = inputs_or_raise(file);
+    const Sweep study(*file.calc, base, read_case_list(*file.calc, std::string(data), name), shard);
+    const CaseRange range = study.cases();
+    Table table(*file.calc, range.end - range.begin);
+    table.run(threads, base, [&](Worker& w, std::int64_t i) { w.inputs = study.inputs_of(range.begin + i); });
+    return py::make_tuple(table.columns(), range.begin, range.end, study.total());
+}
+
 }  // namespace
 
 void bind_cases(py::module_& m) {
@@ -117,6 +132,8 @@ void bind_cases(py::module_& m) {
           py::arg("jobs") = 0, "The cases of columns of inputs over a data file's other inputs.");
     m.def("sweep", &sweep, py::arg("file"), py::arg("grids"), py::arg("shard") = "1/1", py::arg("jobs") = 0,
           "The cases of swirl sweep: (columns, first case, end, total).");
+    m.def("sweep_cases", &sweep_cases, py::arg("file"), py::arg("data"), py::arg("name"), py::arg("shard") = "1/1",
+          py::arg("jobs") = 0, "The cases of swirl sweep --cases: (columns, first case, end, total).");
 }
 
 }  // namespace swirl::python

@@ -168,4 +168,6 @@ PYBIND11_MODULE(_swirl, m) {
           py::arg("program"), "The name of the program's own data file: BILM.DAT.");
     bind_data_file(m);
     bind_cases(m);
+    bind_design(m);
+    bind_studies(m);
 }

@@ -46,3 +46,36 @@ def evaluate(
     jobs: int = ...,
 ) -> Dict[str, Any]: ...
 def sweep(file: DataFile, grids: Sequence[str], shard: str = ..., jobs: int = ...) -> Tuple[Dict[str, Any], int, int, int]: ...
+def sweep_cases(
+    file: DataFile, data: builtins.bytes, name: str, shard: str = ..., jobs: int = ...
+) -> Tuple[Dict[str, Any], int, int, int]: ...
+def solve(file: DataFile, find: str, target: str, scan: object, jobs: int = ...) -> Dict[str, Any]: ...
+def optimize(
+    file: DataFile,
+    vary: Sequence[str],
+    objective: str,
+    maximize: bool,
+    subject_to: Sequence[str],
+    evaluations: int,
+    seed: int,
+) -> Dict[str, Any]: ...
+def sample(
+    file: DataFile,
+    vary: Sequence[str],
+    count: int,
+    design: str,
+    seed: int,
+    shard: str = ...,
+    jobs: int = ...,
+) -> Tuple[Dict[str, Any], int, int, int]: ...
+def sensitivity(
+    file: DataFile,
+    vary: Sequence[str],
+    method: str,
+    count: Optional[int],
+    seed: int,
+    levels: int,
+    jobs: int,
+    results: Sequence[str],
+) -> Dict[str, Any]: ...
+def summary(data: builtins.bytes, name: str, specs: Sequence[str]) -> Dict[str, Any]: ...
