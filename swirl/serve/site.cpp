@@ -365,14 +365,29 @@ Response files(const Context& c) {
     return json_response(doc);
 }
 
-Response file(const Context& c, const std::string& query) {
-    const std::string name = query_value(query, "name").value_or("");
-    const Opened o = open_file(c, name);
+// {name, version, show} of a file as it is now.
+Response file_response(const std::string& name, const Opened& o) {
     ordered_json doc;
     doc["name"] = name;
     doc["version"] = o.version;
     doc["show"] = file_document(o.file);
     return json_response(doc);
+}
+
+Response file(const Context& c, const std::string& query) {
+    const std::string name = query_value(query, "name").value_or("");
+    return file_response(name, open_file(c, name));
+}
+
+// The file of the request's "name" as its "values" make it, in memory; a
+// file that does not read or a value its field cannot hold is refused.
+DataFile changed_file(const Context& c, const ordered_json& body) {
+    const Opened o = open_file(c, string_member(body, "name"));
+    if (!o.file.reads()) throw Refusal{422, o.file.unreadable().what()};
+    const std::vector<Typed> values = typed_values(*o.file.calc, body);
+    for (const Typed& t : values)
+        if (!t.assignment) throw Refusal{422, t.error};
+    return with_values(o.file, values);
 }
 
 Response compute_values(const Context& c, const ordered_json& body) {
@@ -400,12 +415,7 @@ Response save(const Context& c, const ordered_json& body) {
     DataFile target = o.file;
     target.path = file_path(c, name);
     write_back(target, set_values(o.file, accepted(values)));
-    const Opened now = open_file(c, name);
-    ordered_json doc;
-    doc["name"] = name;
-    doc["version"] = now.version;
-    doc["show"] = file_document(now.file);
-    return json_response(doc);
+    return file_response(name, open_file(c, name));
 }
 
 Response new_file(const Context& c, const ordered_json& body) {
@@ -441,13 +451,8 @@ Response svg_response(const plot::Figure& figure) {
 
 Response draw(const Context& c, const ordered_json& body) {
     const std::string name = string_member(body, "name");
-    const Opened o = open_file(c, name);
-    if (!o.file.reads()) throw Refusal{422, o.file.unreadable().what()};
-    const Calculator& calc = *o.file.calc;
-    const std::vector<Typed> values = typed_values(calc, body);
-    for (const Typed& t : values)
-        if (!t.assignment) throw Refusal{422, t.error};
-    const DataFile changed = with_values(o.file, values);
+    const DataFile changed = changed_file(c, body);
+    const Calculator& calc = *changed.calc;
     if (!body.contains("x")) {
         if (!calc.profiles) throw Refusal{422, std::string(calc.name) + " computes no profiles to draw"};
         const calculators::Outcome out = compute(changed, true);
@@ -486,13 +491,8 @@ Response draw(const Context& c, const ordered_json& body) {
 // solve --json prints it for the file the typed values make.
 Response solve_for(const Context& c, const ordered_json& body) {
     const std::string name = string_member(body, "name");
-    const Opened o = open_file(c, name);
-    if (!o.file.reads()) throw Refusal{422, o.file.unreadable().what()};
-    const Calculator& calc = *o.file.calc;
-    const std::vector<Typed> values = typed_values(calc, body);
-    for (const Typed& t : values)
-        if (!t.assignment) throw Refusal{422, t.error};
-    const DataFile changed = with_values(o.file, values);
+    const DataFile changed = changed_file(c, body);
+    const Calculator& calc = *changed.calc;
     SolveProblem problem;
     problem.calc = &calc;
     problem.base = changed.values;
