@@ -32,8 +32,8 @@ STUDIES = {
 
 
 def grid_values(text):
-    name, spec = text.split("=")
-    parts = spec.split(":")
+    name, grid = text.split("=")
+    parts = grid.split(":")
     lo, hi, count = float(parts[0]), float(parts[1]), int(parts[2])
     i = np.arange(count, dtype=np.float64)
     if len(parts) == 4:
